@@ -1,0 +1,93 @@
+#pragma once
+// The one door for every prompt the program shows: message boxes, questions, the input box,
+// file and folder pickers, the standard error box, one turn of the message loop and the
+// immediate end. Tests prime the answers and read back every text (see ui::testing::Script).
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace ui {
+
+enum class MsgIcon { None, Information, Warning, Error, Question };
+
+// Buttons of a message box; a box shows a combination, the answer is one of them.
+enum MsgButton : unsigned { Ok = 1u << 0, Cancel = 1u << 1, Yes = 1u << 2, No = 1u << 3 };
+
+// Modal message box owned by `owner`. Closing it through its frame answers Cancel when the box
+// has Cancel, otherwise No when it has No, otherwise Ok.
+MsgButton MessageBox(QWidget* owner, const QString& text, const QString& caption, MsgIcon icon, unsigned buttons,
+                     MsgButton defaultButton);
+
+// The plain information box: the text and an OK button, captioned with the application's name.
+void ShowMessage(const QString& text);
+
+// The toolkit's standard error box for an error that escaped a handler.
+void ShowError(const QString& message);
+
+// Input box; the entered text, or nothing when cancelled.
+std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString& defaultValue);
+
+// Modal folder picker titled `title`; the chosen folder, or nothing when cancelled.
+std::optional<QString> ChooseFolder(QWidget* owner, const QString& title);
+
+// Modal file-open dialog (no filter, one file); the chosen file, or nothing when cancelled.
+std::optional<QString> ChooseFile(QWidget* owner);
+
+// Lets the message loop process what is pending, once.
+void ProcessMessages();
+
+// Ends the process at once with exit code 0: no windows closed, nothing saved.
+void HaltProgram();
+
+// Runs a handler as the message loop does: an error that escapes it is shown in the standard
+// error box and the program goes on.
+void RunHandler(const std::function<void()>& handler);
+
+namespace testing {
+
+struct Shown {
+    enum class Kind { Message, Information, Error, Input, Folder, File };
+    Kind kind;
+    QWidget* owner = nullptr;
+    QString text;     // message text or input prompt
+    QString caption;  // caption or picker title
+    MsgIcon icon = MsgIcon::None;
+    unsigned buttons = 0;
+    MsgButton defaultButton = Ok;
+};
+
+// While a Script lives, no real dialog opens: message boxes take the next primed answer (or their
+// default button), the input box and the pickers take the next primed value (or are cancelled),
+// and the immediate end is only counted. Every prompt is recorded in order.
+class Script {
+public:
+    Script();
+    ~Script();
+    Script(const Script&) = delete;
+    Script& operator=(const Script&) = delete;
+
+    void answer(MsgButton button);
+    void input(std::optional<QString> text);
+    void folder(std::optional<QString> path);
+    void file(std::optional<QString> path);
+    // Called when a message box is shown, after it was recorded and before it answers; lets a
+    // test act "while the box is open" (for example, click something else).
+    void onMessage(std::function<void(const Shown&)> hook);
+
+    const std::vector<Shown>& shown() const;
+    std::vector<QString> texts() const;  // texts of every prompt, in order
+    int haltRequests() const;
+    void clear();
+
+    struct State;
+
+private:
+    State* state_;
+};
+
+}  // namespace testing
+}  // namespace ui

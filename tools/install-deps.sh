@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that a fresh Debian 12 lacks for building, testing or running Ferrylo.
+# Usage: tools/install-deps.sh build|test|run|bench
+set -euo pipefail
+
+build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev libjpeg62-turbo-dev)
+test_packages=(libgtest-dev libgmock-dev python3-pyftpdlib)
+run_packages=()
+shot_packages=(xvfb xauth imagemagick fonts-dejavu-core trayer)
+bench_packages=(curl lftp clang libclang-rt-14-dev python3-pyftpdlib)
+
+wanted=("${build_packages[@]}")
+case "${1:-build}" in
+    build) ;;
+    test) wanted+=("${test_packages[@]}") ;;
+    run) wanted+=("${run_packages[@]}") ;;
+    shot) wanted+=("${shot_packages[@]}") ;;
+    bench) wanted+=("${test_packages[@]}" "${bench_packages[@]}") ;;
+    *) echo "unknown set: $1" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
