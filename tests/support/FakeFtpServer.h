@@ -1,0 +1,110 @@
+// A scripted FTP server for tests: one control session at a time on its own thread, loopback only.
+//
+// Without a script it answers by rule (greeting, log-in, TYPE, SYST, CWD/MKD over a folder set, PASV with a
+// real data listener, PORT with a real outgoing data connection, STOR/APPE/STOU that count the bytes). A
+// script of (expected line -> reply) pairs is played first; per-verb overrides, drops and stalls bend the
+// rules to produce replies a real server would not. Every command line received is recorded.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace ferrylo::testing {
+
+class FakeFtpServer {
+public:
+    struct Options {
+        std::string bindIp = "127.0.0.1"; // any 127.x.y.z address
+        std::string greeting = "220 Fake FTP server ready.";
+        std::string user = "tester";
+        std::string password = "secret";
+        bool userNeedsPassword = true; // false: USER is answered 230 at once
+        bool keepStoredBytes = true;   // false: count and discard (for multi-GiB streams)
+        std::vector<std::string> storeFinalReplies = {"226 Transfer complete."};
+        std::string passiveAdvertisedIp;          // non-empty: the 227 names this address instead of bindIp,
+                                                  // and a decoy listener there counts whatever reaches it
+        std::string activeIntruderIp;             // non-empty: before the real data connection, a peer from
+                                                  // this address connects to the PORT target first
+        std::uint64_t dataDropAfterBytes = 0;     // > 0: the server closes the data connection after this many
+        std::chrono::milliseconds ioBound{10000}; // longest wait for any single peer action
+    };
+
+    struct StoredFile {
+        std::string verb;     // STOR, APPE or STOU
+        std::string argument; // exactly as received
+        std::string cwd;      // the session's directory when the command came
+        std::uint64_t size = 0;
+        std::string content;    // empty unless keepStoredBytes
+        std::string dataPeerIp; // the client's address as the data connection showed it
+    };
+
+    FakeFtpServer();
+    explicit FakeFtpServer(Options options);
+    ~FakeFtpServer();
+    FakeFtpServer(const FakeFtpServer&) = delete;
+    FakeFtpServer& operator=(const FakeFtpServer&) = delete;
+
+    const std::string& host() const { return options_.bindIp; }
+    std::uint16_t port() const { return port_; }
+    const Options& options() const { return options_; }
+
+    // Played in order before any rule: the received line must equal `line`; `reply` may hold several
+    // CRLF-separated lines, or be empty for no reply. A mismatch is recorded and answered with 500.
+    void expect(std::string line, std::string reply);
+    // From now on, `verb` (upper case) gets `reply` instead of its rule; the transfer verbs then open no
+    // data connection. Empty reply: nothing is answered.
+    void setReply(const std::string& verb, std::string reply);
+    void dropOn(const std::string& verb);  // close the control connection instead of answering
+    void stallOn(const std::string& verb); // never answer (until the server stops)
+    void addFolder(const std::string& absolutePath);
+
+    std::vector<std::string> commands() const;
+    std::vector<StoredFile> stored() const;
+    std::vector<std::string> scriptMismatches() const;
+    std::size_t sessionCount() const;
+    std::uint64_t decoyReceivedBytes() const;
+    bool intruderWasRefused() const; // the intruder saw its connection closed with no byte
+    std::uint64_t intruderReceivedBytes() const;
+    // Bounded wait until `n` commands were recorded (for commands the client sends without a reply).
+    bool waitForCommands(std::size_t n, std::chrono::milliseconds bound) const;
+    // Bounded wait until the current control session has ended.
+    bool waitForSessionEnd(std::chrono::milliseconds bound) const;
+
+private:
+    class Session;
+    friend class Session;
+
+    void run();
+    bool stopping() const;
+
+    Options options_;
+    int listenFd_ = -1;
+    std::uint16_t port_ = 0;
+    std::thread thread_;
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    bool stop_ = false;
+    bool inSession_ = false;
+    std::size_t sessions_ = 0;
+    std::vector<std::pair<std::string, std::string>> script_;
+    std::map<std::string, std::string> replies_;
+    std::set<std::string> drops_, stalls_;
+    std::set<std::string> folders_{"/"};
+    std::vector<std::string> commands_;
+    std::vector<StoredFile> stored_;
+    std::vector<std::string> mismatches_;
+    std::uint64_t decoyBytes_ = 0;
+    bool intruderRefused_ = false;
+    std::uint64_t intruderBytes_ = 0;
+};
+
+} // namespace ferrylo::testing

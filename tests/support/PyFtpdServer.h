@@ -1,0 +1,41 @@
+// A real FTP server for tests: a python process serving one user with write rights on a fresh temporary
+// root on 127.0.0.1, started by the constructor (bounded wait until it accepts) and stopped by the
+// destructor (SIGTERM, bounded wait, SIGKILL as a last resort), which also removes the root.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <sys/types.h>
+
+namespace ferrylo::testing {
+
+class PyFtpdServer {
+public:
+    PyFtpdServer();
+    ~PyFtpdServer();
+    PyFtpdServer(const PyFtpdServer&) = delete;
+    PyFtpdServer& operator=(const PyFtpdServer&) = delete;
+
+    const std::string& host() const { return host_; }
+    std::uint16_t port() const { return port_; }
+    const std::string& user() const { return user_; }
+    const std::string& password() const { return password_; }
+    // The server's "/" on the local disk.
+    const std::filesystem::path& root() const { return root_; }
+    // What the server wrote to stderr so far (warnings and tracebacks), for failure messages.
+    std::string log() const;
+
+private:
+    void stop();
+
+    std::string host_ = "127.0.0.1";
+    std::uint16_t port_ = 0;
+    std::string user_ = "ferrylo";
+    std::string password_ = "pass word";
+    std::filesystem::path base_;
+    std::filesystem::path root_;
+    pid_t pid_ = -1;
+};
+
+} // namespace ferrylo::testing

@@ -1,0 +1,45 @@
+"""Runs a real FTP server for tests: one user with write rights on a given root, on 127.0.0.1.
+
+Prints the port it listens on as the first line of stdout once it accepts connections, then serves
+until SIGTERM.
+"""
+import argparse
+import logging
+import signal
+import sys
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--user", required=True)
+    parser.add_argument("--password", required=True)
+    parser.add_argument("--host", default="127.0.0.1")
+    args = parser.parse_args()
+
+    logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+    handler = FTPHandler
+    handler.authorizer = authorizer
+    handler.banner = "220 Test server ready."
+    # The PORT target must be the control peer's own address (the default, stated because tests rely on it).
+    handler.permit_foreign_addresses = False
+
+    server = FTPServer((args.host, 0), handler)
+    server.max_cons = 64
+
+    def stop(_signum, _frame):
+        sys.exit(0)  # serve_forever closes every connection on the way out
+
+    signal.signal(signal.SIGTERM, stop)
+    print(server.address[1], flush=True)
+    server.serve_forever(handle_exit=True)
+
+
+if __name__ == "__main__":
+    main()
