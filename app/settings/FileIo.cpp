@@ -1,0 +1,90 @@
+#include "app/settings/FileIo.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace settings_io {
+
+namespace {
+
+bool HasNoWriteBit(const struct stat& st) {
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+} // namespace
+
+FileHandle::~FileHandle() {
+    Close();
+}
+
+bool FileHandle::Close() {
+    if (fd_ < 0)
+        return true;
+    const int rc = ::close(fd_);
+    fd_ = -1;
+    return rc == 0;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+FileHandle OpenForReading(const std::string& path) {
+    return FileHandle(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+}
+
+FileHandle OpenForUpdate(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && HasNoWriteBit(st)) {
+        errno = EACCES;
+        return FileHandle();
+    }
+    return FileHandle(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+}
+
+FileHandle CreateAnew(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && HasNoWriteBit(st)) {
+        errno = EACCES;
+        return FileHandle();
+    }
+    return FileHandle(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+}
+
+bool ReadUpTo(const FileHandle& file, std::size_t limit, std::string& out) {
+    char buffer[4096];
+    while (out.size() < limit) {
+        const std::size_t want = std::min(sizeof buffer, limit - out.size());
+        const ssize_t got = ::read(file.Fd(), buffer, want);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (got == 0)
+            break;
+        out.append(buffer, static_cast<std::size_t>(got));
+    }
+    return true;
+}
+
+bool WriteAll(const FileHandle& file, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t put = ::write(file.Fd(), data.data() + done, data.size() - done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+} // namespace settings_io
