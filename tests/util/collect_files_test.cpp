@@ -1,0 +1,151 @@
+#include "util/CollectFiles.h"
+#include "util/MaskMatch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CollectFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        startDir_ = fs::current_path();
+        std::string pattern = (fs::temp_directory_path() / "collect-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
+    }
+    void TearDown() override {
+        fs::current_path(startDir_);
+        std::error_code ec;
+        fs::permissions(root_ / "locked", fs::perms::owner_all, ec);
+        fs::remove_all(root_, ec);
+    }
+
+    void Touch(const fs::path& relative) {
+        fs::create_directories((root_ / relative).parent_path());
+        std::ofstream(root_ / relative) << "x";
+    }
+    std::string Root() const { return root_.string(); }
+    std::string Full(const fs::path& relative) const { return (root_ / relative).string(); }
+
+    // The files in the order the listing must give them: a folder's entries as the file system
+    // returns them, a subfolder's files where the subfolder is met.
+    void ExpectedOrder(const fs::path& folder, std::vector<std::string>& out) const {
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.is_directory())
+                ExpectedOrder(entry.path(), out);
+            else
+                out.push_back(entry.path().string());
+        }
+    }
+
+    fs::path startDir_;
+    fs::path root_;
+};
+
+TEST_F(CollectFilesTest, StarDotStarAlsoTakesNamesWithoutDot) {
+    Touch("README");
+    Touch("a.txt");
+    Touch(".hidden");
+    std::vector<std::string> all, txt;
+    CollectFiles("*.*", Root(), false, all);
+    CollectFiles("*.txt", Root(), false, txt);
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(all, (std::vector<std::string>{Full(".hidden"), Full("README"), Full("a.txt")}));
+    EXPECT_EQ(txt, std::vector<std::string>{Full("a.txt")});
+}
+
+TEST_F(CollectFilesTest, WithoutRecursionNoFileOfASubfolder) {
+    Touch(".hidden.txt");
+    Touch("sub/inner.txt");
+    Touch("sub/deeper/deepest.txt");
+    std::vector<std::string> list;
+    CollectFiles("*.txt", Root(), false, list);
+    EXPECT_EQ(list, std::vector<std::string>{Full(".hidden.txt")});
+}
+
+TEST_F(CollectFilesTest, SubfolderContentListedWhereTheSubfolderIsMet) {
+    for (const char* f : {"a1.txt", "b/b1.txt", "b/b2.txt", "b/c/c1.txt", "d.txt", "e/e1.txt", "e/.e2", "z.txt"})
+        Touch(f);
+    fs::create_directories(root_ / "empty");
+    std::vector<std::string> list{"kept"}, expected{"kept"};
+    CollectFiles("*.*", Root(), true, list);
+    ExpectedOrder(root_, expected);
+    EXPECT_EQ(list, expected);
+}
+
+TEST_F(CollectFilesTest, MaskAppliesInEverySubfolder) {
+    for (const char* f : {"a.TXT", "a.doc", "s/b.txt", "s/b.doc", "s/t/c.txt"})
+        Touch(f);
+    std::vector<std::string> list;
+    CollectFiles("*.txt", Root(), true, list);
+    std::sort(list.begin(), list.end());
+    EXPECT_EQ(list, (std::vector<std::string>{Full("a.TXT"), Full("s/b.txt"), Full("s/t/c.txt")}));
+}
+
+TEST_F(CollectFilesTest, CurrentDirectoryIsTheFolderAfterwards) {
+    Touch("s/t/c.txt");
+    std::vector<std::string> list;
+    CollectFiles("*.*", Root() + "/", true, list);
+    EXPECT_EQ(fs::current_path(), fs::canonical(root_));
+    EXPECT_EQ(list, std::vector<std::string>{Full("s/t/c.txt")});
+}
+
+TEST_F(CollectFilesTest, RelativeFolderGivesPathsThatStayValid) {
+    Touch("s/t/c.txt");
+    fs::current_path(root_);
+    std::vector<std::string> list;
+    CollectFiles("*.txt", "s", true, list);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].front(), '/');
+    EXPECT_TRUE(fs::exists(list[0]));
+    EXPECT_EQ(fs::current_path(), fs::canonical(root_ / "s"));
+}
+
+TEST_F(CollectFilesTest, FolderThatCannotBeEnteredYieldsNothing) {
+    Touch("plain.txt");
+    fs::current_path(root_);
+    for (const std::string& folder : {std::string(), Full("missing"), Full("plain.txt")}) {
+        std::vector<std::string> list{"kept"};
+        // An unreadable mask is not even looked at when there is nothing to list.
+        CollectFiles("[", folder, true, list);
+        EXPECT_EQ(list, std::vector<std::string>{"kept"}) << folder;
+        EXPECT_EQ(fs::current_path(), fs::canonical(root_)) << folder;
+    }
+}
+
+TEST_F(CollectFilesTest, LockedSubfolderYieldsNothingAndTheWalkGoesOn) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not lock out a privileged user";
+    Touch("locked/secret.txt");
+    Touch("open.txt");
+    fs::permissions(root_ / "locked", fs::perms::none);
+    std::vector<std::string> list;
+    CollectFiles("*.*", Root(), true, list);
+    EXPECT_EQ(list, std::vector<std::string>{Full("open.txt")});
+    EXPECT_EQ(fs::current_path(), fs::canonical(root_));
+}
+
+TEST_F(CollectFilesTest, LinkBackToAnAncestorIsNotWalkedAgain) {
+    Touch("s/c.txt");
+    fs::create_directory_symlink("..", root_ / "s" / "up");
+    std::vector<std::string> list;
+    CollectFiles("*.*", Root(), true, list);
+    EXPECT_EQ(list, std::vector<std::string>{Full("s/c.txt")});
+}
+
+TEST_F(CollectFilesTest, UnreadableMaskRaises) {
+    Touch("a.txt");
+    std::vector<std::string> list;
+    EXPECT_THROW(CollectFiles("a[b.txt", Root(), false, list), EMaskException);
+    EXPECT_TRUE(list.empty());
+}
+
+} // namespace
