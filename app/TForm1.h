@@ -115,6 +115,7 @@ public:
     void CheckBox2Click();
     void Button6Click();
     void AppendLog(const std::string& line);  // one line at the end of Memo1
+    void AddDestinationItem(const QString& folder);  // to the drop-down list, keeping the typed text
 
     // --- copy job and progress display (copy/) ---
     void Button2Click();

@@ -1,0 +1,68 @@
+// The main window's settings commands: collecting and saving the FTP settings, saving the source
+// fields, the passive-mode box and the copy options button.
+#include "app/TForm1.h"
+#include "app/settings/RecordFiles.h"
+#include "app/settings/Settings.h"
+#include "app/settings/TextFiles.h"
+#include "app/ui/UiLayer.h"
+#include "dialogs/TForm2.h"
+#include "ftp/TIdFTP.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <algorithm>
+
+namespace {
+std::string bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
+}  // namespace
+
+void TForm1::CollectFtpSettings() {
+    ApplyPasswordRule(bytes(Edit6->text()), CurrentPassword);
+    FillFtpSettings(FtpSettings, bytes(ComboBox1->currentText()), bytes(Edit4->text()), bytes(Edit5->text()),
+                    CurrentPassword, CheckBox2->isChecked());
+}
+
+void TForm1::SaveFtpSettings(const std::string& myIniPath) {
+    if (!Edit6->text().isEmpty()) {
+        const ui::MsgButton answer =
+            ui::MessageBox(this, QStringLiteral("Сохранить пароль?"), QStringLiteral("Хранить пароль не безопасно"),
+                           ui::MsgIcon::Warning, ui::Yes | ui::No | ui::Cancel, ui::No);
+        if (answer == ui::Cancel)
+            return;
+        if (answer == ui::No)
+            Edit6->clear();  // neither stored nor held in memory any longer
+    }
+    CollectFtpSettings();
+    if (!WriteFtpSettingsFile(myIniPath, FtpSettings))
+        ui::ShowMessage(QStringLiteral("Не могу сохранить конфигурацию,выберите в моей программе пункт "
+                                       "\"Система\\Запускать   эту программу от  имени администратора\""));
+
+    const std::string pathFile = SettingsFile(PathSuffix);
+    PathList = ReadTextLines(pathFile);
+    const std::string folder = bytes(ComboBox1->currentText());
+    if (std::find(PathList.begin(), PathList.end(), folder) != PathList.end())
+        return;
+    PathList.push_back(folder);
+    AddDestinationItem(QString::fromLocal8Bit(folder));
+    WriteTextLines(pathFile, PathList);
+}
+
+void TForm1::Button3Click() {
+    SaveFtpSettings(MyIniPath);
+    ui::ShowMessage(QStringLiteral("Сохранено"));
+}
+
+void TForm1::Button5Click() {
+    const std::string line = bytes(Edit1->text()) + "|" + bytes(Edit2->text());
+    if (!WriteSingleLine(SettingsFile(IniInpSuffix), line))
+        ui::ShowMessage(QStringLiteral("Ошибка 6"));
+}
+
+void TForm1::CheckBox2Click() { IdFTP1->Passive = CheckBox2->isChecked(); }
+
+void TForm1::Button6Click() {
+    Form2->show();
+    Form2->raise();
+    Form2->activateWindow();
+}

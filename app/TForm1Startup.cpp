@@ -1,0 +1,97 @@
+// Start-up of the main window: empty fields, program folder, caption, the settings files and the
+// command line, in the order that later steps rely on.
+#include "app/SettingsLocation.h"
+#include "app/TForm1.h"
+#include "app/settings/PasswordCipher.h"
+#include "app/settings/RecordFiles.h"
+#include "app/settings/Settings.h"
+#include "app/settings/TextFiles.h"
+#include "app/ui/UiLayer.h"
+#include "ftp/TIdFTP.h"
+#include "util/Paths.h"
+#include "util/ProgramFolder.h"
+#include "util/TextFields.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace {
+const QString kDesignedCaption = QStringLiteral("Ferrylo — загрузка папок и файлов на FTP сервер");
+
+QString local(const std::string& text) { return QString::fromLocal8Bit(text); }
+}  // namespace
+
+void TForm1::FormCreate() {
+    for (QLineEdit* edit : {Edit1, Edit2, Edit4, Edit5, Edit6})
+        edit->clear();
+    for (QLabel* label : {Label7, Label9, Label11, Label18})
+        label->clear();
+    ComboBox1->setEditText(QStringLiteral("/"));
+    Memo1->clear();
+
+    PathList.clear();
+    FtpSettings = TFtpSettings{};  // empty texts, passive on, until ".MyIni" says otherwise
+    CurrentPassword.clear();
+    CopyOptions = TCopyOptions{};
+    ProgramPath = startup_.programPath.toLocal8Bit().toStdString();
+    SetProgramFolder(ProgramPath);
+    SetSettingsBase(ChooseSettingsBase(ProgramPath));
+    MyIniPath = SettingsFile(MyIniSuffix);
+    setWindowTitle(kDesignedCaption + QStringLiteral("    ") + local(NameWithoutExtension(ProgramPath)));
+
+    // An error report while reading ends the reading where it happened; the window opens all the same.
+    ui::RunHandler([this] {
+        readStartupSettings();
+        SourceList.clear();
+        applyCommandLine();
+        readFtpSettingsFile();
+        IdFTP1->Passive = CheckBox2->isChecked();
+    });
+}
+
+void TForm1::readStartupSettings() {
+    PathList = ReadTextLines(SettingsFile(PathSuffix));
+    for (const std::string& line : PathList)
+        AddDestinationItem(local(line));
+    if (auto line = ReadFirstLine(SettingsFile(IniInpSuffix))) {
+        Edit1->setText(local(PipeField(1, *line)));
+        Edit2->setText(local(PipeField(2, *line)));
+    }
+    ReadCopyOptionsFile(SettingsFile(OptionSuffix), CopyOptions);
+}
+
+void TForm1::applyCommandLine() {
+    if (startup_.arguments.isEmpty() || startup_.arguments.first().isEmpty())
+        return;
+    const QString argument = startup_.arguments.first();
+    if (QFileInfo(argument).isDir()) {
+        Edit1->setText(argument);
+        Edit2->setText(QStringLiteral("*.*"));
+        return;
+    }
+    // Split without checking that the file exists: the copy job reports a missing one.
+    const std::string path = argument.toLocal8Bit().toStdString();
+    Edit1->setText(local(FolderPart(path)));
+    Edit2->setText(local(FileNamePart(path)));
+}
+
+void TForm1::readFtpSettingsFile() {
+    if (!ReadFtpSettingsFile(MyIniPath, FtpSettings))
+        return;
+    ComboBox1->setEditText(local(FtpSettings.Folder));
+    Edit4->setText(local(FtpSettings.Server));
+    Edit5->setText(local(FtpSettings.Login));
+    CheckBox2->setChecked(FtpSettings.Passive);
+    if (!FtpSettings.Password.empty()) {
+        CurrentPassword = DecryptPassword(FtpSettings.Password);
+    } else if (!FtpSettings.Login.empty()) {
+        const auto answer = ui::InputBox(QStringLiteral("login:") + local(FtpSettings.Login),
+                                         QStringLiteral("Введите пароль"), QString());
+        CurrentPassword = answer ? answer->toLocal8Bit().toStdString() : std::string();
+    }
+    Edit6->setText(local(PasswordMask(CurrentPassword)));
+}

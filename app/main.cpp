@@ -1,0 +1,16 @@
+// Ferrylo's entry: the toolkit, the seven windows in their fixed order, then the message loop.
+#include "app/FormSet.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ferrylo"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/ferrylo.png")));
+
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    FormSet forms(TStartup{QApplication::applicationFilePath(), arguments});
+    forms.main().show();
+    return QApplication::exec();
+}

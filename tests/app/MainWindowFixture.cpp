@@ -1,0 +1,29 @@
+#include "MainWindowFixture.h"
+
+#include <QFileInfo>
+#include <fstream>
+#include <sstream>
+
+void MainWindowFixture::start(const QStringList& arguments) {
+    forms_.reset();
+    forms_ = std::make_unique<FormSet>(TStartup{dir_.filePath(QStringLiteral("ferrylo")), arguments});
+}
+
+std::string MainWindowFixture::folder() const { return dir_.path().toStdString() + "/"; }
+
+std::string MainWindowFixture::settingsFile(const char* suffix) const { return folder() + "ferrylo" + suffix; }
+
+void MainWindowFixture::writeFile(const std::string& path, const std::string& bytes) const {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string MainWindowFixture::readFile(const std::string& path) const {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+bool MainWindowFixture::exists(const std::string& path) const {
+    return QFileInfo::exists(QString::fromStdString(path));
+}
