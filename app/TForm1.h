@@ -6,6 +6,8 @@
 //   reach/   the connection check and the server search
 //   shell/   browse buttons, tray, System/Service/Help menu commands
 
+#include "ftp/TIdComponent.h"
+
 #include <QMainWindow>
 #include <QStringList>
 #include <cstdint>
@@ -24,11 +26,9 @@ class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 class QToolButton;
-class TIdComponent;
 class TIdFTP;
 class TJvTrayIcon;
 class TProgressBar;
-enum TWorkMode : int;  // wmRead, wmWrite (ftp/)
 
 // What the entry hands to the main window: the running program file and its command line
 // (arguments after the program name).
