@@ -1,0 +1,370 @@
+#include "ftp/SocketApi.h"
+
+#include "ftp/IdExceptions.h"
+#include "ftp/SocketFaults.h"
+
+#include <chrono>
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace ftp::platform {
+namespace {
+
+#ifdef _WIN32
+using NativeSocket = SOCKET;
+#else
+using NativeSocket = int;
+#endif
+
+thread_local int lastError = 0;
+
+int Failed(int errorNumber) {
+    lastError = errorNumber;
+    return -1;
+}
+
+bool ToSockaddr(const std::string& ip, int port, sockaddr_in& address) {
+    std::memset(&address, 0, sizeof address);
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    if (ip.empty()) {
+        address.sin_addr.s_addr = htonl(INADDR_ANY);
+        return true;
+    }
+    return inet_pton(AF_INET, ip.c_str(), &address.sin_addr) == 1;
+}
+
+bool FromSockaddr(const sockaddr_in& address, std::string& ip, int& port) {
+    char text[INET_ADDRSTRLEN] = {};
+    if (inet_ntop(AF_INET, &address.sin_addr, text, sizeof text) == nullptr)
+        return false;
+    ip = text;
+    port = ntohs(address.sin_port);
+    return true;
+}
+
+// Windows Sockets numbers used below by name.
+constexpr int WsaInterrupted = 10004;
+constexpr int WsaNotSocket = 10038;
+constexpr int WsaAddressNotAvailable = 10049;
+constexpr int WsaNoBuffers = 10055;
+constexpr int WsaHostNotFound = 11001;
+constexpr int WsaTryAgain = 11002;
+constexpr int WsaNoRecovery = 11003;
+
+} // namespace
+
+int LastError() {
+    return lastError;
+}
+void SetLastError(int errorNumber) {
+    lastError = errorNumber;
+}
+
+#ifdef _WIN32
+
+namespace {
+HMODULE winsockLibrary = nullptr;
+int Wsa() {
+    return Failed(WSAGetLastError());
+}
+} // namespace
+
+void StartSockets() {
+    winsockLibrary = LoadLibraryA("WS2_32.DLL");
+    if (winsockLibrary == nullptr) {
+        char reason[512] = {};
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(), 0, reason,
+                       sizeof reason, nullptr);
+        throw EIdWS2StubError("WS2_32.DLL", reason);
+    }
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
+        throw EIdStackInitializationFailed();
+}
+
+void StopSockets() {
+    WSACleanup();
+    if (winsockLibrary != nullptr)
+        FreeLibrary(winsockLibrary);
+    winsockLibrary = nullptr;
+}
+
+SocketId OpenStreamSocket() {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    return s == INVALID_SOCKET ? (Wsa(), InvalidSocket) : static_cast<SocketId>(s);
+}
+void CloseSocket(SocketId socket) {
+    closesocket(static_cast<SOCKET>(socket));
+}
+void ShutdownSending(SocketId socket) {
+    shutdown(static_cast<SOCKET>(socket), SD_SEND);
+}
+
+int Bind(SocketId socket, const std::string& ip, int port) {
+    sockaddr_in address;
+    if (!ToSockaddr(ip, port, address))
+        return Failed(WsaAddressNotAvailable);
+    return bind(static_cast<SOCKET>(socket), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? 0 : Wsa();
+}
+
+int Connect(SocketId socket, const std::string& ip, int port) {
+    int injected = 0;
+    if (faults::ShouldFail(faults::SocketCall::Connect, injected))
+        return Failed(injected);
+    sockaddr_in address;
+    if (!ToSockaddr(ip, port, address))
+        return Failed(WsaAddressNotAvailable);
+    return connect(static_cast<SOCKET>(socket), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? 0 : Wsa();
+}
+
+int Listen(SocketId socket, int backlog) {
+    return listen(static_cast<SOCKET>(socket), backlog) == 0 ? 0 : Wsa();
+}
+
+SocketId Accept(SocketId listening) {
+    SOCKET s = accept(static_cast<SOCKET>(listening), nullptr, nullptr);
+    return s == INVALID_SOCKET ? (Wsa(), InvalidSocket) : static_cast<SocketId>(s);
+}
+
+int64_t Send(SocketId socket, const void* buffer, int64_t size) {
+    int injected = 0;
+    if (faults::ShouldFail(faults::SocketCall::Send, injected))
+        return Failed(injected);
+    int n = send(static_cast<SOCKET>(socket), static_cast<const char*>(buffer), static_cast<int>(size), 0);
+    return n == SOCKET_ERROR ? Wsa() : n;
+}
+
+int64_t Receive(SocketId socket, void* buffer, int64_t size) {
+    int injected = 0;
+    if (faults::ShouldFail(faults::SocketCall::Receive, injected))
+        return Failed(injected);
+    int n = recv(static_cast<SOCKET>(socket), static_cast<char*>(buffer), static_cast<int>(size), 0);
+    return n == SOCKET_ERROR ? Wsa() : n;
+}
+
+int WaitReadable(SocketId socket, int limitMs) {
+    WSAPOLLFD entry{static_cast<SOCKET>(socket), POLLRDNORM, 0};
+    int n = WSAPoll(&entry, 1, limitMs < 0 ? -1 : limitMs);
+    return n < 0 ? Wsa() : (n > 0 ? 1 : 0);
+}
+
+#else // POSIX
+
+namespace {
+int Posix() {
+    return Failed(ErrnoToSocketError(errno));
+}
+} // namespace
+
+void StartSockets() {}
+void StopSockets() {}
+
+SocketId OpenStreamSocket() {
+    int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    return s < 0 ? (Posix(), InvalidSocket) : s;
+}
+
+void CloseSocket(SocketId socket) {
+    ::close(static_cast<int>(socket));
+}
+void ShutdownSending(SocketId socket) {
+    ::shutdown(static_cast<int>(socket), SHUT_WR);
+}
+
+int Bind(SocketId socket, const std::string& ip, int port) {
+    sockaddr_in address;
+    if (!ToSockaddr(ip, port, address))
+        return Failed(WsaAddressNotAvailable);
+    return ::bind(static_cast<int>(socket), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? 0 : Posix();
+}
+
+int Connect(SocketId socket, const std::string& ip, int port) {
+    int injected = 0;
+    if (faults::ShouldFail(faults::SocketCall::Connect, injected))
+        return Failed(injected);
+    sockaddr_in address;
+    if (!ToSockaddr(ip, port, address))
+        return Failed(WsaAddressNotAvailable);
+    // Three SYN retries give up after about 15-20 s, like the Windows default, instead of the two minutes of
+    // Linux's default: an absent host fails in seconds.
+    int synRetries = 3;
+    ::setsockopt(static_cast<int>(socket), IPPROTO_TCP, TCP_SYNCNT, &synRetries, sizeof synRetries);
+    return ::connect(static_cast<int>(socket), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? 0
+                                                                                                           : Posix();
+}
+
+int Listen(SocketId socket, int backlog) {
+    return ::listen(static_cast<int>(socket), backlog) == 0 ? 0 : Posix();
+}
+
+SocketId Accept(SocketId listening) {
+    for (;;) {
+        int s = ::accept4(static_cast<int>(listening), nullptr, nullptr, SOCK_CLOEXEC);
+        if (s >= 0)
+            return s;
+        if (errno != EINTR)
+            return Posix(), InvalidSocket;
+    }
+}
+
+int64_t Send(SocketId socket, const void* buffer, int64_t size) {
+    int injected = 0;
+    if (faults::ShouldFail(faults::SocketCall::Send, injected))
+        return Failed(injected);
+    for (;;) {
+        // MSG_NOSIGNAL: a closed peer gives EPIPE (10058) instead of killing the process with SIGPIPE.
+        ssize_t n = ::send(static_cast<int>(socket), buffer, static_cast<size_t>(size), MSG_NOSIGNAL);
+        if (n >= 0)
+            return n;
+        if (errno != EINTR)
+            return Posix();
+    }
+}
+
+int64_t Receive(SocketId socket, void* buffer, int64_t size) {
+    int injected = 0;
+    if (faults::ShouldFail(faults::SocketCall::Receive, injected))
+        return Failed(injected);
+    for (;;) {
+        ssize_t n = ::recv(static_cast<int>(socket), buffer, static_cast<size_t>(size), 0);
+        if (n >= 0)
+            return n;
+        if (errno != EINTR)
+            return Posix();
+    }
+}
+
+int WaitReadable(SocketId socket, int limitMs) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs < 0 ? 0 : limitMs);
+    int timeout = limitMs < 0 ? -1 : limitMs;
+    for (;;) {
+        pollfd entry{static_cast<int>(socket), POLLIN, 0};
+        int n = ::poll(&entry, 1, timeout);
+        if (n > 0) {
+            if (entry.revents & POLLNVAL)
+                return Failed(WsaNotSocket);
+            // A reset or hang-up counts as readable: the receive that follows reports it.
+            return (entry.revents & (POLLIN | POLLHUP | POLLERR)) ? 1 : 0;
+        }
+        if (n == 0)
+            return 0;
+        if (errno != EINTR)
+            return Posix();
+        if (limitMs >= 0) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            timeout = left > 0 ? static_cast<int>(left) : 0;
+        }
+    }
+}
+
+#endif
+
+bool LocalAddress(SocketId socket, std::string& ip, int& port) {
+    sockaddr_in address;
+    socklen_t length = sizeof address;
+    if (getsockname(static_cast<NativeSocket>(socket), reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return false;
+    return FromSockaddr(address, ip, port);
+}
+
+bool PeerAddress(SocketId socket, std::string& ip, int& port) {
+    sockaddr_in address;
+    socklen_t length = sizeof address;
+    if (getpeername(static_cast<NativeSocket>(socket), reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return false;
+    return FromSockaddr(address, ip, port);
+}
+
+int LookupIPv4(const std::string& name, std::string& dotted) {
+    int replaced = 0;
+    if (faults::LookupReplaced(name, dotted, replaced))
+        return replaced;
+    addrinfo hints;
+    std::memset(&hints, 0, sizeof hints);
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* answer = nullptr;
+    int rc = getaddrinfo(name.c_str(), nullptr, &hints, &answer);
+    if (rc != 0) {
+#ifdef _WIN32
+        return rc;
+#else
+        return LookupErrorToSocketError(rc, errno);
+#endif
+    }
+    int port = 0;
+    bool ok = answer != nullptr && FromSockaddr(*reinterpret_cast<const sockaddr_in*>(answer->ai_addr), dotted, port);
+    freeaddrinfo(answer);
+    return ok ? 0 : WsaHostNotFound;
+}
+
+int ErrnoToSocketError(int errnoValue) {
+#ifdef _WIN32
+    return errnoValue;
+#else
+    struct Pair {
+        int errnoValue;
+        int socketError;
+    };
+    static constexpr Pair table[] = {
+        {EINTR, 10004},        {EBADF, 10009},           {EACCES, 10013},          {EPERM, 10013},
+        {EFAULT, 10014},       {EINVAL, 10022},          {EMFILE, 10024},          {ENFILE, 10024},
+        {EWOULDBLOCK, 10035},  {EAGAIN, 10035},          {EINPROGRESS, 10036},     {EALREADY, 10037},
+        {ENOTSOCK, 10038},     {EDESTADDRREQ, 10039},    {EMSGSIZE, 10040},        {EPROTOTYPE, 10041},
+        {ENOPROTOOPT, 10042},  {EPROTONOSUPPORT, 10043}, {ESOCKTNOSUPPORT, 10044}, {EOPNOTSUPP, 10045},
+        {EPFNOSUPPORT, 10046}, {EAFNOSUPPORT, 10047},    {EADDRINUSE, 10048},      {EADDRNOTAVAIL, 10049},
+        {ENETDOWN, 10050},     {ENETUNREACH, 10051},     {ENETRESET, 10052},       {ECONNABORTED, 10053},
+        {ECONNRESET, 10054},   {ENOBUFS, 10055},         {ENOMEM, 10055},          {EISCONN, 10056},
+        {ENOTCONN, 10057},     {ESHUTDOWN, 10058},       {EPIPE, 10058},           {ETOOMANYREFS, 10059},
+        {ETIMEDOUT, 10060},    {ECONNREFUSED, 10061},    {ELOOP, 10062},           {ENAMETOOLONG, 10063},
+        {EHOSTDOWN, 10064},    {EHOSTUNREACH, 10065},    {ENOTEMPTY, 10066},
+    };
+    for (const Pair& p : table)
+        if (p.errnoValue == errnoValue)
+            return p.socketError;
+    return errnoValue;
+#endif
+}
+
+int LookupErrorToSocketError(int gaiError, [[maybe_unused]] int errnoValue) {
+#ifdef _WIN32
+    return gaiError;
+#else
+    switch (gaiError) {
+    case EAI_NONAME:
+#ifdef EAI_NODATA
+    case EAI_NODATA:
+#endif
+#ifdef EAI_ADDRFAMILY
+    case EAI_ADDRFAMILY: // the name exists, but has no IPv4 address
+#endif
+        return WsaHostNotFound;
+    case EAI_AGAIN:
+        return WsaTryAgain;
+    case EAI_MEMORY:
+        return WsaNoBuffers;
+    case EAI_SYSTEM:
+        return errnoValue == EINTR ? WsaInterrupted : ErrnoToSocketError(errnoValue);
+    default:
+        return WsaNoRecovery;
+    }
+#endif
+}
+
+} // namespace ftp::platform

@@ -1,0 +1,26 @@
+#pragma once
+// The channel through which a connection reaches the network. TIdIOHandlerSocket is the real one; tests may put
+// an in-memory channel in its place.
+
+#include "ftp/TIdComponent.h"
+
+#include <cstdint>
+#include <string>
+
+// Time limits of waits, in milliseconds when positive.
+constexpr int DefaultTimeLimit = -1; // the connection's ReadTimeout (0 there means NoTimeLimit)
+constexpr int NoTimeLimit = -2;
+
+class TIdIOHandler : public TIdComponent {
+public:
+    virtual void AcceptCompleted() {}
+    virtual void CloseChannel() = 0;
+    virtual void ConnectChannel(const std::string& host, int port, int timeLimit, const std::string& boundIP,
+                                int boundPort, int portMin, int portMax) = 0;
+    virtual bool ChannelOpen() const = 0;
+    virtual void PrepareChannel() = 0;
+    virtual bool WaitReadable(int timeLimit) = 0;
+    // One platform call each; the result is returned unchanged (-1: failed, receive 0: the peer closed).
+    virtual int64_t ReceiveSome(void* buffer, int64_t size) = 0;
+    virtual int64_t SendSome(const void* buffer, int64_t size) = 0;
+};
