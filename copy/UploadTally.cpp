@@ -1,0 +1,26 @@
+#include "copy/UploadTally.h"
+
+void TUploadTally::Begin(std::int64_t expectedBytes) {
+    Reset();
+    begun_ = true;
+    expected_ = expectedBytes;
+}
+
+void TUploadTally::Work(std::int64_t sentSoFar) {
+    if (begun_ && !ended_)
+        sent_ = sentSoFar;
+}
+
+void TUploadTally::End() {
+    if (begun_)
+        ended_ = true;
+}
+
+bool TUploadTally::Confirms(std::optional<std::int64_t> sizeOnDiskNow) const {
+    return begun_ && ended_ && sent_ == expected_ && sizeOnDiskNow && *sizeOnDiskNow == expected_;
+}
+
+TUploadTally& CurrentUploadTally() {
+    static TUploadTally tally;
+    return tally;
+}

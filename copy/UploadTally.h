@@ -1,0 +1,33 @@
+#pragma once
+// What the work events of one upload reported. A final success reply alone does not prove that the
+// server got the whole file (a short read, a file that shrank or grew while it was sent), and in
+// move mode the local file is deleted afterwards: the tally is the second witness.
+
+#include <cstdint>
+#include <optional>
+
+class TUploadTally {
+public:
+    void Reset() { *this = TUploadTally(); }
+    void Begin(std::int64_t expectedBytes);
+    void Work(std::int64_t sentSoFar);
+    void End();
+
+    bool Begun() const { return begun_; }
+    bool Ended() const { return ended_; }
+    std::int64_t Expected() const { return expected_; }
+    std::int64_t Sent() const { return sent_; }
+
+    // True when one complete work span sent exactly the bytes it announced and the file on disk
+    // (looked up after the upload; nothing when it is gone) still has that size.
+    bool Confirms(std::optional<std::int64_t> sizeOnDiskNow) const;
+
+private:
+    bool begun_ = false;
+    bool ended_ = false;
+    std::int64_t expected_ = 0;
+    std::int64_t sent_ = 0;
+};
+
+// The upload under way (or last finished) of the copy job.
+TUploadTally& CurrentUploadTally();
