@@ -1,0 +1,69 @@
+#include "ftp/PassiveReply.h"
+
+#include "ftp/TIdRFCReply.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+// Takes the text before the first comma off the front of `rest` (all of it when there is none).
+std::string TakeField(std::string& rest) {
+    const auto comma = rest.find(',');
+    std::string field = rest.substr(0, comma);
+    rest = comma == std::string::npos ? std::string() : rest.substr(comma + 1);
+    return field;
+}
+
+} // namespace
+
+int ParseDecimalInteger(const std::string& text) {
+    std::size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t'))
+        ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        negative = text[at++] == '-';
+    const std::size_t firstDigit = at;
+    long long value = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        value = value * 10 + (text[at] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            break;
+    }
+    if (negative)
+        value = -value;
+    if (at == firstDigit || at != text.size() || value > INT_MAX || value < INT_MIN)
+        throw EConvertError("'" + text + "' is not a valid integer value");
+    return static_cast<int>(value);
+}
+
+TPassiveEndpoint ParsePassiveReply(const std::string& textLine) {
+    const std::string line = TrimBlanks(textLine);
+    std::string fields;
+    const auto open = line.find('(');
+    const auto close = line.find(')');
+    if (open != std::string::npos && close != std::string::npos) {
+        // A ")" before the "(" leaves nothing between them.
+        fields = close > open ? line.substr(open + 1, close - open - 1) : std::string();
+    } else {
+        const auto blank = line.rfind(' ');
+        fields = blank == std::string::npos ? line : line.substr(blank + 1);
+    }
+
+    TPassiveEndpoint endpoint;
+    for (int i = 0; i < 4; ++i)
+        endpoint.Address += (i ? "." : "") + TakeField(fields);
+    const int high = ParseDecimalInteger(TakeField(fields));
+    const int low = ParseDecimalInteger(TakeField(fields));
+    // Computed wide: absurd fields must not overflow; the caller rejects a port outside 1..65535.
+    const long long port = static_cast<long long>(high) * 256 + low;
+    endpoint.Port = static_cast<int>(std::clamp<long long>(port, INT_MIN, INT_MAX));
+    return endpoint;
+}
+
+std::string BuildPortCommand(const std::string& dottedAddress, int port) {
+    std::string hostPart = dottedAddress;
+    std::replace(hostPart.begin(), hostPart.end(), '.', ',');
+    return "PORT " + hostPart + "," + std::to_string(port / 256) + "," + std::to_string(port % 256);
+}

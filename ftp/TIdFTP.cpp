@@ -1,0 +1,222 @@
+#include "ftp/TIdFTP.h"
+
+#include "ftp/FileStream.h"
+#include "ftp/IdExceptions.h"
+#include "ftp/TIdIOHandlerSocket.h"
+#include "ftp/TIdSimpleServer.h"
+
+#include <exception>
+
+namespace {
+
+constexpr int WsaNotSocket = 10038;
+constexpr int WsaTimedOut = 10060;
+
+} // namespace
+
+TIdFTP::TIdFTP() {
+    SetPort(21);
+}
+
+TIdFTP::~TIdFTP() = default;
+
+void TIdFTP::SetTransferType(TIdFTPTransferType type) {
+    if (type == transferType_ || dataChannel_)
+        return;
+    transferType_ = type;
+    if (IsOpen())
+        AnnounceTransferType();
+}
+
+void TIdFTP::ConnectAndLogIn(bool autoLogin, int timeout) {
+    try {
+        OpenConnection(timeout);
+        ReadExpectedReply({220});
+        WelcomeReply = LastReply;
+        if (!autoLogin)
+            return;
+        LogIn();
+        AnnounceTransferType();
+        const int code = SendCommand("SYST", TReplyCodes{200, 215, 500});
+        if (code == 500)
+            SystemDescription = "Unknown";
+        else
+            SystemDescription = LastReply.Text.empty() ? std::string() : LastReply.Text.front();
+    } catch (...) {
+        CloseConnection();
+        throw;
+    }
+}
+
+void TIdFTP::LogIn() {
+    if (SendCommand("USER " + Username, TReplyCodes{230, 331}) == 331)
+        SendCommand("PASS " + Password, TReplyCodes{230});
+    LoginReply = LastReply;
+}
+
+void TIdFTP::AnnounceTransferType() {
+    SendCommand(transferType_ == ftASCII ? "TYPE A" : "TYPE I", TReplyCodes{200});
+}
+
+void TIdFTP::ChangeRemoteDir(const std::string& path) {
+    SendCommand("CWD " + path, TReplyCodes{200, 250});
+}
+
+void TIdFTP::MakeRemoteDir(const std::string& name) {
+    SendCommand("MKD " + name, TReplyCodes{257});
+}
+
+void TIdFTP::AbortTransfer() {
+    if (IsOpen())
+        WriteLine("ABOR");
+    DropDataChannel();
+}
+
+void TIdFTP::DropDataChannel() {
+    if (dataChannel_)
+        dataChannel_->DropSocket();
+}
+
+void TIdFTP::LeaveServer() {
+    if (!IsOpen())
+        return;
+    try {
+        WriteLine("QUIT");
+    } catch (...) {
+        CloseConnection();
+        throw;
+    }
+    CloseConnection();
+}
+
+void TIdFTP::UploadFile(const std::string& localPath, const std::string& remoteName, bool append) {
+    TFileStream file(localPath);
+    UploadStream(file, remoteName, append);
+}
+
+void TIdFTP::UploadStream(TStream& stream, const std::string& remoteName, bool append) {
+    if (remoteName.empty())
+        RunUpload("STOU ", stream);
+    else if (append)
+        RunUpload("APPE " + remoteName, stream);
+    else
+        RunUpload("STOR " + remoteName, stream);
+}
+
+void TIdFTP::RunUpload(const std::string& command, TStream& stream) {
+    if (Passive)
+        RunPassiveTransfer(command, stream);
+    else
+        RunActiveTransfer(command, stream);
+}
+
+void TIdFTP::RunPassiveTransfer(const std::string& command, TStream& stream) {
+    const TPassiveEndpoint endpoint = RequestPassiveEndpoint();
+    if (endpoint.Port < 1 || endpoint.Port > 65535)
+        RaiseReplyError(); // the 227 names no usable port
+    // Whatever address the 227 names, the data goes to the host we are talking to: a server must not be able
+    // to send our file to a third host.
+    const std::string address = ControlBinding().RemoteIP;
+
+    WriteLine(command);
+    std::exception_ptr cutShort;
+    try {
+        auto client = std::make_unique<TIdTCPClient>();
+        TIdTCPClient& channel = *client;
+        dataChannel_ = std::move(client);
+        CopyChannelSettings();
+        channel.SetHost(address.empty() ? endpoint.Address : address);
+        channel.SetPort(endpoint.Port);
+        try {
+            channel.OpenConnection(DefaultTimeLimit);
+            ReadExpectedReply({110, 125, 150});
+            try {
+                channel.SendStream(stream, false);
+            } catch (const EIdSocketError& error) {
+                // DropDataChannel closed the socket under us: read the final reply to stay in step, then fail.
+                if (error.SocketErrorCode() != WsaNotSocket)
+                    throw;
+                cutShort = std::current_exception();
+            }
+        } catch (...) {
+            channel.CloseConnection();
+            throw;
+        }
+        channel.CloseConnection();
+    } catch (...) {
+        dataChannel_.reset();
+        throw;
+    }
+    dataChannel_.reset();
+    ReadFinalReply();
+    if (cutShort)
+        std::rethrow_exception(cutShort);
+}
+
+void TIdFTP::RunActiveTransfer(const std::string& command, TStream& stream) {
+    try {
+        auto server = std::make_unique<TIdSimpleServer>();
+        TIdSimpleServer& listener = *server;
+        dataChannel_ = std::move(server);
+        CopyChannelSettings();
+        const TIdSocketHandle& control = ControlBinding();
+        listener.BoundIP = control.IP;
+        // Only the server may deliver the data connection; anyone racing it to the port is turned away.
+        listener.AllowedPeerIP = control.RemoteIP;
+        listener.AcceptTimeLimit = DataConnectTimeLimit;
+        listener.StartListening();
+        AnnounceActiveEndpoint(*listener.Binding());
+        SendCommand(command, TReplyCodes{125, 150});
+        if (!listener.AwaitConnection())
+            throw EIdSocketError(WsaTimedOut);
+        listener.SendStream(stream, true);
+    } catch (...) {
+        dataChannel_.reset();
+        throw;
+    }
+    dataChannel_.reset();
+    ReadFinalReply();
+}
+
+void TIdFTP::ReadFinalReply() {
+    const int code = ReadExpectedReply({225, 226, 250, 426, 450});
+    if (code != 426 && code != 450)
+        return;
+    // The server aborted the transfer: the file is not stored. Take the follow-up reply if one comes, so the
+    // control connection stays in step, then report the abort.
+    const TIdRFCReply aborted = LastReply;
+    const int savedTimeout = ReadTimeout;
+    ReadTimeout = FollowUpTimeLimit;
+    try {
+        ReadReply();
+    } catch (const EIdException&) {
+        // No follow-up (or the connection went): the abort is still the news.
+    }
+    ReadTimeout = savedTimeout;
+    LastReply = aborted;
+    RaiseReplyError();
+}
+
+TPassiveEndpoint TIdFTP::RequestPassiveEndpoint() {
+    SendCommand("PASV", TReplyCodes{227});
+    return ParsePassiveReply(LastReply.Text.empty() ? std::string() : LastReply.Text.front());
+}
+
+void TIdFTP::AnnounceActiveEndpoint(const TIdSocketHandle& binding) {
+    SendCommand(BuildPortCommand(binding.IP, binding.Port), TReplyCodes{200});
+}
+
+void TIdFTP::CopyChannelSettings() {
+    dataChannel_->SendBufferSize = SendBufferSize;
+    dataChannel_->RecvBufferSize = RecvBufferSize;
+    dataChannel_->OnWork = OnWork;
+    dataChannel_->OnWorkBegin = OnWorkBegin;
+    dataChannel_->OnWorkEnd = OnWorkEnd;
+}
+
+const TIdSocketHandle& TIdFTP::ControlBinding() const {
+    auto* channel = dynamic_cast<TIdIOHandlerSocket*>(IOHandler());
+    if (!channel || !channel->Binding())
+        throw EIdNotConnected();
+    return *channel->Binding();
+}

@@ -1,0 +1,68 @@
+#pragma once
+// The FTP client: control commands (log-in, type, folders, abort, quit) over its control connection, and the
+// upload of one stream or file over a fresh data connection per transfer, passive (PASV) or active (PORT).
+
+#include "ftp/PassiveReply.h"
+#include "ftp/TIdRFCReply.h"
+#include "ftp/TIdSocketHandle.h"
+#include "ftp/TIdTCPClient.h"
+
+#include <memory>
+#include <string>
+
+enum TIdFTPTransferType { ftASCII, ftBinary };
+
+class TIdFTP : public TIdTCPClient {
+public:
+    TIdFTP();
+    ~TIdFTP() override;
+
+    std::string Username;
+    std::string Password;
+    bool Passive = false; // true: we connect to the server (PASV); false: the server connects to us (PORT)
+    TIdRFCReply LoginReply;
+    std::string SystemDescription; // first line of the SYST reply, or "Unknown"
+
+    // Bounds on waits that the server controls, in milliseconds. Both end as an upload failure.
+    int DataConnectTimeLimit = 60000; // active mode: the server's data connection
+    int FollowUpTimeLimit = 60000;    // the reply that should follow a 426 or 450
+
+    TIdFTPTransferType TransferType() const { return transferType_; }
+    // Ignored while a transfer runs; announced at once when connected.
+    void SetTransferType(TIdFTPTransferType type);
+    // The connection of the running transfer; null outside a transfer.
+    TIdTCPConnection* DataChannel() const { return dataChannel_.get(); }
+
+    // Connects, reads the 220 welcome and, with autoLogin, logs in, announces the type and asks SYST.
+    // On any failure the connection is closed and the same exception raised.
+    void ConnectAndLogIn(bool autoLogin = true, int timeout = DefaultTimeLimit);
+    void LogIn();
+    void AnnounceTransferType();
+    void ChangeRemoteDir(const std::string& path);
+    void MakeRemoteDir(const std::string& name);
+    // "ABOR" without reading a reply, then DropDataChannel.
+    virtual void AbortTransfer();
+    virtual void DropDataChannel();
+    // "QUIT" without reading a reply, then CloseConnection; nothing when closed.
+    void LeaveServer();
+
+    // Uploads a local file under `remoteName` (STOR; APPE with `append`; STOU for an empty name).
+    // EFOpenError when the file cannot be opened; the file is closed on every path.
+    void UploadFile(const std::string& localPath, const std::string& remoteName, bool append = false);
+    void UploadStream(TStream& stream, const std::string& remoteName, bool append = false);
+
+protected:
+    void RunUpload(const std::string& command, TStream& stream);
+    TPassiveEndpoint RequestPassiveEndpoint();
+    void AnnounceActiveEndpoint(const TIdSocketHandle& binding);
+    void CopyChannelSettings();
+
+private:
+    void RunPassiveTransfer(const std::string& command, TStream& stream);
+    void RunActiveTransfer(const std::string& command, TStream& stream);
+    void ReadFinalReply();
+    const TIdSocketHandle& ControlBinding() const;
+
+    TIdFTPTransferType transferType_ = ftBinary;
+    std::unique_ptr<TIdTCPConnection> dataChannel_;
+};
