@@ -1,0 +1,89 @@
+#include "dialogs/TForm2.h"
+
+#include "app/settings/RecordFiles.h"
+#include "app/settings/Settings.h"
+#include "app/ui/UiLayer.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+
+TForm2* Form2 = nullptr;
+
+TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
+    createControls();
+    connectHandlers();
+    FormCreate();
+}
+
+void TForm2::createControls() {
+    setObjectName("Form2");
+    setWindowTitle("Опции копирования");
+    setFixedSize(520, 212);
+
+    const auto checkBox = [this](const char* name, const QString& caption, int top, bool designed) {
+        auto* box = new QCheckBox(caption, this);
+        box->setObjectName(name);
+        box->setGeometry(16, top, 490, 24);
+        box->setChecked(designed); // FormCreate overwrites it with the saved option
+        return box;
+    };
+    CheckBox1 = checkBox("CheckBox1", "Выключить комп после скачивания всех файлов", 12, false);
+    CheckBox2 = checkBox("CheckBox2", "Удалять исходные файлы после удачного копирования на сервер (Перенос файлов)",
+                         40, false);
+    CheckBox3 = checkBox("CheckBox3", "Сообщать когда все скопируется", 68, true);
+    CheckBox4 = checkBox("CheckBox4", "После копирования всех файлов выйти из программы", 96, true);
+    CheckBox5 = checkBox("CheckBox5", "Свернуть в  Tray при запуске  копирования", 124, false);
+
+    Button1 = new QPushButton("Старт  копирования", this);
+    Button1->setObjectName("Button1");
+    Button1->setGeometry(16, 164, 200, 32);
+    Button3 = new QPushButton("Сохранить опции", this);
+    Button3->setObjectName("Button3");
+    Button3->setGeometry(304, 164, 200, 32);
+}
+
+void TForm2::connectHandlers() {
+    // toggled, not clicked: the switch reacts however the box becomes ticked.
+    connect(CheckBox1, &QCheckBox::toggled, this, [this] { ui::RunHandler([this] { CheckBox1Click(); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] { ui::RunHandler([this] { Button1Click(); }); });
+    connect(Button3, &QPushButton::clicked, this, [this] { ui::RunHandler([this] { Button3Click(); }); });
+}
+
+void TForm2::setMainStartButton(QPushButton* button) {
+    mainStartButton_ = button;
+}
+
+// In this order: box 1 may untick box 3 as it becomes ticked, and box 3 then takes its own value.
+void TForm2::FormCreate() {
+    CheckBox1->setChecked(CopyOptions.PowerOff);
+    CheckBox2->setChecked(CopyOptions.DeleteSources);
+    CheckBox3->setChecked(CopyOptions.NotifyDone);
+    CheckBox4->setChecked(CopyOptions.ExitAfterCopy);
+    CheckBox5->setChecked(CopyOptions.TrayOnStart);
+}
+
+// Powering off after the copy leaves nobody to read a completion report.
+void TForm2::CheckBox1Click() {
+    if (CheckBox1->isChecked())
+        CheckBox3->setChecked(false);
+}
+
+// Runs the whole copy job: the main window's click handler returns only when the job has ended.
+void TForm2::Button1Click() {
+    hide();
+    if (mainStartButton_ && mainStartButton_->isEnabled())
+        mainStartButton_->click();
+    else if (mainStartButton_)
+        ui::ShowMessage("Копирование уже идет"); // the main start button is off while a job runs
+    hide();
+}
+
+// The options in memory change even when the file cannot be created; a failed create is silent.
+void TForm2::Button3Click() {
+    CopyOptions.PowerOff = CheckBox1->isChecked();
+    CopyOptions.DeleteSources = CheckBox2->isChecked();
+    CopyOptions.NotifyDone = CheckBox3->isChecked();
+    CopyOptions.ExitAfterCopy = CheckBox4->isChecked();
+    CopyOptions.TrayOnStart = CheckBox5->isChecked();
+    WriteCopyOptionsFile(SettingsFile(OptionSuffix), CopyOptions);
+}

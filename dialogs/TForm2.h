@@ -1,0 +1,43 @@
+#pragma once
+// The copy options dialog: five switches the copy job reads straight from the check boxes, a
+// button that saves them to ".option" and one that starts the copy through the main window's
+// start button. Not modal; closing it through its frame only hides it.
+
+#include <QPointer>
+#include <QWidget>
+
+class QCheckBox;
+class QPushButton;
+
+class TForm2 : public QWidget {
+    Q_OBJECT
+public:
+    // Runs FormCreate: the boxes take the options read at start-up (CopyOptions).
+    explicit TForm2(QWidget* parent = nullptr);
+
+    // The live options, in the order of TCopyOptions: PowerOff, DeleteSources, NotifyDone,
+    // ExitAfterCopy, TrayOnStart.
+    QCheckBox* CheckBox1;
+    QCheckBox* CheckBox2;
+    QCheckBox* CheckBox3;
+    QCheckBox* CheckBox4;
+    QCheckBox* CheckBox5;
+    QPushButton* Button1; // "Старт  копирования"
+    QPushButton* Button3; // "Сохранить опции"
+
+    // The main window's "Старт копирования"; "Старт  копирования" here clicks it.
+    void setMainStartButton(QPushButton* button);
+
+    void FormCreate();
+    void CheckBox1Click();
+    void Button1Click();
+    void Button3Click();
+
+private:
+    void createControls();
+    void connectHandlers();
+
+    QPointer<QPushButton> mainStartButton_;
+};
+
+extern TForm2* Form2;
