@@ -1,0 +1,249 @@
+#include "SettingsSandbox.h"
+#include "dialogs/TForm3.h"
+#include "dialogs/TForm4.h"
+#include "dialogs/TForm5.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <vector>
+
+namespace {
+
+using Shown = ui::testing::Shown;
+
+// The editor with its two dialogs as the program has them, and the main window's destination
+// field; the editor is opened on a ".path" holding A, B, C.
+class FolderEditor : public SettingsSandbox {
+protected:
+    FolderEditor() {
+        destination.setEditable(true);
+        Form3 = &editor;
+        Form4 = &add;
+        Form5 = &change;
+        writeFile(PathSuffix, "A\r\nB\r\nC\r\n");
+        open();
+    }
+    ~FolderEditor() override {
+        Form3 = nullptr;
+        Form4 = nullptr;
+        Form5 = nullptr;
+    }
+
+    void open() {
+        editor.Open();
+        editor.show();
+    }
+
+    std::vector<QString> entries() const {
+        std::vector<QString> texts;
+        for (int row = 0; row < editor.ListBox1->count(); ++row)
+            texts.push_back(editor.ListBox1->item(row)->text());
+        return texts;
+    }
+    std::vector<QString> dropDown() const {
+        std::vector<QString> texts;
+        for (int i = 0; i < destination.count(); ++i)
+            texts.push_back(destination.itemText(i));
+        return texts;
+    }
+    int selected() const {
+        const auto items = editor.ListBox1->selectedItems();
+        return items.isEmpty() ? -1 : editor.ListBox1->row(items.first());
+    }
+    void select(int row) { editor.ListBox1->setCurrentRow(row); }
+
+    QComboBox destination;
+    TForm3 editor{&destination};
+    TForm4 add;
+    TForm5 change;
+};
+
+using List = std::vector<QString>;
+
+} // namespace
+
+TEST_F(FolderEditor, AddDialogRefusesEmptyAndRelativeNamesAndAppendsAbsoluteOnes) {
+    add.Edit1->setText("left over");
+    editor.Button1->click();
+    ASSERT_TRUE(add.isVisible());
+    EXPECT_TRUE(add.Edit1->text().isEmpty());
+
+    const struct {
+        QString text;
+        QString message;
+    } refused[] = {{"", "Неизвестное имя папки"}, {"incoming", "имя папки  должно начинаться на \"/\""}};
+    for (const auto& c : refused) {
+        script_.clear();
+        add.Edit1->setText(c.text);
+        add.Button1->click();
+        EXPECT_EQ(script_.texts(), List{c.message});
+        EXPECT_TRUE(add.isVisible());
+        EXPECT_EQ(add.Edit1->text(), c.text);
+    }
+    EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+
+    script_.clear();
+    add.Edit1->setText("/входящие");
+    add.Button1->click();
+    EXPECT_EQ(entries(), (List{"A", "B", "C", "/входящие"}));
+    EXPECT_FALSE(add.isVisible());
+    EXPECT_TRUE(script_.shown().empty());
+}
+
+TEST_F(FolderEditor, MovesSwapWithTheNeighbourAndASecondPressUndoesThem) {
+    select(2);
+    editor.Button5->click();
+    EXPECT_EQ(entries(), (List{"A", "C", "B"}));
+    EXPECT_EQ(selected(), 2);
+    editor.Button5->click();
+    EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+
+    select(0);
+    editor.Button6->click();
+    EXPECT_EQ(entries(), (List{"B", "A", "C"}));
+    EXPECT_EQ(selected(), 0);
+    editor.Button6->click();
+    EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+    EXPECT_TRUE(script_.shown().empty());
+
+    editor.ListBox1->clearSelection();
+    editor.Button5->click();
+    editor.Button6->click();
+    EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+    EXPECT_TRUE(script_.shown().empty());
+}
+
+TEST_F(FolderEditor, MovingPastEitherEndReportsTheMissingIndexAndChangesNothing) {
+    const struct {
+        int row;
+        QPushButton* button;
+        QString error;
+    } cases[] = {{0, editor.Button5, "List index out of bounds (-1)"},
+                 {2, editor.Button6, "List index out of bounds (3)"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error.toStdString());
+        script_.clear();
+        select(c.row);
+        c.button->click();
+        ASSERT_EQ(script_.shown().size(), 1u);
+        EXPECT_EQ(script_.shown()[0].kind, Shown::Kind::Error);
+        EXPECT_EQ(script_.shown()[0].text, c.error);
+        EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+        EXPECT_EQ(selected(), c.row);
+    }
+}
+
+TEST_F(FolderEditor, PopupItemsRunDeleteAndChangeCrosswiseAndNeedASelection) {
+    editor.N2->trigger(); // nothing selected: nothing happens
+    editor.N3->trigger();
+    editor.Button2->click();
+    EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+    EXPECT_FALSE(change.isVisible());
+
+    select(1);
+    editor.N2->trigger(); // "Изменить" deletes
+    EXPECT_EQ(entries(), (List{"A", "C"}));
+    editor.N2->trigger(); // the selection went with the entry
+    EXPECT_EQ(entries(), (List{"A", "C"}));
+
+    select(1);
+    editor.N3->trigger(); // "Удалить" opens the change dialog
+    EXPECT_TRUE(change.isVisible());
+    EXPECT_EQ(change.Edit1->text(), "C");
+
+    editor.N1->trigger();
+    EXPECT_TRUE(add.isVisible());
+    EXPECT_TRUE(script_.shown().empty());
+}
+
+TEST_F(FolderEditor, ChangeTakesAnyNonEmptyTextAndLandsOnTheEntrySelectedAtSaveTime) {
+    select(0);
+    editor.Button4->click();
+    ASSERT_TRUE(change.isVisible());
+    EXPECT_EQ(change.Edit1->text(), "A");
+
+    change.Edit1->clear();
+    change.Button1->click();
+    EXPECT_TRUE(change.isVisible());
+    EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+
+    change.Edit1->setText("incoming");
+    select(2); // the dialog is not modal: the user picked another entry meanwhile
+    change.Button1->click();
+    EXPECT_EQ(entries(), (List{"A", "B", "incoming"}));
+    EXPECT_FALSE(change.isVisible());
+    EXPECT_TRUE(script_.shown().empty());
+}
+
+TEST_F(FolderEditor, ReopeningDropsUnsavedEdits) {
+    select(0);
+    editor.Button2->click();
+    add.Edit1->setText("/new");
+    add.Button1->click();
+    EXPECT_EQ(entries(), (List{"B", "C", "/new"}));
+    open();
+    EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+    EXPECT_EQ(readFile(PathSuffix), "A\r\nB\r\nC\r\n");
+}
+
+TEST_F(FolderEditor, SaveWritesTheFileRefillsTheDropDownKeepingItsTextAndHides) {
+    std::vector<std::string> mainList{"stale"};
+    editor.setPathList(&mainList);
+    destination.addItems({"old1", "old2"});
+    destination.setEditText("/typed");
+
+    select(1);
+    editor.Button5->click();
+    add.Edit1->setText("/входящие");
+    add.Button1->click();
+    editor.Button3->click();
+
+    EXPECT_EQ(readFile(PathSuffix), "B\r\nA\r\nC\r\n/входящие\r\n");
+    EXPECT_EQ(mainList, (std::vector<std::string>{"B", "A", "C", "/входящие"}));
+    EXPECT_EQ(dropDown(), (List{"B", "A", "C", "/входящие"}));
+    EXPECT_EQ(destination.currentText(), "/typed");
+    EXPECT_EQ(script_.texts(), List{"сохранено"});
+    EXPECT_FALSE(editor.isVisible());
+}
+
+TEST_F(FolderEditor, SavingAnEmptyListEmptiesFileAndDropDownButNotTheTypedFolder) {
+    destination.addItems({"A", "B", "C"});
+    destination.setEditText("B"); // a folder about to be deleted stays typed
+    for (int i = 0; i < 3; ++i) {
+        select(0);
+        editor.Button2->click();
+    }
+    editor.Button3->click();
+    EXPECT_EQ(readFile(PathSuffix), "");
+    EXPECT_EQ(destination.count(), 0);
+    EXPECT_EQ(destination.currentText(), "B");
+
+    open();
+    EXPECT_TRUE(entries().empty());
+}
+
+TEST_F(FolderEditor, SaveThatCannotCreateTheFileStopsBeforeTheMainWindow) {
+    destination.addItems({"A", "B", "C"});
+    destination.setEditText("/typed");
+    select(0);
+    editor.Button2->click();
+    makeSettingsUnwritable();
+    editor.Button3->click();
+
+    ASSERT_EQ(script_.shown().size(), 1u);
+    EXPECT_EQ(script_.shown()[0].kind, Shown::Kind::Error);
+    EXPECT_TRUE(script_.shown()[0].text.startsWith("Cannot create file \"")) << script_.shown()[0].text.toStdString();
+    EXPECT_EQ(dropDown(), (List{"A", "B", "C"}));
+    EXPECT_EQ(destination.currentText(), "/typed");
+    EXPECT_TRUE(editor.isVisible());
+}
+
+TEST_F(FolderEditor, WithoutAPathFileTheEditorOpensEmpty) {
+    std::remove(SettingsFile(PathSuffix).c_str());
+    open();
+    EXPECT_TRUE(entries().empty());
+    EXPECT_TRUE(script_.shown().empty());
+}
