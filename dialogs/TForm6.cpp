@@ -10,6 +10,12 @@
 
 TForm6* Form6 = nullptr;
 
+// The picture sits in an object file of its own; reached only through a static library, the
+// linker would leave it out. Naming its initialiser keeps it in every program with this window.
+static void registerAboutPicture() {
+    Q_INIT_RESOURCE(about);
+}
+
 namespace {
 
 QByteArray readResource(const QString& name) {
@@ -25,7 +31,8 @@ QString ProductLine() {
     return QStringLiteral("Ferrylo " FERRYLO_VERSION " — свободная программа, лицензия MIT");
 }
 
-TForm6::TForm6(QWidget* parent) : TForm6(readResource(QStringLiteral(":/about.jpg")), parent) {}
+TForm6::TForm6(QWidget* parent)
+    : TForm6((registerAboutPicture(), readResource(QStringLiteral(":/about.jpg"))), parent) {}
 
 TForm6::TForm6(const QByteArray& jpeg, QWidget* parent) : QWidget(parent, Qt::Window) {
     buildControls();
