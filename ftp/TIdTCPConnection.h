@@ -79,7 +79,7 @@ public:
     bool PeerClosed() const { return peerClosed_; }
 
 protected:
-    TPendingInput& PendingInput() { return pending_; }
+    const TPendingInput& PendingInput() const { return pending_; }
     void SetPeerClosed(bool closed) { peerClosed_ = closed; }
     // Takes `count` bytes from the front of PendingInput, reporting them as read work.
     std::string TakeInput(int64_t count);

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 
 namespace {
 
@@ -205,6 +206,10 @@ TEST(SocketChannel, ConnectsFromTheBoundAddress) {
     EXPECT_EQ(channel.Binding()->RemotePort, server.port);
     EXPECT_EQ(channel.Binding()->IP, "127.0.0.1");
     EXPECT_GT(channel.Binding()->Port, 0);
+    int synRetries = 0;
+    socklen_t length = sizeof synRetries;
+    ::getsockopt(static_cast<int>(channel.Binding()->SocketId()), IPPROTO_TCP, TCP_SYNCNT, &synRetries, &length);
+    EXPECT_EQ(synRetries, 3); // a host that never answers is given up after about 20 s, not two minutes
     EXPECT_EQ(channel.SendSome("hi", 2), 2);
     EXPECT_EQ(server.Receive(), "hi");
     channel.CloseChannel();
