@@ -18,12 +18,12 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
 void TForm2::createControls() {
     setObjectName("Form2");
     setWindowTitle("Опции копирования");
-    setFixedSize(520, 212);
+    setFixedSize(640, 212);
 
     const auto checkBox = [this](const char* name, const QString& caption, int top, bool designed) {
         auto* box = new QCheckBox(caption, this);
         box->setObjectName(name);
-        box->setGeometry(16, top, 490, 24);
+        box->setGeometry(16, top, 612, 24);
         box->setChecked(designed); // FormCreate overwrites it with the saved option
         return box;
     };
@@ -39,7 +39,7 @@ void TForm2::createControls() {
     Button1->setGeometry(16, 164, 200, 32);
     Button3 = new QPushButton("Сохранить опции", this);
     Button3->setObjectName("Button3");
-    Button3->setGeometry(304, 164, 200, 32);
+    Button3->setGeometry(424, 164, 200, 32);
 }
 
 void TForm2::connectHandlers() {
