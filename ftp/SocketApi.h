@@ -38,9 +38,4 @@ int LookupIPv4(const std::string& name, std::string& dotted);
 int LastError();
 void SetLastError(int errorNumber);
 
-// Windows Sockets number for a POSIX errno value; values without one pass through unchanged.
-int ErrnoToSocketError(int errnoValue);
-// Windows Sockets number for a getaddrinfo result code.
-int LookupErrorToSocketError(int gaiError, int errnoValue);
-
 } // namespace ftp::platform

@@ -39,7 +39,8 @@ public:
 
     TIdIOHandler* IOHandler() const { return ioHandler_; }
     bool OwnsIOHandler() const { return static_cast<bool>(ownedHandler_); }
-    // Uses a channel the caller keeps (tests, listeners); an owned channel in place is destroyed first.
+    // Uses a channel the caller keeps (tests, listeners); an owned channel in place is destroyed first. The
+    // channel must outlive the connection, whose destruction still closes it.
     void SetIOHandler(TIdIOHandler* handler);
     // Uses a channel the connection owns from now on.
     void SetIOHandler(std::unique_ptr<TIdIOHandler> handler);

@@ -3,6 +3,7 @@
 
 #include "ftp/IdExceptions.h"
 #include "ftp/SocketApi.h"
+#include "ftp/SocketErrorMap.h"
 #include "ftp/SocketFaults.h"
 #include "ftp/TIdIOHandlerSocket.h"
 #include "ftp/TIdTCPClient.h"
