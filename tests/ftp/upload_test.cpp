@@ -3,6 +3,7 @@
 // keep the file from reaching anyone but the server.
 #include "ftp/FileStream.h"
 #include "ftp/IdExceptions.h"
+#include "ftp/SocketFaults.h"
 #include "ftp/TIdFTP.h"
 #include "tests/ftp/ftp_test_helpers.h"
 #include "tests/support/FakeFtpServer.h"
@@ -360,3 +361,47 @@ TEST_F(UploadFileTest, ReadFailureAtEveryPointEndsCleanly) {
 }
 
 } // namespace
+
+// A socket call failing at every point of one upload (control and data alike), in both modes: every failure
+// reaches the caller, closes the work span it opened, releases the data channel and the file; once n is past
+// the last call the same upload goes through whole.
+TEST_F(UploadFileTest, SocketFailureAtEveryPointEndsCleanly) {
+    const std::string bytes = ftptest::PatternBytes(100000);
+    const std::string path = Write("f.bin", bytes);
+    using ftp::faults::SocketCall;
+    for (bool passive : {true, false}) {
+        for (SocketCall call : {SocketCall::Send, SocketCall::Receive, SocketCall::Connect}) {
+            FakeFtpServer server;
+            TIdFTP ftp;
+            ftptest::PointAt(ftp, server, server.options().user, server.options().password);
+            ftp.Passive = passive;
+            WorkRecorder recorder;
+            recorder.Attach(ftp);
+            ftp::faults::ScopedFaults faults;
+            bool succeeded = false;
+            for (int n = 1; n <= 60 && !succeeded; ++n) {
+                SCOPED_TRACE(std::string(passive ? "passive" : "active") + ", call kind " +
+                             std::to_string(static_cast<int>(call)) + ", n=" + std::to_string(n));
+                ftp.ConnectAndLogIn(true, -1);
+                recorder.events.clear();
+                ftp::faults::FailNthCall(call, n, 10054);
+                try {
+                    ftp.UploadFile(path, "f.bin");
+                    succeeded = true;
+                } catch (const std::exception&) {
+                }
+                ftp::faults::Reset();
+                EXPECT_EQ(TFileStream::OpenCount(), 0);
+                EXPECT_EQ(ftp.DataChannel(), nullptr);
+                EXPECT_EQ(recorder.Count("begin"), recorder.Count("end"));
+                if (succeeded) {
+                    ASSERT_FALSE(server.stored().empty());
+                    EXPECT_TRUE(server.stored().back().content == bytes);
+                }
+                ftp.CloseConnection();
+                ASSERT_TRUE(server.waitForSessionEnd(5s));
+            }
+            EXPECT_TRUE(succeeded);
+        }
+    }
+}

@@ -240,11 +240,16 @@ private:
     }
 
     UniqueFd acceptPassive() {
-        pollfd entries[2] = {{passiveListener_.get(), POLLIN, 0}, {decoyListener_.get(), POLLIN, 0}};
-        if (::poll(entries, decoyListener_.valid() ? 2 : 1, static_cast<int>(options_.ioBound.count())) <= 0)
+        // The control connection is watched too: a client that gives up closes it, and must not leave the
+        // session waiting out the whole bound.
+        pollfd entries[3] = {
+            {passiveListener_.get(), POLLIN, 0}, {control_.get(), POLLIN, 0}, {decoyListener_.get(), POLLIN, 0}};
+        if (::poll(entries, decoyListener_.valid() ? 3 : 2, static_cast<int>(options_.ioBound.count())) <= 0)
             return {};
         if (entries[0].revents)
             return acceptWithin(passiveListener_.get(), kStopCheck);
+        if (!entries[2].revents)
+            return {};
         // The client went where the 227 pointed instead of to us: count what it poured there.
         UniqueFd decoy = acceptWithin(decoyListener_.get(), kStopCheck);
         StoredFile lost;
