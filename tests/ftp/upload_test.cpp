@@ -148,6 +148,26 @@ TEST_P(Upload, AbortedByTheServerIsAFailureEvenWithAFollowUp) {
     EXPECT_EQ(ftp.SendCommand("NOOP", 200), 200);
 }
 
+// The window's handlers run inside the upload; an abort from there must end it as a failure, never as stored.
+TEST_P(Upload, AbortFromTheWorkHandlerFailsTheUpload) {
+    FakeFtpServer server;
+    Connect(server);
+    bool aborted = false;
+    ftp.OnWork = [&](TIdComponent*, TWorkMode, int64_t) {
+        if (!aborted) {
+            aborted = true;
+            ftp.AbortTransfer();
+        }
+    };
+    ftptest::SyntheticStream stream(10 << 20);
+    EXPECT_THROW(ftp.UploadStream(stream, "f"), EIdException);
+    EXPECT_TRUE(aborted);
+    EXPECT_EQ(ftp.DataChannel(), nullptr);
+    EXPECT_EQ(recorder.Count("end"), 1);
+    ASSERT_TRUE(server.waitForCommands(7, 5s));
+    EXPECT_EQ(server.commands()[6], "ABOR");
+}
+
 TEST(UploadAbort, FollowUpWaitIsBoundedAnd450CountsToo) {
     FakeFtpServer::Options options;
     options.storeFinalReplies = {"450 Requested file action not taken."};
