@@ -37,6 +37,8 @@ convert -size 64x64 xc:none \
     -fill '#1f6fb8' -stroke '#ffffff' -strokewidth 2 \
     -draw "path 'M 32,22 L 46,37 L 37,37 L 37,51 L 27,51 L 27,37 L 18,37 Z'" \
     -define png:color-type=6 -define png:exclude-chunks=date,time "$here/ferrylo.png"
+# Launchers written by the program take their picture from beside it.
+cp "$here/ferrylo.png" "$here/../Files/ferrylo.png"
 
 # The chime: two rising sine tones with a soft attack and an exponential decay, 22050 Hz mono.
 python3 - "$here/MYWAVE1.wav" <<'PY'

@@ -1,0 +1,9 @@
+#pragma once
+// The sibling programs and the help page, in the folder "Files" beside the program.
+
+#include <string>
+
+std::string HoisterPath();    // starts the program again with administrator rights
+std::string MenuwrightPath(); // opens the Send To folder for editing
+std::string PowerOffToolPath();
+std::string HelpFilePath();

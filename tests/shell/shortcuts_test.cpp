@@ -1,0 +1,134 @@
+// Launchers for the Send To menu and the desktop: the right place, a target that survives the
+// launcher's quoting rules, its folder as working folder, executable, and no duplicates.
+#include "ShellEnvironment.h"
+#include "shell/Shortcuts.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <map>
+#include <vector>
+
+namespace {
+
+std::map<std::string, std::string> LauncherKeys(const std::string& text) {
+    std::map<std::string, std::string> keys;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(start, end - start);
+        const size_t equals = line.find('=');
+        if (equals != std::string::npos)
+            keys[line.substr(0, equals)] = line.substr(equals + 1);
+        start = end + 1;
+    }
+    return keys;
+}
+
+// How a desktop reads a string value: "\\", "\n", "\t", "\r" escapes.
+std::string UnescapeValue(const std::string& value) {
+    std::string unescaped;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) {
+            const char next = value[++i];
+            unescaped += next == 'n' ? '\n' : next == 't' ? '\t' : next == 'r' ? '\r' : next;
+        } else {
+            unescaped += value[i];
+        }
+    }
+    return unescaped;
+}
+
+// How a desktop reads an Exec value: the value escapes, then the quoting of each argument, with
+// "%%" as a literal percent and other field codes left as their own arguments.
+std::vector<std::string> ExecArguments(const std::string& value) {
+    const std::string unescaped = UnescapeValue(value);
+    std::vector<std::string> arguments;
+    std::string current;
+    bool quoted = false, any = false;
+    for (size_t i = 0; i < unescaped.size(); ++i) {
+        const char c = unescaped[i];
+        if (quoted && c == '\\' && i + 1 < unescaped.size()) {
+            current += unescaped[++i];
+        } else if (c == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if (c == '%' && i + 1 < unescaped.size() && unescaped[i + 1] == '%') {
+            current += '%';
+            ++i;
+            any = true;
+        } else if (c == ' ' && !quoted) {
+            if (any)
+                arguments.push_back(current);
+            current.clear();
+            any = false;
+        } else {
+            current += c;
+            any = true;
+        }
+    }
+    if (any)
+        arguments.push_back(current);
+    return arguments;
+}
+
+size_t FilesIn(const std::string& folder) {
+    return QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden).size();
+}
+
+TEST(Shortcuts, LauncherNamesEndInDesktop) {
+    EXPECT_EQ(ShortcutFileName("ferrylo"), "ferrylo.desktop");
+}
+
+TEST(Shortcuts, SendToLauncherStartsTheTargetInItsFolderAndStaysOneFile) {
+    ShellEnvironment env;
+    // Blanks, Cyrillic, a quote, a dollar and a percent must all reach the program unchanged.
+    const std::vector<std::string> targets = {"/opt/ferrylo/ferrylo", "/home/u/Мои программы/ferrylo",
+                                              "/tmp/a \"b\" $HOME 100%/ferrylo", "/tmp/back\\slash/ferrylo"};
+    for (const std::string& target : targets) {
+        SCOPED_TRACE(target);
+        PlaceSendToShortcut("ferrylo.desktop", target); // makes the missing Send To folder
+        PlaceSendToShortcut("ferrylo.desktop", target);
+        const std::string link = env.sendTo() + "ferrylo.desktop";
+        ASSERT_EQ(FilesIn(env.sendTo()), 1u);
+
+        const std::string text = ReadWholeFile(link);
+        EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0u);
+        auto keys = LauncherKeys(text);
+        EXPECT_EQ(keys["Type"], "Application");
+        EXPECT_EQ(keys["Name"], "ferrylo");
+        EXPECT_EQ(ExecArguments(keys["Exec"]), (std::vector<std::string>{target, "%F"}));
+        const std::string folder = target.substr(0, target.rfind('/') + 1);
+        EXPECT_EQ(UnescapeValue(keys["Path"]), folder);
+        EXPECT_TRUE(QFileInfo(QString::fromStdString(link)).isExecutable());
+    }
+}
+
+TEST(Shortcuts, AShortcutReplacesAnExistingFileAndAnUnwritablePlaceIsSilentlySkipped) {
+    ShellEnvironment env;
+    const std::string link = env.desktop() + "ferrylo.desktop";
+    WriteWholeFile(link, "old content");
+    CreateShortcut(link, "", "/opt/ferrylo/ferrylo");
+    EXPECT_NE(ReadWholeFile(link).find("Exec=\"/opt/ferrylo/ferrylo\" %F"), std::string::npos);
+
+    EXPECT_NO_THROW(CreateShortcut(env.home() + "no such folder/ferrylo.desktop", "", "/opt/ferrylo/ferrylo"));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(env.home() + "no such folder")));
+}
+
+TEST(Shortcuts, DesktopShortcutIsWrittenOnceAndNeverOverAnExistingOne) {
+    ShellEnvironment env;
+    const std::string link = env.desktop() + "ferrylo.desktop";
+
+    PlaceDesktopShortcut("ferrylo.desktop", "", "/opt/ferrylo/ferrylo");
+    EXPECT_EQ(FilesIn(env.desktop()), 1u);
+    EXPECT_NE(ReadWholeFile(link).find("/opt/ferrylo/ferrylo"), std::string::npos);
+
+    WriteWholeFile(link, "the user's own launcher");
+    PlaceDesktopShortcut("ferrylo.desktop", "", "/elsewhere/ferrylo");
+    EXPECT_EQ(ReadWholeFile(link), "the user's own launcher");
+    EXPECT_EQ(FilesIn(env.desktop()), 1u);
+}
+
+} // namespace
