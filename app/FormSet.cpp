@@ -5,12 +5,7 @@
 #include "dialogs/TForm4.h"
 #include "dialogs/TForm5.h"
 #include "dialogs/TForm6.h"
-#ifdef FERRYLO_HAVE_REACH
 #include "reach/TForm7.h"
-#else
-#include <QWidget>
-class TForm7 : public QWidget {};  // until the server search joins the build
-#endif
 
 #include <QComboBox>
 #include <QPushButton>
@@ -28,25 +23,19 @@ FormSet::FormSet(const TStartup& startup) {
     Form5 = form5_.get();
     form6_ = std::make_unique<TForm6>();
     Form6 = form6_.get();
-#ifdef FERRYLO_HAVE_REACH
     form7_ = std::make_unique<TForm7>();
     Form7 = form7_.get();
-#endif
 }
 
 FormSet::~FormSet() {
-#ifdef FERRYLO_HAVE_REACH
     Form7 = nullptr;
-#endif
     Form6 = nullptr;
     Form5 = nullptr;
     Form4 = nullptr;
     Form3 = nullptr;
     Form2 = nullptr;
     // Later windows go first: they may still point into the main window.
-#ifdef FERRYLO_HAVE_REACH
     form7_.reset();
-#endif
     form6_.reset();
     form5_.reset();
     form4_.reset();

@@ -2,6 +2,7 @@
 #include "MainWindowFixture.h"
 
 #include "app/settings/PasswordCipher.h"
+#include <QApplication>
 #include "app/settings/RecordFiles.h"
 #include "app/settings/Settings.h"
 #include "ftp/TIdFTP.h"

@@ -14,10 +14,29 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using StartUp = MainWindowFixture;
 
 namespace {
+// A socket file: it is there, but opening it as a file fails, whoever the user is.
+class UnopenableFile {
+public:
+    explicit UnopenableFile(const std::string& path) : fd_(socket(AF_UNIX, SOCK_STREAM, 0)) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        EXPECT_EQ(bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    }
+    ~UnopenableFile() { close(fd_); }
+
+private:
+    int fd_;
+};
+
 std::string ftpRecord(const std::string& folder, const std::string& server, const std::string& login,
                       const std::string& plainPassword, bool passive) {
     TFtpSettings settings;
@@ -151,7 +170,7 @@ TEST_F(StartUp, CommandLineOverridesTheSavedSource) {
 TEST_F(StartUp, UnreadableFolderListEndsTheReadingThere) {
     writeFile(settingsFile(".iniInp"), "/saved|x.txt\r\n");
     writeFile(settingsFile(".MyIni"), ftpRecord("/in", "127.0.0.1", "bob", "pw", false));
-    QDir(dir_.path()).mkdir(QStringLiteral("ferrylo.path"));  // exists, but cannot be read as a file
+    const UnopenableFile unreadable(settingsFile(".path"));  // exists, but cannot be opened
     start({QStringLiteral("/tmp")});
     ASSERT_EQ(script_.shown().size(), 1u);
     EXPECT_EQ(script_.shown()[0].kind, ui::testing::Shown::Kind::Error);
