@@ -82,9 +82,9 @@ bool WriteFtpSettingsFile(const std::string& path, const TFtpSettings& settings)
     settings_io::FileHandle file = settings_io::CreateAnew(path);
     if (!file.IsOpen())
         return false;
-    settings_io::WriteAll(file, EncodeFtpRecord(settings));
-    file.Close();
-    return true;
+    // A record that did not reach the disk must not be reported as saved.
+    const bool written = settings_io::WriteAll(file, EncodeFtpRecord(settings));
+    return file.Close() && written;
 }
 
 bool ReadCopyOptionsFile(const std::string& path, TCopyOptions& options) {

@@ -35,8 +35,8 @@ void DecodeCopyOptions(std::string_view bytes, TCopyOptions& options);
 // then untouched.
 bool ReadFtpSettingsFile(const std::string& path, TFtpSettings& settings);
 
-// Creates the file anew; false when it cannot be created. Errors while writing or closing
-// afterwards are not reported (the caller's message is about the create only).
+// Creates the file anew and writes the record; false when it cannot be created, written or
+// closed, so the caller's advice covers a full disk as well.
 bool WriteFtpSettingsFile(const std::string& path, const TFtpSettings& settings);
 
 bool ReadCopyOptionsFile(const std::string& path, TCopyOptions& options);
