@@ -1,0 +1,145 @@
+// The connection check of the main window against servers on loopback addresses.
+#include "ReachFixture.h"
+
+#include "ftp/TIdFTP.h"
+#include "reach/TForm7.h"
+#include "shell/TJvTrayIcon.h"
+#include "tests/support/FakeFtpServer.h"
+#include "tests/support/PyFtpdServer.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <chrono>
+#include <stdexcept>
+
+using ConnectionCheck = ReachFixture;
+using ferrylo::testing::FakeFtpServer;
+using ferrylo::testing::PyFtpdServer;
+
+namespace {
+
+const QString kConnected = QStringLiteral("Связь есть");
+
+FakeFtpServer::Options on(const char* ip) {
+    FakeFtpServer::Options options;
+    options.bindIp = ip;
+    return options;
+}
+
+// A client whose earlier connection cannot be closed: the goodbye itself fails.
+class UnclosableFtp : public TIdFTP {
+public:
+    bool IsOpen() override { return true; }
+    void AbortTransfer() override { throw std::runtime_error("Socket Error # 10054\r\nConnection reset by peer."); }
+};
+
+} // namespace
+
+TEST_F(ConnectionCheck, ReachableServerTwiceInARowByAddressAndByName) {
+    PyFtpdServer server;
+    startWith(QStringLiteral("127.0.0.1"), server.port(), server.user(), server.password());
+    clickCheck();
+    form().Edit4->setText(QStringLiteral("localhost"));
+    clickCheck();
+
+    EXPECT_EQ(logLines(), QStringList({"Проверка связи с 127.0.0.1", "Проверка связи с 127.0.0.1"}));
+    EXPECT_EQ(shownTexts(), QStringList({kConnected, kConnected}));
+    EXPECT_FALSE(form().IdFTP1->IsOpen()) << "the check leaves the server again";
+    EXPECT_EQ(form().IdFTP1->Port(), server.port()) << "the check keeps the client's port";
+    EXPECT_FALSE(form().JvTrayIcon1->Active());
+    EXPECT_FALSE(form().JvTrayIcon1->HiddenInTray());
+    EXPECT_EQ(form().JvTrayIcon1->Hint(), "Проверка связи с 127.0.0.1");
+    EXPECT_FALSE(Form7->isVisible());
+}
+
+TEST_F(ConnectionCheck, FailedCheckLogsOnceAndOffersTheSearch) {
+    FakeFtpServer server;
+    const struct {
+        QString server;
+        std::string password;
+        QString shownHost;
+    } cases[] = {
+        {QStringLiteral("127.0.0.1"), "wrong", QStringLiteral("127.0.0.1")}, // reachable, log-in refused
+        {QString(), "secret", QString()},                                    // nothing to try at all
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.server.toStdString());
+        startWith(c.server, server.port(), server.options().user, c.password);
+        script_.clear();
+        script_.answer(ui::Cancel);
+        clickCheck();
+
+        EXPECT_EQ(logLines(), QStringList({"Проверка связи с " + c.shownHost}));
+        ASSERT_EQ(script_.shown().size(), 1u);
+        const auto& question = script_.shown().front();
+        // The "c" after "Связи" is a Latin letter; every other text uses the Cyrillic one.
+        EXPECT_EQ(question.text, "Связи c " + c.shownHost + " нет , запустить сканер?");
+        EXPECT_EQ(question.caption, "Вопрос");
+        EXPECT_EQ(question.icon, ui::MsgIcon::Warning);
+        EXPECT_EQ(question.buttons, ui::Ok | ui::Cancel);
+        EXPECT_FALSE(Form7->isVisible()) << "Cancel starts no search";
+        EXPECT_FALSE(form().IdFTP1->IsOpen());
+    }
+    const auto commands = server.commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "PASS wrong"), commands.end());
+}
+
+TEST_F(ConnectionCheck, ConnectionLeftOpenIsClosedBeforeTheNextTest) {
+    FakeFtpServer earlier(on("127.0.0.1"));
+    FakeFtpServer now(on("127.0.0.2"));
+    start();
+    // As a copy job would leave it: connected and logged in to the first server.
+    TIdFTP& ftp = *form().IdFTP1;
+    ftp.SetHost("127.0.0.1");
+    ftp.SetPort(earlier.port());
+    ftp.Username = "tester";
+    ftp.Password = "secret";
+    ftp.ConnectAndLogIn(true, DefaultTimeLimit);
+    ASSERT_TRUE(ftp.IsOpen());
+    ftp.SetPort(now.port());
+    form().Edit5->setText(QStringLiteral("tester"));
+    form().Edit6->setText(QStringLiteral("secret"));
+    form().CollectFtpSettings(); // the test takes the login from the shared settings
+
+    EXPECT_TRUE(form().TestConnection("127.0.0.2"));
+    EXPECT_TRUE(ftp.IsOpen()) << "a successful test leaves the connection to its caller";
+    ASSERT_TRUE(earlier.waitForSessionEnd(std::chrono::seconds(5)));
+    const auto commands = earlier.commands();
+    ASSERT_GE(commands.size(), 2u);
+    EXPECT_EQ(commands[commands.size() - 2], "ABOR");
+    EXPECT_EQ(commands.back(), "QUIT");
+    EXPECT_FALSE(form().JvTrayIcon1->Active());
+    EXPECT_EQ(form().JvTrayIcon1->Hint(), "Проверка связи с 127.0.0.2");
+    ftp.LeaveServer();
+}
+
+TEST_F(ConnectionCheck, DeadCandidateFailsFastAndQuietly) {
+    // Nothing listens on this port of 127.0.0.2: the port of a server bound to 127.0.0.1 only.
+    FakeFtpServer elsewhere(on("127.0.0.1"));
+    startWith(QStringLiteral("127.0.0.2"), elsewhere.port(), "tester", "secret");
+    QElapsedTimer took;
+    took.start();
+    EXPECT_FALSE(form().TestConnection("127.0.0.2"));
+    const qint64 elapsed = took.elapsed();
+    RecordProperty("dead_candidate_ms", static_cast<int>(elapsed));
+    EXPECT_LT(elapsed, 2000);
+    EXPECT_TRUE(script_.shown().empty()) << "a failed test shows nothing by itself";
+    EXPECT_FALSE(form().IdFTP1->IsOpen());
+    EXPECT_FALSE(form().JvTrayIcon1->Active());
+}
+
+TEST_F(ConnectionCheck, FailureToCloseEarlierConnectionIsShownWithTheProgramBack) {
+    start();
+    form().IdFTP1 = std::make_unique<UnclosableFtp>();
+    form().Edit4->setText(QStringLiteral("127.0.0.1"));
+    clickCheck();
+
+    ASSERT_EQ(script_.shown().size(), 1u);
+    EXPECT_EQ(script_.shown().front().kind, ui::testing::Shown::Kind::Error);
+    EXPECT_EQ(script_.shown().front().text, "Socket Error # 10054\r\nConnection reset by peer.");
+    EXPECT_FALSE(form().JvTrayIcon1->Active());
+    EXPECT_FALSE(form().JvTrayIcon1->HiddenInTray());
+    EXPECT_FALSE(form().CheckRunning) << "a later check can start";
+}

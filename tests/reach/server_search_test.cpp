@@ -1,0 +1,181 @@
+// The server search offered by a failed connection check: its window, its range file and the
+// candidates it tries. Every candidate is a 127.0.0.x address.
+#include "ReachFixture.h"
+
+#include "app/settings/RecordFiles.h"
+#include "ftp/TIdFTP.h"
+#include "reach/TForm7.h"
+#include "tests/support/FakeFtpServer.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <functional>
+
+using ServerSearch = ReachFixture;
+using ferrylo::testing::FakeFtpServer;
+
+namespace {
+
+const QString kScanQuestion = QStringLiteral("Связи c 127.0.0.1 нет , запустить сканер?");
+
+FakeFtpServer::Options on(const char* ip) {
+    FakeFtpServer::Options options;
+    options.bindIp = ip;
+    return options;
+}
+
+QStringList checkLines(std::initializer_list<const char*> hosts) {
+    QStringList lines;
+    for (const char* host : hosts)
+        lines << QStringLiteral("Проверка связи с ") + QString::fromLatin1(host);
+    return lines;
+}
+
+} // namespace
+
+TEST_F(ServerSearch, FindsTheServerOnTheThirdAddressAndKeepsIt) {
+    FakeFtpServer server(on("127.0.0.3"));
+    startWith(QStringLiteral("127.0.0.1"), server.port(), "tester", "secret");
+    QStringList offered;
+    whenSearchWindowShows([&offered](TForm7& window) {
+        offered << window.Edit1->text() << window.Edit2->text() << window.StaticText2->text()
+                << window.StaticText4->text();
+        window.Edit2->setText(QStringLiteral("5"));
+        offered << window.StaticText4->text(); // the preview follows every change
+        window.Button1->click();
+    });
+    script_.answer(ui::Ok);  // search
+    script_.answer(ui::Ok);  // keep 127.0.0.3
+    script_.answer(ui::Yes); // and its password
+    clickCheck();
+
+    EXPECT_EQ(offered, QStringList({"1", "10", "127.0.0.1", "127.0.0.10", "127.0.0.5"}));
+    EXPECT_EQ(logLines(), checkLines({"127.0.0.1", "127.0.0.1", "127.0.0.2", "127.0.0.3"}))
+        << "each candidate is logged in order, and the search stops at the kept one";
+    ASSERT_EQ(script_.shown().size(), 3u);
+    const auto& found = script_.shown()[1];
+    EXPECT_EQ(found.text, "Связь Есть с 127.0.0.3, Сохранить адрес?");
+    EXPECT_EQ(found.caption, "Вопрос");
+    EXPECT_EQ(found.icon, ui::MsgIcon::Warning);
+    EXPECT_EQ(found.buttons, ui::Ok | ui::Cancel);
+    EXPECT_EQ(script_.shown()[2].text, "Сохранить пароль?");
+
+    TFtpSettings stored;
+    DecodeFtpRecord(readFile(settingsFile(".MyIni")), stored);
+    EXPECT_EQ(stored.Server, "127.0.0.3");
+    EXPECT_EQ(stored.Login, "tester");
+    EXPECT_EQ(form().Edit4->text(), "127.0.0.3");
+    EXPECT_EQ(readFile(settingsFile(".inisearch")), "1|5\r\n");
+    EXPECT_EQ(readFile(settingsFile(".path")), "/\r\n") << "the folder list is brought up to date";
+    EXPECT_TRUE(server.waitForSessionEnd(std::chrono::seconds(5)));
+    EXPECT_FALSE(form().IdFTP1->IsOpen());
+}
+
+TEST_F(ServerSearch, DeclinedServerIsLeftForTheNextCandidate) {
+    FakeFtpServer server(on("127.0.0.3"));
+    startWith(QStringLiteral("127.0.0.1"), server.port(), "tester", "secret");
+    writeFile(settingsFile(".inisearch"), "3|4\r\n");
+    whenSearchWindowShows([](TForm7& window) { window.Button1->click(); });
+    script_.answer(ui::Ok);
+    script_.answer(ui::Cancel); // not this one
+    clickCheck();
+
+    EXPECT_EQ(logLines(), checkLines({"127.0.0.1", "127.0.0.3", "127.0.0.4"}));
+    EXPECT_EQ(shownTexts(), QStringList({kScanQuestion, "Связь Есть с 127.0.0.3, Сохранить адрес?", kNoServer}));
+    EXPECT_FALSE(exists(settingsFile(".MyIni")));
+    EXPECT_EQ(form().Edit4->text(), "127.0.0.1");
+    EXPECT_TRUE(server.waitForSessionEnd(std::chrono::seconds(5))) << "the declined connection is closed";
+    EXPECT_FALSE(form().IdFTP1->IsOpen());
+}
+
+TEST_F(ServerSearch, RangesThatTryNothing) {
+    const struct {
+        const char* name;
+        QString first, last;
+        QString message;
+        ui::testing::Shown::Kind kind;
+        const char* stored;
+    } cases[] = {
+        {"reversed", "10", "1", kNoServer, ui::testing::Shown::Kind::Information, "10|1\r\n"},
+        {"first not a number", "x", "3", "'x' is not a valid integer value", ui::testing::Shown::Kind::Error,
+         "x|3\r\n"},
+        {"last not an integer", "1", "3.5", "'3.5' is not a valid integer value", ui::testing::Shown::Kind::Error,
+         "1|3.5\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        startWith(QStringLiteral("127.0.0.1"), 1, "tester", "secret");
+        script_.clear();
+        script_.answer(ui::Ok);
+        searchRange(c.first, c.last);
+        clickCheck();
+
+        EXPECT_EQ(logLines(), checkLines({"127.0.0.1"}));
+        ASSERT_EQ(script_.shown().size(), 2u);
+        EXPECT_EQ(script_.shown()[1].text, c.message);
+        EXPECT_EQ(script_.shown()[1].kind, c.kind);
+        EXPECT_EQ(readFile(settingsFile(".inisearch")), c.stored) << "the range is kept before it is used";
+        EXPECT_FALSE(form().CheckRunning);
+    }
+}
+
+TEST_F(ServerSearch, CancelAndClosingTheWindowWriteAndTryNothing) {
+    const struct {
+        const char* name;
+        std::function<void(TForm7&)> leave;
+    } cases[] = {
+        {"Отмена", [](TForm7& window) { window.Button2->click(); }},
+        {"frame", [](TForm7& window) { window.close(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        startWith(QStringLiteral("127.0.0.1"), 1, "tester", "secret");
+        writeFile(settingsFile(".inisearch"), "4|6\r\n");
+        script_.clear();
+        script_.answer(ui::Ok);
+        QStringList offered;
+        whenSearchWindowShows([&](TForm7& window) {
+            offered << window.Edit1->text() << window.Edit2->text() << window.StaticText2->text()
+                    << window.StaticText4->text();
+            window.Edit1->setText(QStringLiteral("1"));
+            c.leave(window);
+        });
+        clickCheck();
+
+        EXPECT_EQ(offered, QStringList({"4", "6", "127.0.0.4", "127.0.0.6"}));
+        EXPECT_EQ(logLines(), checkLines({"127.0.0.1"}));
+        EXPECT_EQ(shownTexts(), QStringList({kScanQuestion}));
+        EXPECT_EQ(readFile(settingsFile(".inisearch")), "4|6\r\n");
+        EXPECT_FALSE(Form7->isVisible());
+    }
+}
+
+TEST_F(ServerSearch, SecondCheckCannotStartWhileTheWindowIsOpen) {
+    startWith(QStringLiteral("127.0.0.1"), 1, "tester", "secret");
+    script_.answer(ui::Ok);
+    int linesDuringSecondClick = -1;
+    whenSearchWindowShows([&](TForm7& window) {
+        form().Button1->click();
+        linesDuringSecondClick = static_cast<int>(logLines().size());
+        window.Button2->click();
+    });
+    clickCheck();
+
+    EXPECT_EQ(linesDuringSecondClick, 1);
+    EXPECT_EQ(shownTexts(), QStringList({kScanQuestion}));
+    clickCheck(); // and after the search window closed it starts again
+    EXPECT_EQ(logLines().size(), 2);
+}
+
+TEST_F(ServerSearch, RangeFileThatCannotBeCreatedIsReportedAndTheSearchGoesOn) {
+    startWith(QStringLiteral("127.0.0.1"), 1, "tester", "secret");
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(settingsFile(".inisearch"))));
+    script_.answer(ui::Ok);
+    searchRange(QStringLiteral("2"), QStringLiteral("1"));
+    clickCheck();
+
+    EXPECT_EQ(shownTexts(), QStringList({kScanQuestion, "Ошибка 70", kNoServer}));
+}
