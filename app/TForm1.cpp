@@ -44,7 +44,7 @@ QLabel* redLabel(QWidget* parent, const char* name) {
     return label;
 }
 
-}  // namespace
+} // namespace
 
 TForm1::TForm1(const TStartup& startup) : startup_(startup) {
     Form1 = this;
@@ -145,7 +145,7 @@ void TForm1::createControls() {
     Edit6 = named(new QLineEdit(GroupBox1), "Edit6");
     Edit6->setGeometry(172, 84, 352, 22);
     Edit6->setEchoMode(QLineEdit::Password);
-    Edit6->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));  // shown as "*"
+    Edit6->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // shown as "*"
     Label4->setBuddy(Edit6);
     CheckBox2 = named(new QCheckBox(QStringLiteral("Пассивный режим"), GroupBox1), "CheckBox2");
     CheckBox2->setGeometry(12, 116, 300, 20);
@@ -164,7 +164,7 @@ void TForm1::createControls() {
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(1000);
 
-    layout()->setSizeConstraint(QLayout::SetFixedSize);  // not resizable
+    layout()->setSizeConstraint(QLayout::SetFixedSize); // not resizable
 }
 
 void TForm1::createMenu() {
@@ -226,19 +226,21 @@ void TForm1::AddDestinationItem(const QString& folder) {
     ComboBox1->setEditText(typed);
 }
 
-void TForm1::AppendLog(const std::string& line) { Memo1->appendPlainText(QString::fromLocal8Bit(line)); }
+void TForm1::AppendLog(const std::string& line) {
+    Memo1->appendPlainText(QString::fromLocal8Bit(line));
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // Closing is immediate: a running transfer is cut off with the process and nothing is saved.
     if (!CopyIdle) {
-        const ui::MsgButton answer = ui::MessageBox(this, QStringLiteral("Идет копирование , Выходим из программы?"),
-                                                    QStringLiteral("Вопрос"), ui::MsgIcon::Warning, ui::Ok | ui::Cancel,
-                                                    ui::Cancel);
+        const ui::MsgButton answer =
+            ui::MessageBox(this, QStringLiteral("Идет копирование , Выходим из программы?"), QStringLiteral("Вопрос"),
+                           ui::MsgIcon::Warning, ui::Ok | ui::Cancel, ui::Cancel);
         if (answer == ui::Cancel) {
             event->ignore();
             return;
         }
     }
-    event->ignore();  // the window stays as it is until the process ends
+    event->ignore(); // the window stays as it is until the process ends
     ui::HaltProgram();
 }

@@ -93,18 +93,18 @@ public:
 
     // --- values shared with the copy job, the connection check and the server search ---
     bool CopyIdle = true;
-    std::string ProgramPath;               // the running program file, as the shell names it
-    std::string MyIniPath;                 // worked out once at start-up
-    std::vector<std::string> PathList;     // destination folders: the buffer of ".path"
-    std::vector<std::string> SourceList;   // files of the running copy job, in upload order
+    std::string ProgramPath;             // the running program file, as the shell names it
+    std::string MyIniPath;               // worked out once at start-up
+    std::vector<std::string> PathList;   // destination folders: the buffer of ".path"
+    std::vector<std::string> SourceList; // files of the running copy job, in upload order
     std::int64_t TotalBytes = 0;
     std::int64_t CurrentFileBytes = 0;
     std::int64_t FinishedBytes = 0;
     std::int64_t SentBytes = 0;
-    double StartTime = 0;                  // date-time in days, so a job past midnight stays right
+    double StartTime = 0; // date-time in days, so a job past midnight stays right
     double IconStep = 0;
     int IconStage = 0;
-    bool CheckRunning = false;             // a connection check (with its search window) is under way
+    bool CheckRunning = false; // a connection check (with its search window) is under way
 
     // --- start-up, settings, closing (app/) ---
     void FormCreate();
@@ -114,8 +114,8 @@ public:
     void Button5Click();
     void CheckBox2Click();
     void Button6Click();
-    void AppendLog(const std::string& line);  // one line at the end of Memo1
-    void AddDestinationItem(const QString& folder);  // to the drop-down list, keeping the typed text
+    void AppendLog(const std::string& line);        // one line at the end of Memo1
+    void AddDestinationItem(const QString& folder); // to the drop-down list, keeping the typed text
 
     // --- copy job and progress display (copy/) ---
     void Button2Click();

@@ -14,8 +14,10 @@
 #include <algorithm>
 
 namespace {
-std::string bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
-}  // namespace
+std::string bytes(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+} // namespace
 
 void TForm1::CollectFtpSettings() {
     ApplyPasswordRule(bytes(Edit6->text()), CurrentPassword);
@@ -31,7 +33,7 @@ void TForm1::SaveFtpSettings(const std::string& myIniPath) {
         if (answer == ui::Cancel)
             return;
         if (answer == ui::No)
-            Edit6->clear();  // neither stored nor held in memory any longer
+            Edit6->clear(); // neither stored nor held in memory any longer
     }
     CollectFtpSettings();
     if (!WriteFtpSettingsFile(myIniPath, FtpSettings))
@@ -59,7 +61,9 @@ void TForm1::Button5Click() {
         ui::ShowMessage(QStringLiteral("Ошибка 6"));
 }
 
-void TForm1::CheckBox2Click() { IdFTP1->Passive = CheckBox2->isChecked(); }
+void TForm1::CheckBox2Click() {
+    IdFTP1->Passive = CheckBox2->isChecked();
+}
 
 void TForm1::Button6Click() {
     Form2->show();

@@ -22,8 +22,10 @@
 namespace {
 const QString kDesignedCaption = QStringLiteral("Ferrylo — загрузка папок и файлов на FTP сервер");
 
-QString local(const std::string& text) { return QString::fromLocal8Bit(text); }
-}  // namespace
+QString local(const std::string& text) {
+    return QString::fromLocal8Bit(text);
+}
+} // namespace
 
 void TForm1::FormCreate() {
     for (QLineEdit* edit : {Edit1, Edit2, Edit4, Edit5, Edit6})
@@ -34,7 +36,7 @@ void TForm1::FormCreate() {
     Memo1->clear();
 
     PathList.clear();
-    FtpSettings = TFtpSettings{};  // empty texts, passive on, until ".MyIni" says otherwise
+    FtpSettings = TFtpSettings{}; // empty texts, passive on, until ".MyIni" says otherwise
     CurrentPassword.clear();
     CopyOptions = TCopyOptions{};
     ProgramPath = startup_.programPath.toLocal8Bit().toStdString();

@@ -31,41 +31,61 @@ template <typename T> std::optional<QString> takeFront(std::deque<T>& queue) {
     queue.pop_front();
     return value;
 }
-}  // namespace
+} // namespace
 
-Script::Script() : state_(new State) { active = state_; }
+Script::Script() : state_(new State) {
+    active = state_;
+}
 Script::~Script() {
     if (active == state_)
         active = nullptr;
     delete state_;
 }
-void Script::answer(MsgButton button) { state_->answers.push_back(button); }
-void Script::input(std::optional<QString> text) { state_->inputs.push_back(std::move(text)); }
-void Script::folder(std::optional<QString> path) { state_->folders.push_back(std::move(path)); }
-void Script::file(std::optional<QString> path) { state_->files.push_back(std::move(path)); }
-void Script::onMessage(std::function<void(const Shown&)> hook) { state_->hook = std::move(hook); }
-const std::vector<Shown>& Script::shown() const { return state_->shown; }
+void Script::answer(MsgButton button) {
+    state_->answers.push_back(button);
+}
+void Script::input(std::optional<QString> text) {
+    state_->inputs.push_back(std::move(text));
+}
+void Script::folder(std::optional<QString> path) {
+    state_->folders.push_back(std::move(path));
+}
+void Script::file(std::optional<QString> path) {
+    state_->files.push_back(std::move(path));
+}
+void Script::onMessage(std::function<void(const Shown&)> hook) {
+    state_->hook = std::move(hook);
+}
+const std::vector<Shown>& Script::shown() const {
+    return state_->shown;
+}
 std::vector<QString> Script::texts() const {
     std::vector<QString> result;
     for (const auto& entry : state_->shown)
         result.push_back(entry.text);
     return result;
 }
-int Script::haltRequests() const { return state_->halts; }
-void Script::clear() { state_->shown.clear(); }
+int Script::haltRequests() const {
+    return state_->halts;
+}
+void Script::clear() {
+    state_->shown.clear();
+}
 
-}  // namespace testing
+} // namespace testing
 
 using testing::Shown;
 
 namespace {
 
-testing::Script::State* script() { return testing::active; }
+testing::Script::State* script() {
+    return testing::active;
+}
 
 void record(const Shown& entry) {
     script()->shown.push_back(entry);
     if (script()->hook) {
-        auto hook = script()->hook;  // the hook may show boxes of its own
+        auto hook = script()->hook; // the hook may show boxes of its own
         hook(script()->shown.back());
     }
 }
@@ -102,7 +122,7 @@ QString applicationCaption() {
     return name.isEmpty() ? QStringLiteral("Ferrylo") : name;
 }
 
-}  // namespace
+} // namespace
 
 MsgButton MessageBox(QWidget* owner, const QString& text, const QString& caption, MsgIcon icon, unsigned buttons,
                      MsgButton defaultButton) {
@@ -153,8 +173,8 @@ std::optional<QString> InputBox(const QString& caption, const QString& prompt, c
         return testing::takeFront(script()->inputs);
     }
     bool accepted = false;
-    const QString text =
-        QInputDialog::getText(QApplication::activeWindow(), caption, prompt, QLineEdit::Normal, defaultValue, &accepted);
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), caption, prompt, QLineEdit::Normal,
+                                               defaultValue, &accepted);
     if (!accepted)
         return std::nullopt;
     return text;
@@ -182,7 +202,9 @@ std::optional<QString> ChooseFile(QWidget* owner) {
     return path;
 }
 
-void ProcessMessages() { QCoreApplication::processEvents(); }
+void ProcessMessages() {
+    QCoreApplication::processEvents();
+}
 
 void HaltProgram() {
     if (script()) {
@@ -200,4 +222,4 @@ void RunHandler(const std::function<void()>& handler) {
     }
 }
 
-}  // namespace ui
+} // namespace ui

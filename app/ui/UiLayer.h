@@ -53,8 +53,8 @@ struct Shown {
     enum class Kind { Message, Information, Error, Input, Folder, File };
     Kind kind;
     QWidget* owner = nullptr;
-    QString text;     // message text or input prompt
-    QString caption;  // caption or picker title
+    QString text;    // message text or input prompt
+    QString caption; // caption or picker title
     MsgIcon icon = MsgIcon::None;
     unsigned buttons = 0;
     MsgButton defaultButton = Ok;
@@ -79,7 +79,7 @@ public:
     void onMessage(std::function<void(const Shown&)> hook);
 
     const std::vector<Shown>& shown() const;
-    std::vector<QString> texts() const;  // texts of every prompt, in order
+    std::vector<QString> texts() const; // texts of every prompt, in order
     int haltRequests() const;
     void clear();
 
@@ -89,5 +89,5 @@ private:
     State* state_;
 };
 
-}  // namespace testing
-}  // namespace ui
+} // namespace testing
+} // namespace ui

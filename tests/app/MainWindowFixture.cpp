@@ -9,9 +9,13 @@ void MainWindowFixture::start(const QStringList& arguments) {
     forms_ = std::make_unique<FormSet>(TStartup{dir_.filePath(QStringLiteral("ferrylo")), arguments});
 }
 
-std::string MainWindowFixture::folder() const { return dir_.path().toStdString() + "/"; }
+std::string MainWindowFixture::folder() const {
+    return dir_.path().toStdString() + "/";
+}
 
-std::string MainWindowFixture::settingsFile(const char* suffix) const { return folder() + "ferrylo" + suffix; }
+std::string MainWindowFixture::settingsFile(const char* suffix) const {
+    return folder() + "ferrylo" + suffix;
+}
 
 void MainWindowFixture::writeFile(const std::string& path, const std::string& bytes) const {
     std::ofstream(path, std::ios::binary) << bytes;

@@ -14,10 +14,10 @@ protected:
     void start(const QStringList& arguments = {});
     TForm1& form() { return forms_->main(); }
 
-    std::string folder() const;                       // the program folder, with its trailing "/"
+    std::string folder() const; // the program folder, with its trailing "/"
     std::string settingsFile(const char* suffix) const;
     void writeFile(const std::string& path, const std::string& bytes) const;
-    std::string readFile(const std::string& path) const;  // empty when missing
+    std::string readFile(const std::string& path) const; // empty when missing
     bool exists(const std::string& path) const;
 
     QTemporaryDir dir_;

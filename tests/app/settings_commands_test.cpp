@@ -2,10 +2,10 @@
 #include "MainWindowFixture.h"
 
 #include "app/settings/PasswordCipher.h"
-#include <QApplication>
 #include "app/settings/RecordFiles.h"
 #include "app/settings/Settings.h"
 #include "ftp/TIdFTP.h"
+#include <QApplication>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -24,8 +24,10 @@ TFtpSettings storedSettings(const std::string& bytes) {
     return settings;
 }
 
-std::string storedPassword(const std::string& bytes) { return DecryptPassword(storedSettings(bytes).Password); }
-}  // namespace
+std::string storedPassword(const std::string& bytes) {
+    return DecryptPassword(storedSettings(bytes).Password);
+}
+} // namespace
 
 TEST_F(SaveCommands, StoredPasswordIsKeptReplacedOrExtendedAsTyped) {
     TFtpSettings saved;
@@ -39,7 +41,7 @@ TEST_F(SaveCommands, StoredPasswordIsKeptReplacedOrExtendedAsTyped) {
     form().Button3->click();
     EXPECT_EQ(storedPassword(readFile(settingsFile(".MyIni"))), "1234567");
 
-    form().Edit6->setText(QStringLiteral("*******x"));  // one more character after the mask
+    form().Edit6->setText(QStringLiteral("*******x")); // one more character after the mask
     script_.answer(ui::Yes);
     form().Button3->click();
     EXPECT_EQ(storedPassword(readFile(settingsFile(".MyIni"))), "*******x");
@@ -97,11 +99,11 @@ TEST_F(SaveCommands, FolderListGetsTheDestinationOnlyWhenItIsNew) {
 TEST_F(SaveCommands, LongAndMultiByteValuesAreCutToTheSlot) {
     start();
     form().Edit4->setText(QString(300, QLatin1Char('s')));
-    form().Edit5->setText(QString(200, QChar(0x0416)));  // 400 bytes of "Ж"
+    form().Edit5->setText(QString(200, QChar(0x0416))); // 400 bytes of "Ж"
     form().Button3->click();
     const TFtpSettings stored = storedSettings(readFile(settingsFile(".MyIni")));
     EXPECT_EQ(stored.Server, std::string(255, 's'));
-    EXPECT_EQ(stored.Login.size(), 254u);  // 127 whole characters; the 128th would be split
+    EXPECT_EQ(stored.Login.size(), 254u); // 127 whole characters; the 128th would be split
     EXPECT_EQ(QString::fromUtf8(stored.Login.c_str()), QString(127, QChar(0x0416)));
 }
 

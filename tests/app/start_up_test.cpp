@@ -47,7 +47,7 @@ std::string ftpRecord(const std::string& folder, const std::string& server, cons
     settings.Passive = passive;
     return EncodeFtpRecord(settings);
 }
-}  // namespace
+} // namespace
 
 TEST_F(StartUp, WithoutSettingsFilesEveryFieldHasItsDefault) {
     start();
@@ -70,12 +70,12 @@ TEST_F(StartUp, WithoutSettingsFilesEveryFieldHasItsDefault) {
 
 TEST_F(StartUp, CaptionFixedClientAreaAndNamedControls) {
     start();
-    EXPECT_EQ(form().windowTitle(),
-              QStringLiteral("Ferrylo — загрузка папок и файлов на FTP сервер    ferrylo"));
+    EXPECT_EQ(form().windowTitle(), QStringLiteral("Ferrylo — загрузка папок и файлов на FTP сервер    ferrylo"));
     EXPECT_EQ(form().centralWidget()->size(), QSize(1073, 413));
-    for (const char* name : {"Edit1", "Edit2", "Edit4", "Edit5", "Edit6", "ComboBox1", "Memo1", "Button1", "Button2",
-                             "Button3", "Button4", "Button5", "Button6", "ProgressBar1", "ProgressBar2", "Label18",
-                             "SpeedButton2", "SpeedButton3", "CheckBox2", "GroupBox1", "StaticText2"})
+    for (const char* name :
+         {"Edit1",        "Edit2",   "Edit4",        "Edit5",        "Edit6",     "ComboBox1", "Memo1",
+          "Button1",      "Button2", "Button3",      "Button4",      "Button5",   "Button6",   "ProgressBar1",
+          "ProgressBar2", "Label18", "SpeedButton2", "SpeedButton3", "CheckBox2", "GroupBox1", "StaticText2"})
         EXPECT_NE(form().findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
     EXPECT_EQ(form().Button2->text(), "Старт копирования");
     EXPECT_EQ(form().N2->text(), "Запускать   эту программу от  имени администратора");
@@ -119,13 +119,13 @@ TEST_F(StartUp, SourceLineFieldsTakeTheFirstTwoPipeFields) {
 
 TEST_F(StartUp, ShortRecordFillsOnlyWhatItHas) {
     const std::string full = ftpRecord("/in", "ftp.example.invalid", "bob", "", true);
-    writeFile(settingsFile(".MyIni"), full.substr(0, 256 + 5));  // folder and 4 bytes of the server
+    writeFile(settingsFile(".MyIni"), full.substr(0, 256 + 5)); // folder and 4 bytes of the server
     start();
     EXPECT_EQ(form().ComboBox1->currentText(), "/in");
     EXPECT_EQ(form().Edit4->text(), "ftp.");
     EXPECT_TRUE(form().Edit5->text().isEmpty());
-    EXPECT_TRUE(form().CheckBox2->isChecked());  // the passive byte is missing: stays on
-    EXPECT_TRUE(script_.shown().empty());        // no login, so no password question
+    EXPECT_TRUE(form().CheckBox2->isChecked()); // the passive byte is missing: stays on
+    EXPECT_TRUE(script_.shown().empty());       // no login, so no password question
 }
 
 TEST_F(StartUp, LoginWithoutStoredPasswordAsksForIt) {
@@ -136,10 +136,10 @@ TEST_F(StartUp, LoginWithoutStoredPasswordAsksForIt) {
     EXPECT_EQ(script_.shown()[0].caption, "login:bob");
     EXPECT_EQ(script_.shown()[0].text, "Введите пароль");
     EXPECT_EQ(CurrentPassword, QStringLiteral("пароль1").toStdString());
-    EXPECT_EQ(form().Edit6->text(), "*******");  // characters, not bytes
+    EXPECT_EQ(form().Edit6->text(), "*******"); // characters, not bytes
 
     script_.clear();
-    start();  // not primed: the question is cancelled
+    start(); // not primed: the question is cancelled
     EXPECT_EQ(script_.shown().size(), 1u);
     EXPECT_TRUE(CurrentPassword.empty());
     EXPECT_TRUE(form().Edit6->text().isEmpty());
@@ -154,7 +154,7 @@ TEST_F(StartUp, CommandLineOverridesTheSavedSource) {
     EXPECT_EQ(form().Edit1->text(), data);
     EXPECT_EQ(form().Edit2->text(), "*.*");
 
-    start({data + QStringLiteral("/a.txt")});  // need not exist
+    start({data + QStringLiteral("/a.txt")}); // need not exist
     EXPECT_EQ(form().Edit1->text(), data);
     EXPECT_EQ(form().Edit2->text(), "a.txt");
 
@@ -162,7 +162,7 @@ TEST_F(StartUp, CommandLineOverridesTheSavedSource) {
     EXPECT_EQ(form().Edit1->text(), "/");
     EXPECT_EQ(form().Edit2->text(), "a.txt");
 
-    start({QStringLiteral("/")});  // the root is a folder
+    start({QStringLiteral("/")}); // the root is a folder
     EXPECT_EQ(form().Edit1->text(), "/");
     EXPECT_EQ(form().Edit2->text(), "*.*");
 }
@@ -170,12 +170,12 @@ TEST_F(StartUp, CommandLineOverridesTheSavedSource) {
 TEST_F(StartUp, UnreadableFolderListEndsTheReadingThere) {
     writeFile(settingsFile(".iniInp"), "/saved|x.txt\r\n");
     writeFile(settingsFile(".MyIni"), ftpRecord("/in", "127.0.0.1", "bob", "pw", false));
-    const UnopenableFile unreadable(settingsFile(".path"));  // exists, but cannot be opened
+    const UnopenableFile unreadable(settingsFile(".path")); // exists, but cannot be opened
     start({QStringLiteral("/tmp")});
     ASSERT_EQ(script_.shown().size(), 1u);
     EXPECT_EQ(script_.shown()[0].kind, ui::testing::Shown::Kind::Error);
-    EXPECT_TRUE(form().Edit1->text().isEmpty());  // neither ".iniInp" nor the command line
-    EXPECT_TRUE(form().Edit4->text().isEmpty());  // nor ".MyIni"
+    EXPECT_TRUE(form().Edit1->text().isEmpty()); // neither ".iniInp" nor the command line
+    EXPECT_TRUE(form().Edit4->text().isEmpty()); // nor ".MyIni"
     EXPECT_TRUE(form().CheckBox2->isChecked());
-    EXPECT_FALSE(form().IdFTP1->Passive);  // the box was never handed over
+    EXPECT_FALSE(form().IdFTP1->Passive); // the box was never handed over
 }
