@@ -78,10 +78,6 @@ size_t FilesIn(const std::string& folder) {
     return QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden).size();
 }
 
-TEST(Shortcuts, LauncherNamesEndInDesktop) {
-    EXPECT_EQ(ShortcutFileName("ferrylo"), "ferrylo.desktop");
-}
-
 TEST(Shortcuts, SendToLauncherStartsTheTargetInItsFolderAndStaysOneFile) {
     ShellEnvironment env;
     // Blanks, Cyrillic, a quote, a dollar and a percent must all reach the program unchanged.
