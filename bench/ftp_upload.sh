@@ -39,6 +39,7 @@ for i in range(2000):
     with open(os.path.join(folder, "file%04d.bin" % i), "wb") as f:
         f.write(os.urandom(random.randint(1, 64) * 1024))
 PY
+sync # dirty pages of the generated data would otherwise be flushed during the first timed run
 
 user=bench password=bench
 /usr/bin/python3 -u "$repo/tests/support/pyftpd_server.py" --root "$work/root" --user $user --password $password \
@@ -81,23 +82,37 @@ theirs() {
 verify() { cmp -s "$1" "$2" || { echo "MISMATCH: $1 vs $2"; exit 1; }; }
 
 echo
-echo "Big file (${big_mib} MiB), passive:"
-read -r ours_big peak_big < <(ours "$work/data/big.bin" ours)
-verify "$work/data/big.bin" "$work/root/ours/big.bin"
-rm -rf "$work/root/ours"
-curl_big=$(theirs "$work/data/big.bin" curl)
-verify "$work/data/big.bin" "$work/root/curl/big.bin"
-rm -rf "$work/root/curl"
+min() { echo "if ($1 < $2) $1 else $2" | bc -l; }
+
+# Each client runs twice, alternating, and the better time counts: the server writes to the same disk, so
+# one run can be slowed by the other's write-back.
+echo "Big file (${big_mib} MiB), passive, best of two runs each:"
+ours_big=999999 curl_big=999999 peak_big=0
+for _ in 1 2; do
+    read -r seconds peak < <(ours "$work/data/big.bin" ours)
+    verify "$work/data/big.bin" "$work/root/ours/big.bin"
+    rm -rf "$work/root/ours" && sync
+    ours_big=$(min "$seconds" "$ours_big") peak_big=$((peak > peak_big ? peak : peak_big))
+    seconds=$(theirs "$work/data/big.bin" curl)
+    verify "$work/data/big.bin" "$work/root/curl/big.bin"
+    rm -rf "$work/root/curl" && sync
+    curl_big=$(min "$seconds" "$curl_big")
+done
 printf '  ours %.2f s   curl %.2f s   ratio %.3f   our peak memory %d KiB\n' "$ours_big" "$curl_big" \
     "$(echo "$ours_big / $curl_big" | bc -l)" "$peak_big"
 
-echo "Tree of 2,000 files (1-64 KiB, 50 folders), passive:"
-read -r ours_tree peak_tree < <(ours "$work/data/tree" ours)
-diff -r -q "$work/data/tree" "$work/root/ours" >/dev/null || { echo "MISMATCH in tree (ours)"; exit 1; }
-rm -rf "$work/root/ours"
-curl_tree=$(theirs "$work/data/tree" curl)
-diff -r -q "$work/data/tree" "$work/root/curl" >/dev/null || { echo "MISMATCH in tree (curl)"; exit 1; }
-rm -rf "$work/root/curl"
+echo "Tree of 2,000 files (1-64 KiB, 50 folders), passive, best of two runs each:"
+ours_tree=999999 curl_tree=999999 peak_tree=0
+for _ in 1 2; do
+    read -r seconds peak < <(ours "$work/data/tree" ours)
+    diff -r -q "$work/data/tree" "$work/root/ours" >/dev/null || { echo "MISMATCH in tree (ours)"; exit 1; }
+    rm -rf "$work/root/ours" && sync
+    ours_tree=$(min "$seconds" "$ours_tree") peak_tree=$((peak > peak_tree ? peak : peak_tree))
+    seconds=$(theirs "$work/data/tree" curl)
+    diff -r -q "$work/data/tree" "$work/root/curl" >/dev/null || { echo "MISMATCH in tree (curl)"; exit 1; }
+    rm -rf "$work/root/curl" && sync
+    curl_tree=$(min "$seconds" "$curl_tree")
+done
 printf '  ours %.2f s   curl %.2f s   ratio %.3f   our peak memory %d KiB\n' "$ours_tree" "$curl_tree" \
     "$(echo "$ours_tree / $curl_tree" | bc -l)" "$peak_tree"
 
