@@ -1,0 +1,416 @@
+// The copy job against the scripted server: the checks, the folder walks on the wire, failures on
+// cue, the move rules and the end steps.
+#include "CopyJobFixture.h"
+
+#include "app/TProgressBar.h"
+#include "dialogs/TForm2.h"
+#include "ftp/TIdFTP.h"
+#include "shell/SiblingFiles.h"
+#include "shell/TJvTrayIcon.h"
+#include "tests/support/FakeFtpServer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+using ferrylo::testing::FakeFtpServer;
+
+namespace {
+
+const QString kNoCopyYet = QStringLiteral("Копирование уже идет");
+
+class CopyJobTest : public CopyJobFixture {
+protected:
+    void useFakeServer() { pointAt(server_->host(), server_->port(), "tester", "secret"); }
+
+    // Folder walks and stores as they went over the wire.
+    std::vector<std::string> walkAndStores() const {
+        std::vector<std::string> picked;
+        for (const std::string& command : server_->commands()) {
+            if (command.rfind("CWD", 0) == 0 || command.rfind("MKD", 0) == 0 || command.rfind("STOR", 0) == 0)
+                picked.push_back(command);
+        }
+        return picked;
+    }
+
+    std::vector<std::string> storedNames() const {
+        std::vector<std::string> names;
+        for (const auto& file : server_->stored())
+            names.push_back(file.argument);
+        return names;
+    }
+
+    bool idle() { return form().CopyIdle && form().Button2->isEnabled() && !form().Timer1->isActive(); }
+
+    std::unique_ptr<FakeFtpServer> server_ = std::make_unique<FakeFtpServer>();
+};
+
+using Commands = std::vector<std::string>;
+
+TEST_F(CopyJobTest, InputChecksStopBeforeAnythingChanges) {
+    const std::string folder = makeFolder("src/data");
+    makeFile("src/data/a.txt", "a");
+    makeFile("src/data/b.dat", "b");
+    makeFolder("src/data/only.txt"); // a folder is not a file
+    useFakeServer();
+    struct Case {
+        std::string folder, fileName, destination;
+        QString message;
+    };
+    const Case cases[] = {
+        {folder, "*.*", "in/data", QStringLiteral("Папка назначения должна начинаться с \"/\"")},
+        {folder + "/none", "*.*", "/in", QString::fromStdString("Нет папки - " + folder + "/none")},
+        {"", "*.*", "/in", QStringLiteral("Нет папки - ")},
+        {folder, "c.txt", "/in",
+         QString::fromStdString("Нет  файла - " + folder + "/c.txt" +
+                                "Исходящий файл может быть или именем файла или \"*.*\"")},
+        {folder + "/", "*.pdf", "/in",
+         QString::fromStdString("Нет  файла - " + folder + "/*.pdf" +
+                                "Исходящий файл может быть или именем файла или \"*.*\"")},
+        {folder, "only.txt", "/in",
+         QString::fromStdString("Нет  файла - " + folder + "/only.txt" +
+                                "Исходящий файл может быть или именем файла или \"*.*\"")},
+        {folder, "*.dat", "/in\\data", QStringLiteral("В Папке назначения должны быть не \"\\\" а \"/\"")},
+    };
+    for (const Case& c : cases) {
+        script_.clear();
+        setSource(c.folder, c.fileName, c.destination);
+        startJob();
+        ASSERT_EQ(script_.texts(), std::vector<QString>{c.message}) << c.fileName << " " << c.destination;
+        EXPECT_TRUE(idle());
+    }
+    EXPECT_EQ(server_->sessionCount(), 0u);
+    EXPECT_TRUE(logTexts().empty());
+    EXPECT_FALSE(Form2->CheckBox2->isChecked());
+}
+
+TEST_F(CopyJobTest, EmptyDestinationBecomesRootAndTheJobGoesOn) {
+    const std::string folder = makeFolder("src/data");
+    const std::string file = makeFile("src/data/a.txt", "alpha");
+    useFakeServer();
+    setSource(folder, "a.txt", "");
+    startJob();
+    EXPECT_EQ(form().ComboBox1->currentText(), QStringLiteral("/"));
+    EXPECT_EQ(storedNames(), Commands{"/a.txt"});
+    // The question was asked once, with the safe answer as default; No keeps the source.
+    ASSERT_EQ(script_.shown().size(), 1u);
+    EXPECT_EQ(script_.shown()[0].caption, QStringLiteral("вопрос"));
+    EXPECT_EQ(script_.shown()[0].defaultButton, ui::No);
+    EXPECT_TRUE(exists(file));
+    EXPECT_FALSE(Form2->CheckBox2->isChecked());
+}
+
+TEST_F(CopyJobTest, TreeGoesUnderTheDestinationWithAFolderWalkPerFile) {
+    const std::string folder = makeFolder("src/data");
+    makeFile("src/data/a.txt", "alpha");
+    makeFile("src/data/sub/b.txt", "beta");
+    useFakeServer();
+    setSource(folder, "*.*", "/in");
+    startJob();
+
+    const Commands destinationWalk = {"CWD /", "MKD in", "CWD in", "CWD /"};
+    const Commands forA = {"CWD /", "MKD in", "CWD in", "MKD data", "CWD data", "CWD /", "STOR /in/data/a.txt"};
+    const Commands forB = {
+        "CWD /", "MKD in", "CWD in", "MKD data", "CWD data", "MKD sub", "CWD sub", "CWD /", "STOR /in/data/sub/b.txt"};
+    ASSERT_EQ(form().SourceList.size(), 2u);
+    const bool aFirst = form().SourceList[0] == folder + "/a.txt";
+    Commands expected = destinationWalk;
+    for (const Commands* part : aFirst ? std::vector{&forA, &forB} : std::vector{&forB, &forA})
+        expected.insert(expected.end(), part->begin(), part->end());
+    EXPECT_EQ(walkAndStores(), expected);
+
+    const auto stored = server_->stored();
+    ASSERT_EQ(stored.size(), 2u);
+    for (const auto& file : stored) {
+        EXPECT_EQ(file.cwd, "/"); // the full path is named from the root
+        EXPECT_EQ(file.content, file.argument == "/in/data/a.txt" ? "alpha" : "beta");
+    }
+    const Commands log = logTexts();
+    ASSERT_EQ(log.size(), 5u);
+    EXPECT_EQ(log[0], ": +Установлена связь с сервером");
+    EXPECT_EQ(log[1], ": Начал копироваться файл : " + form().SourceList[0]);
+    EXPECT_EQ(log[2], ": Скопирован файл " + form().SourceList[0]);
+    EXPECT_EQ(log[4], ": Скопирован файл " + form().SourceList[1]);
+    // ABOR and QUIT get no reply read: wait until the server has them.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server_->commands().back() == "QUIT"; }, 5000));
+    const auto commands = server_->commands();
+    EXPECT_EQ(commands[commands.size() - 2], "ABOR");
+    EXPECT_TRUE(idle());
+}
+
+// Destinations and single files whose remote folder ends in "/": the walk skips the empty name
+// (the scripted server refuses an empty CWD with 501, which would end the job with an error).
+TEST_F(CopyJobTest, PathsEndingInSlashSendNoEmptyFolderCommand) {
+    struct Case {
+        const char* fileName;
+        const char* destination;
+        Commands expected;
+    };
+    const Case cases[] = {
+        {"*.*",
+         "/in/",
+         {"CWD /", "MKD in", "CWD in", "CWD /", // the destination as typed
+          "CWD /", "MKD in", "CWD in", "MKD data", "CWD data", "CWD /", "STOR /in/data/a.txt"}},
+        {"*.*", "/", {"CWD /", "CWD /", "CWD /", "MKD data", "CWD data", "CWD /", "STOR /data/a.txt"}},
+        {"a.txt",
+         "/in",
+         {"CWD /", "MKD in", "CWD in", "CWD /", "CWD /", "MKD in", "CWD in", "CWD /", "STOR /in//a.txt"}},
+        {"a.txt", "/", {"CWD /", "CWD /", "CWD /", "CWD /", "STOR /a.txt"}},
+    };
+    const std::string folder = makeFolder("src/data");
+    makeFile("src/data/a.txt", "alpha");
+    for (const Case& c : cases) {
+        server_ = std::make_unique<FakeFtpServer>();
+        useFakeServer();
+        script_.clear();
+        setSource(folder, c.fileName, c.destination);
+        startJob();
+        EXPECT_EQ(walkAndStores(), c.expected) << c.fileName << " to " << c.destination;
+        EXPECT_TRUE(errors().empty()) << c.fileName << " to " << c.destination;
+        for (const std::string& command : server_->commands()) {
+            EXPECT_NE(command, "CWD ");
+            EXPECT_NE(command, "MKD ");
+        }
+    }
+}
+
+TEST_F(CopyJobTest, TrailingSeparatorAndMaskChooseWhatGoesWhere) {
+    const std::string folder = makeFolder("src/data");
+    makeFile("src/data/a.txt", "a");
+    makeFile("src/data/b.txt", "b");
+    makeFile("src/data/c.dat", "c");
+    makeFile("src/data/sub/d.txt", "d");
+
+    // Typed with a trailing separator: no folder name on the server, file names intact.
+    setSource(folder + "/", "*.*", "/in");
+    useFakeServer();
+    startJob();
+    auto names = storedNames();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Commands{"/in//a.txt", "/in//b.txt", "/in//c.dat", "/in//sub/d.txt"}));
+
+    // A mask takes the folder's own matching files only, each as a single file.
+    server_ = std::make_unique<FakeFtpServer>();
+    useFakeServer();
+    setSource(folder, "*.txt", "/in");
+    startJob();
+    names = storedNames();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Commands{"/in//a.txt", "/in//b.txt"}));
+    EXPECT_EQ(form().Label18->text(), QStringLiteral("0 Mb"));
+}
+
+TEST_F(CopyJobTest, EmptyFolderStillRunsTheEndSteps) {
+    const std::string folder = makeFolder("src/empty");
+    useFakeServer();
+    setOptions(false, false, true, false, false);
+    setSource(folder, "*.*", "/in");
+    startJob();
+    EXPECT_TRUE(storedNames().empty());
+    EXPECT_EQ(script_.texts().back(), QStringLiteral("Копирование завершено"));
+    EXPECT_EQ(logTexts(), Commands{": +Установлена связь с сервером"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server_->commands().back() == "QUIT"; }, 5000));
+    EXPECT_TRUE(idle());
+}
+
+TEST_F(CopyJobTest, YesMovesEachFileRightAfterItsOwnUpload) {
+    const std::string folder = makeFolder("src/data");
+    const std::string a = makeFile("src/data/a.txt", std::string(70000, 'a'));
+    const std::string b = makeFile("src/data/b.txt", std::string(1000, 'b'));
+    useFakeServer();
+    setSource(folder, "*.*", "/in");
+    script_.answer(ui::Yes);
+    std::vector<bool> firstPresentAtEachBegin;
+    std::string first;
+    onWorkBegin([&](std::int64_t) {
+        if (first.empty())
+            first = form().SourceList[0];
+        firstPresentAtEachBegin.push_back(exists(first));
+    });
+    startJob();
+    EXPECT_EQ(firstPresentAtEachBegin, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(exists(a));
+    EXPECT_FALSE(exists(b));
+    EXPECT_TRUE(Form2->CheckBox2->isChecked());
+    EXPECT_EQ(server_->stored().size(), 2u);
+
+    // Once ticked, the next job asks nothing.
+    script_.clear();
+    makeFile("src/data/c.txt", "c");
+    startJob();
+    EXPECT_TRUE(script_.texts().empty());
+}
+
+TEST_F(CopyJobTest, SecondOfThreeUploadsFailingEndsTheJobAndKeepsItsSource) {
+    const std::string folder = makeFolder("src/data");
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        makeFile(std::string("src/data/") + name, name);
+    useFakeServer();
+    setOptions(false, true, true, false, false); // move mode, completion message wanted
+    setSource(folder, "*.*", "/in");
+    int ended = 0;
+    onWorkEnd([&] {
+        if (++ended == 1)
+            server_->setReply("STOR", "553 Could not create file.");
+    });
+    startJob();
+
+    const auto& list = form().SourceList;
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(script_.texts(), std::vector<QString>{QString::fromStdString("Ошибка копирования " + list[1])});
+    EXPECT_EQ(logTexts().back(), ": ошибка копирования " + list[1]);
+    EXPECT_FALSE(exists(list[0]));
+    EXPECT_TRUE(exists(list[1]));
+    EXPECT_TRUE(exists(list[2]));
+    int storeCommands = 0;
+    for (const std::string& command : server_->commands())
+        storeCommands += command.rfind("STOR", 0) == 0;
+    EXPECT_EQ(storeCommands, 2);                   // the third file was not tried
+    EXPECT_NE(server_->commands().back(), "QUIT"); // the connection stays open
+    EXPECT_TRUE(form().IdFTP1->IsOpen());
+    EXPECT_TRUE(idle());
+
+    // The next job closes that connection first and starts its counters from zero.
+    const std::string other = makeFolder("src/other");
+    makeFile("src/other/x.txt", std::string(3000, 'x'));
+    server_ = std::make_unique<FakeFtpServer>();
+    useFakeServer();
+    setSource(other, "*.*", "/in");
+    script_.clear();
+    startJob();
+    EXPECT_EQ(form().SourceList, Commands{other + "/x.txt"});
+    EXPECT_EQ(form().TotalBytes, 3000);
+    EXPECT_EQ(form().FinishedBytes, 3000);
+    EXPECT_EQ(form().SentBytes, 3000);
+    EXPECT_EQ(form().ProgressBar2->Max(), 2);
+    EXPECT_EQ(script_.texts().back(), QStringLiteral("Копирование завершено"));
+}
+
+// In move mode a source goes only when the server confirmed it and every byte of it was sent.
+TEST_F(CopyJobTest, MoveKeepsSourcesWhoseUploadIsNotConfirmed) {
+    const std::string folder = makeFolder("src/data");
+    const std::string cut = makeFile("src/data/cut.bin", std::string(200000, 'c'));
+    FakeFtpServer::Options dropping;
+    dropping.dataDropAfterBytes = 50000; // the server ends the transfer early and says 426
+    server_ = std::make_unique<FakeFtpServer>(dropping);
+    useFakeServer();
+    form().IdFTP1->FollowUpTimeLimit = 500; // no reply follows this server's 426
+    setOptions(false, true, false, false, false);
+    setSource(folder, "cut.bin", "/in");
+    startJob();
+    EXPECT_TRUE(exists(cut));
+    EXPECT_EQ(logTexts().back(), ": ошибка копирования " + cut);
+
+    // A file that grows while it is sent: the server got the old size and says 226, yet the file
+    // on disk is not what was stored.
+    const std::string growing = makeFile("src/data/log.txt", std::string(100000, 'l'));
+    server_ = std::make_unique<FakeFtpServer>();
+    useFakeServer();
+    setSource(folder, "log.txt", "/in");
+    bool grown = false;
+    onWork([&](std::int64_t) {
+        if (!grown) {
+            std::ofstream(growing, std::ios::app) << "one more line\n";
+            grown = true;
+        }
+    });
+    script_.clear();
+    startJob();
+    EXPECT_EQ(logTexts().back(), ": Скопирован файл " + growing);
+    EXPECT_TRUE(exists(growing));
+    ASSERT_EQ(server_->stored().size(), 1u);
+    EXPECT_EQ(server_->stored()[0].size, 100000u);
+}
+
+TEST_F(CopyJobTest, ConnectionFailureSaysSoAndReturnsToIdle) {
+    const std::string folder = makeFolder("src/data");
+    makeFile("src/data/a.txt", "a");
+    pointAt("127.0.0.1", UnusedLoopbackPort(), "tester", "secret");
+    setSource(folder, "*.*", "/in");
+    startJob();
+    EXPECT_EQ(script_.texts().back(), QStringLiteral("Нет связи"));
+    EXPECT_TRUE(logTexts().empty());
+    EXPECT_TRUE(idle());
+
+    // A refused log-in is no connection either.
+    useFakeServer();
+    form().Edit6->setText(QStringLiteral("wrong"));
+    script_.clear();
+    startJob();
+    EXPECT_EQ(script_.texts().back(), QStringLiteral("Нет связи"));
+    EXPECT_TRUE(idle());
+}
+
+TEST_F(CopyJobTest, RefusedFolderReachesTheErrorBoxAndTheWindowIsIdleAgain) {
+    const std::string folder = makeFolder("src/data");
+    makeFile("src/data/a.txt", "a");
+    server_->setReply("MKD", "550 Permission denied.");
+    useFakeServer();
+    setSource(folder, "*.*", "/in");
+    startJob();
+    ASSERT_EQ(errors().size(), 1u);
+    EXPECT_TRUE(storedNames().empty());
+    EXPECT_TRUE(idle());
+}
+
+TEST_F(CopyJobTest, OneJobAtATime) {
+    const std::string folder = makeFolder("src/data");
+    makeFile("src/data/a.txt", std::string(100000, 'a'));
+    useFakeServer();
+    setSource(folder, "*.*", "/in");
+
+    // While the question is open (before the button is disabled) another start does nothing.
+    bool clickedAgain = false;
+    script_.onMessage([&](const ui::testing::Shown&) {
+        if (!clickedAgain) {
+            clickedAgain = true;
+            form().Button2->click();
+        }
+    });
+    // During the upload the options window's start button refuses with a message.
+    bool triedFromOptions = false;
+    onWork([&](std::int64_t) {
+        if (!triedFromOptions) {
+            triedFromOptions = true;
+            Form2->Button1->click();
+        }
+    });
+    startJob();
+    EXPECT_TRUE(triedFromOptions);
+    EXPECT_EQ(script_.texts(),
+              (std::vector<QString>{QStringLiteral("Удалить исходные файлы после копирования (перенос файлов)?"),
+                                    kNoCopyYet}));
+    EXPECT_EQ(server_->sessionCount(), 1u);
+    EXPECT_EQ(server_->stored().size(), 1u);
+}
+
+TEST_F(CopyJobTest, EndOptionsStartThePowerOffToolWithoutWaitingAndEndTheProgram) {
+    const std::string folder = makeFolder("src/data");
+    makeFile("src/data/a.txt", "a");
+    // A recorder in place of the power-off tool: it notes that it ran, a moment after it started.
+    const std::string marker = programFolder() + "powered-off";
+    const std::string recorder = makeFile("Files/Vesperal", "#!/bin/sh\nsleep 1\necho ran > '" + marker + "'\n");
+    std::filesystem::permissions(recorder, std::filesystem::perms::owner_all);
+    ASSERT_EQ(PowerOffToolPath(), recorder); // never the real tool
+    useFakeServer();
+    setOptions(true, false, false, true, true);
+    setSource(folder, "*.*", "/in");
+    QElapsedTimer clock;
+    clock.start();
+    startJob();
+    EXPECT_LT(clock.elapsed(), 900);
+    EXPECT_FALSE(exists(marker)); // the job did not wait for it
+    EXPECT_EQ(script_.haltRequests(), 1);
+    EXPECT_TRUE(form().JvTrayIcon1->Active()); // gone to the tray at the start, and left there
+    EXPECT_TRUE(QTest::qWaitFor([&] { return exists(marker); }, 10000));
+}
+
+} // namespace
