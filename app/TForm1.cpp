@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include "app/TProgressBar.h"
+#include "app/ui/FormBuilder.h"
 #include "app/ui/UiLayer.h"
 #include "ftp/TIdFTP.h"
 #include "shell/TJvTrayIcon.h"
@@ -27,21 +28,11 @@ const QString kDesignedCaption = QStringLiteral("Ferrylo — загрузка п
 constexpr int kClientWidth = 1073;
 constexpr int kClientHeight = 413;
 
-template <typename Widget> Widget* named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-// A control with neither text nor label is announced by its name.
-template <typename Widget> Widget* announced(Widget* widget, const char* name) {
-    named(widget, name)->setAccessibleName(QString::fromLatin1(name));
-    return widget;
-}
-
-QLabel* redLabel(QWidget* parent, const char* name) {
-    auto* label = announced(new QLabel(parent), name);
-    label->setStyleSheet(QStringLiteral("color: red;"));
-    return label;
+QToolButton* browseButton(QWidget* parent, const char* name, const QString& announcedAs, const QRect& geometry) {
+    auto* button = ui::Place(new QToolButton(parent), name, geometry);
+    button->setText(QStringLiteral("..."));
+    button->setAccessibleName(announcedAs);
+    return button;
 }
 
 } // namespace
@@ -61,126 +52,90 @@ TForm1::~TForm1() {
 }
 
 void TForm1::createControls() {
-    auto* client = named(new QWidget(this), "ClientArea");
+    using ui::Place;
+    using ui::PlaceAnnounced;
+    using ui::PlaceLabel;
+    using ui::PlaceValueLabel;
+    auto* client = Place(new QWidget(this), "ClientArea", QRect(0, 0, kClientWidth, kClientHeight));
     client->setFixedSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
 
-    Label1 = named(new QLabel(QStringLiteral("Исходящая папка"), client), "Label1");
-    Label1->setGeometry(8, 8, 300, 16);
-    Edit1 = named(new QLineEdit(client), "Edit1");
-    Edit1->setGeometry(8, 26, 470, 22);
-    Label1->setBuddy(Edit1);
-    SpeedButton2 = named(new QToolButton(client), "SpeedButton2");
-    SpeedButton2->setText(QStringLiteral("..."));
-    SpeedButton2->setAccessibleName(QStringLiteral("Выбрать исходящую папку"));
-    SpeedButton2->setGeometry(484, 26, 28, 22);
+    Edit1 = Place(new QLineEdit(client), "Edit1", {8, 26, 470, 22});
+    Label1 = PlaceLabel(client, "Label1", QStringLiteral("Исходящая папка"), {8, 8, 300, 16}, Edit1);
+    SpeedButton2 = browseButton(client, "SpeedButton2", QStringLiteral("Выбрать исходящую папку"), {484, 26, 28, 22});
+    Edit2 = Place(new QLineEdit(client), "Edit2", {8, 74, 470, 22});
+    Label2 = PlaceLabel(client, "Label2", QStringLiteral("Исходящий файл"), {8, 56, 300, 16}, Edit2);
+    SpeedButton3 = browseButton(client, "SpeedButton3", QStringLiteral("Выбрать исходящий файл"), {484, 74, 28, 22});
+    Label18 = PlaceValueLabel(client, "Label18", {184, 106, 200, 16});
+    Label17 = PlaceLabel(client, "Label17", QStringLiteral("размер исходящих файлов"), {8, 106, 170, 16}, Label18);
+    Button5 = Place(new QPushButton(QStringLiteral("Сохранить параметры исходящих  файлов"), client), "Button5",
+                    {8, 128, 304, 26});
 
-    Label2 = named(new QLabel(QStringLiteral("Исходящий файл"), client), "Label2");
-    Label2->setGeometry(8, 56, 300, 16);
-    Edit2 = named(new QLineEdit(client), "Edit2");
-    Edit2->setGeometry(8, 74, 470, 22);
-    Label2->setBuddy(Edit2);
-    SpeedButton3 = named(new QToolButton(client), "SpeedButton3");
-    SpeedButton3->setText(QStringLiteral("..."));
-    SpeedButton3->setAccessibleName(QStringLiteral("Выбрать исходящий файл"));
-    SpeedButton3->setGeometry(484, 74, 28, 22);
-
-    Label17 = named(new QLabel(QStringLiteral("размер исходящих файлов"), client), "Label17");
-    Label17->setGeometry(8, 106, 170, 16);
-    Label18 = redLabel(client, "Label18");
-    Label18->setGeometry(184, 106, 200, 16);
-    Button5 = named(new QPushButton(QStringLiteral("Сохранить параметры исходящих  файлов"), client), "Button5");
-    Button5->setGeometry(8, 128, 304, 26);
-
-    Label5 = named(new QLabel(QStringLiteral("Папка назначения"), client), "Label5");
-    Label5->setGeometry(8, 166, 300, 16);
-    ComboBox1 = named(new QComboBox(client), "ComboBox1");
+    ComboBox1 = Place(new QComboBox(client), "ComboBox1", {8, 184, 504, 24});
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox1->setGeometry(8, 184, 504, 24);
-    Label5->setBuddy(ComboBox1);
+    Label5 = PlaceLabel(client, "Label5", QStringLiteral("Папка назначения"), {8, 166, 300, 16}, ComboBox1);
 
-    ProgressBar1 = announced(new TProgressBar(client), "ProgressBar1");
-    ProgressBar1->setGeometry(8, 222, 504, 20);
-    ProgressBar2 = announced(new TProgressBar(client), "ProgressBar2");
-    ProgressBar2->setGeometry(8, 248, 504, 20);
+    ProgressBar1 = PlaceAnnounced(new TProgressBar(client), "ProgressBar1", {8, 222, 504, 20});
+    ProgressBar2 = PlaceAnnounced(new TProgressBar(client), "ProgressBar2", {8, 248, 504, 20});
+    Label7 = PlaceValueLabel(client, "Label7", {164, 280, 200, 16});
+    Label6 = PlaceLabel(client, "Label6", QStringLiteral("Средняя скорость"), {8, 280, 150, 16}, Label7);
+    Label9 = PlaceValueLabel(client, "Label9", {164, 302, 200, 16});
+    Label8 = PlaceLabel(client, "Label8", QStringLiteral("Прошло времени"), {8, 302, 150, 16}, Label9);
+    Label11 = PlaceValueLabel(client, "Label11", {164, 324, 200, 16});
+    Label10 = PlaceLabel(client, "Label10", QStringLiteral("Осталось времени"), {8, 324, 150, 16}, Label11);
 
-    Label6 = named(new QLabel(QStringLiteral("Средняя скорость"), client), "Label6");
-    Label6->setGeometry(8, 280, 150, 16);
-    Label7 = redLabel(client, "Label7");
-    Label7->setGeometry(164, 280, 200, 16);
-    Label8 = named(new QLabel(QStringLiteral("Прошло времени"), client), "Label8");
-    Label8->setGeometry(8, 302, 150, 16);
-    Label9 = redLabel(client, "Label9");
-    Label9->setGeometry(164, 302, 200, 16);
-    Label10 = named(new QLabel(QStringLiteral("Осталось времени"), client), "Label10");
-    Label10->setGeometry(8, 324, 150, 16);
-    Label11 = redLabel(client, "Label11");
-    Label11->setGeometry(164, 324, 200, 16);
-    Label6->setBuddy(Label7);
-    Label8->setBuddy(Label9);
-    Label10->setBuddy(Label11);
+    Button4 = Place(new QPushButton(QStringLiteral("Свернуть в tray"), client), "Button4", {8, 374, 160, 30});
+    Button6 = Place(new QPushButton(QStringLiteral("Опции копирования"), client), "Button6", {176, 374, 160, 30});
+    Button2 = Place(new QPushButton(QStringLiteral("Старт копирования"), client), "Button2", {344, 374, 168, 30});
 
-    Button4 = named(new QPushButton(QStringLiteral("Свернуть в tray"), client), "Button4");
-    Button4->setGeometry(8, 374, 160, 30);
-    Button6 = named(new QPushButton(QStringLiteral("Опции копирования"), client), "Button6");
-    Button6->setGeometry(176, 374, 160, 30);
-    Button2 = named(new QPushButton(QStringLiteral("Старт копирования"), client), "Button2");
-    Button2->setGeometry(344, 374, 168, 30);
-
-    GroupBox1 = named(new QGroupBox(QStringLiteral("FTP"), client), "GroupBox1");
-    GroupBox1->setGeometry(528, 8, 537, 148);
-    StaticText2 = named(new QLabel(QStringLiteral("IP Адрес FTP сервера"), GroupBox1), "StaticText2");
-    StaticText2->setGeometry(12, 26, 156, 16);
-    Edit4 = named(new QLineEdit(GroupBox1), "Edit4");
-    Edit4->setGeometry(172, 24, 352, 22);
-    StaticText2->setBuddy(Edit4);
-    Label14 = named(new QLabel(QStringLiteral("login"), GroupBox1), "Label14");
-    Label14->setGeometry(12, 56, 156, 16);
-    Edit5 = named(new QLineEdit(GroupBox1), "Edit5");
-    Edit5->setGeometry(172, 54, 352, 22);
-    Label14->setBuddy(Edit5);
-    Label4 = named(new QLabel(QStringLiteral("Пароль"), GroupBox1), "Label4");
-    Label4->setGeometry(12, 86, 156, 16);
-    Edit6 = named(new QLineEdit(GroupBox1), "Edit6");
-    Edit6->setGeometry(172, 84, 352, 22);
+    GroupBox1 = Place(new QGroupBox(QStringLiteral("FTP"), client), "GroupBox1", {528, 8, 537, 148});
+    Edit4 = Place(new QLineEdit(GroupBox1), "Edit4", {172, 24, 352, 22});
+    StaticText2 =
+        PlaceLabel(GroupBox1, "StaticText2", QStringLiteral("IP Адрес FTP сервера"), {12, 26, 156, 16}, Edit4);
+    Edit5 = Place(new QLineEdit(GroupBox1), "Edit5", {172, 54, 352, 22});
+    Label14 = PlaceLabel(GroupBox1, "Label14", QStringLiteral("login"), {12, 56, 156, 16}, Edit5);
+    Edit6 = Place(new QLineEdit(GroupBox1), "Edit6", {172, 84, 352, 22});
     Edit6->setEchoMode(QLineEdit::Password);
     Edit6->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // shown as "*"
-    Label4->setBuddy(Edit6);
-    CheckBox2 = named(new QCheckBox(QStringLiteral("Пассивный режим"), GroupBox1), "CheckBox2");
-    CheckBox2->setGeometry(12, 116, 300, 20);
+    Label4 = PlaceLabel(GroupBox1, "Label4", QStringLiteral("Пароль"), {12, 86, 156, 16}, Edit6);
+    CheckBox2 = Place(new QCheckBox(QStringLiteral("Пассивный режим"), GroupBox1), "CheckBox2", {12, 116, 300, 20});
     CheckBox2->setChecked(true);
 
-    Button1 = named(new QPushButton(QStringLiteral("Проверка связи"), client), "Button1");
-    Button1->setGeometry(528, 164, 170, 28);
-    Button3 = named(new QPushButton(QStringLiteral("Сохранить параметры FTP сервера"), client), "Button3");
-    Button3->setGeometry(706, 164, 359, 28);
-    Memo1 = announced(new QPlainTextEdit(client), "Memo1");
-    Memo1->setGeometry(528, 200, 537, 205);
+    Button1 = Place(new QPushButton(QStringLiteral("Проверка связи"), client), "Button1", {528, 164, 170, 28});
+    Button3 = Place(new QPushButton(QStringLiteral("Сохранить параметры FTP сервера"), client), "Button3",
+                    {706, 164, 359, 28});
+    Memo1 = PlaceAnnounced(new QPlainTextEdit(client), "Memo1", {528, 200, 537, 205});
 
     IdFTP1 = std::make_unique<TIdFTP>();
     JvTrayIcon1 = new TJvTrayIcon(this);
     JvTrayIcon1->setObjectName(QStringLiteral("JvTrayIcon1"));
-    Timer1 = named(new QTimer(this), "Timer1");
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
 
     layout()->setSizeConstraint(QLayout::SetFixedSize); // not resizable
 }
 
 void TForm1::createMenu() {
+    auto menu = [this](const QString& caption, const char* name) {
+        QMenu* menu = menuBar()->addMenu(caption);
+        menu->setObjectName(QString::fromLatin1(name));
+        return menu;
+    };
     auto item = [this](QMenu* menu, const QString& caption, const char* name) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         return action;
     };
-    N1 = named(menuBar()->addMenu(QStringLiteral("Система")), "N1");
+    N1 = menu(QStringLiteral("Система"), "N1");
     N2 = item(N1, QStringLiteral("Запускать   эту программу от  имени администратора"), "N2");
     N3 = item(N1, QStringLiteral("Добавить в пункт \"Отправить\" "), "N3");
     N4 = item(N1, QStringLiteral("Отправить ярлык на рабочий стол"), "N4");
-    N5 = named(menuBar()->addMenu(QStringLiteral("Сервис")), "N5");
+    N5 = menu(QStringLiteral("Сервис"), "N5");
     N6 = item(N5, QStringLiteral("Редактор Папок назначения"), "N6");
     N10 = item(N5, QStringLiteral("Редактор контекстного меню файла (пункт \"Отправить\")"), "N10");
-    N7 = named(menuBar()->addMenu(QStringLiteral("Помощь")), "N7");
+    N7 = menu(QStringLiteral("Помощь"), "N7");
     N8 = item(N7, QStringLiteral("О программе"), "N8");
     N9 = item(N7, QStringLiteral("Помощь"), "N9");
 }

@@ -1,0 +1,39 @@
+#pragma once
+// Building a fixed-layout window in one line per control: each control gets its object name (so
+// tests and code share one name), its place on the form and, where it has no visible text of its
+// own, a name for screen readers.
+#include <QLabel>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+namespace ui {
+
+template <typename Widget> Widget* Place(Widget* widget, const char* name, const QRect& geometry) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+// A control that shows no text of its own is announced by its name.
+template <typename Widget> Widget* PlaceAnnounced(Widget* widget, const char* name, const QRect& geometry) {
+    Place(widget, name, geometry)->setAccessibleName(QString::fromLatin1(name));
+    return widget;
+}
+
+inline QLabel* PlaceLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
+                          QWidget* buddy = nullptr) {
+    auto* label = Place(new QLabel(text, parent), name, geometry);
+    if (buddy)
+        label->setBuddy(buddy);
+    return label;
+}
+
+// A label for a value the program writes (speed, times, sizes): red, announced by its name.
+inline QLabel* PlaceValueLabel(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* label = PlaceAnnounced(new QLabel(parent), name, geometry);
+    label->setStyleSheet(QStringLiteral("color: red;"));
+    return label;
+}
+
+}  // namespace ui
