@@ -1,0 +1,5 @@
+#include "fuzz/FuzzTarget.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return fuzz::RunTarget(fuzz::IniSearchFile, data, size);
+}
