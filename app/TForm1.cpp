@@ -143,7 +143,7 @@ void TForm1::createMenu() {
 void TForm1::connectHandlers() {
     // Every handler runs as the message loop runs it: an error that escapes is shown, the program goes on.
     auto on = [this](auto* sender, auto signal, void (TForm1::*handler)()) {
-        connect(sender, signal, this, [this, handler] { ui::RunHandler([this, handler] { (this->*handler)(); }); });
+        ui::OnSignal(sender, signal, this, handler);
     };
     on(Button1, &QPushButton::clicked, &TForm1::Button1Click);
     on(Button2, &QPushButton::clicked, &TForm1::Button2Click);

@@ -2,6 +2,7 @@
 
 #include "app/settings/RecordFiles.h"
 #include "app/settings/Settings.h"
+#include "app/ui/FormBuilder.h"
 #include "app/ui/UiLayer.h"
 
 #include <QCheckBox>
@@ -44,9 +45,9 @@ void TForm2::createControls() {
 
 void TForm2::connectHandlers() {
     // toggled, not clicked: the switch reacts however the box becomes ticked.
-    connect(CheckBox1, &QCheckBox::toggled, this, [this] { ui::RunHandler([this] { CheckBox1Click(); }); });
-    connect(Button1, &QPushButton::clicked, this, [this] { ui::RunHandler([this] { Button1Click(); }); });
-    connect(Button3, &QPushButton::clicked, this, [this] { ui::RunHandler([this] { Button3Click(); }); });
+    ui::OnSignal(CheckBox1, &QCheckBox::toggled, this, &TForm2::CheckBox1Click);
+    ui::OnSignal(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    ui::OnSignal(Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
 }
 
 void TForm2::setMainStartButton(QPushButton* button) {

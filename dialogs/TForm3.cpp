@@ -2,6 +2,7 @@
 
 #include "app/settings/Settings.h"
 #include "app/settings/TextFiles.h"
+#include "app/ui/FormBuilder.h"
 #include "app/ui/UiLayer.h"
 #include "dialogs/ListItems.h"
 #include "dialogs/TForm4.h"
@@ -61,8 +62,7 @@ void TForm3::createControls() {
 
 void TForm3::connectHandlers() {
     const auto onClick = [this](QPushButton* b, void (TForm3::*handler)()) {
-        connect(b, &QPushButton::clicked, this,
-                [this, handler] { ui::RunHandler([this, handler] { (this->*handler)(); }); });
+        ui::OnSignal(b, &QPushButton::clicked, this, handler);
     };
     onClick(Button1, &TForm3::Button1Click);
     onClick(Button2, &TForm3::Button2Click);
@@ -71,8 +71,7 @@ void TForm3::connectHandlers() {
     onClick(Button5, &TForm3::Button5Click);
     onClick(Button6, &TForm3::Button6Click);
     const auto onTrigger = [this](QAction* a, void (TForm3::*handler)()) {
-        connect(a, &QAction::triggered, this,
-                [this, handler] { ui::RunHandler([this, handler] { (this->*handler)(); }); });
+        ui::OnSignal(a, &QAction::triggered, this, handler);
     };
     onTrigger(N1, &TForm3::N1Click);
     onTrigger(N2, &TForm3::N2Click);

@@ -1,5 +1,6 @@
 #include "dialogs/TForm4.h"
 
+#include "app/ui/FormBuilder.h"
 #include "app/ui/UiLayer.h"
 #include "dialogs/EntryDialog.h"
 #include "dialogs/TForm3.h"
@@ -14,7 +15,7 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window) {
     const EntryDialogControls controls = BuildEntryDialog(*this, "Form4", "Добавить ", "Добавить");
     Edit1 = controls.edit;
     Button1 = controls.button;
-    connect(Button1, &QPushButton::clicked, this, [this] { ui::RunHandler([this] { Button1Click(); }); });
+    ui::OnSignal(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
     FormCreate();
 }
 

@@ -1,5 +1,6 @@
 #include "dialogs/TForm5.h"
 
+#include "app/ui/FormBuilder.h"
 #include "app/ui/UiLayer.h"
 #include "dialogs/EntryDialog.h"
 #include "dialogs/ListItems.h"
@@ -15,7 +16,7 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window) {
     const EntryDialogControls controls = BuildEntryDialog(*this, "Form5", "Изменить", "Сохранить");
     Edit1 = controls.edit;
     Button1 = controls.button;
-    connect(Button1, &QPushButton::clicked, this, [this] { ui::RunHandler([this] { Button1Click(); }); });
+    ui::OnSignal(Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
     FormCreate();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/settings/Settings.h"
 #include "app/settings/TextFiles.h"
+#include "app/ui/FormBuilder.h"
 #include "app/ui/UiLayer.h"
 #include "reach/SearchRange.h"
 
@@ -16,18 +17,6 @@ namespace {
 
 constexpr int kClientWidth = 425;
 constexpr int kClientHeight = 118;
-
-template <typename Widget> Widget* named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QLabel* preview(QWidget* parent, const char* name) {
-    auto* label = named(new QLabel(parent), name);
-    label->setAccessibleName(QString::fromLatin1(name));
-    label->setStyleSheet(QStringLiteral("color: red;"));
-    return label;
-}
 
 std::string bytes(const QString& text) {
     return text.toLocal8Bit().toStdString();
@@ -52,36 +41,28 @@ TForm7::~TForm7() {
 void TForm7::createControls() {
     setFixedSize(kClientWidth, kClientHeight);
 
-    StaticText5 = named(new QLabel(QStringLiteral("Поиск от "), this), "StaticText5");
-    StaticText5->setGeometry(12, 14, 70, 18);
-    Edit1 = named(new QLineEdit(this), "Edit1");
-    Edit1->setGeometry(84, 12, 70, 22);
-    StaticText5->setBuddy(Edit1);
-    StaticText6 = named(new QLabel(QStringLiteral("Поиск до"), this), "StaticText6");
-    StaticText6->setGeometry(180, 14, 70, 18);
-    Edit2 = named(new QLineEdit(this), "Edit2");
-    Edit2->setGeometry(252, 12, 70, 22);
-    StaticText6->setBuddy(Edit2);
+    using ui::Place;
+    using ui::PlaceLabel;
+    Edit1 = Place(new QLineEdit(this), "Edit1", {84, 12, 70, 22});
+    StaticText5 = PlaceLabel(this, "StaticText5", QStringLiteral("Поиск от "), {12, 14, 70, 18}, Edit1);
+    Edit2 = Place(new QLineEdit(this), "Edit2", {252, 12, 70, 22});
+    StaticText6 = PlaceLabel(this, "StaticText6", QStringLiteral("Поиск до"), {180, 14, 70, 18}, Edit2);
 
-    StaticText1 = named(new QLabel(QStringLiteral("Поиск FTP сервера будет  от "), this), "StaticText1");
-    StaticText1->setGeometry(12, 48, 190, 18);
-    StaticText2 = preview(this, "StaticText2");
-    StaticText2->setGeometry(204, 48, 95, 18);
-    StaticText3 = named(new QLabel(QStringLiteral("До"), this), "StaticText3");
-    StaticText3->setGeometry(302, 48, 24, 18);
-    StaticText4 = preview(this, "StaticText4");
-    StaticText4->setGeometry(328, 48, 95, 18);
+    // The previews of the first and the last candidate, in red.
+    StaticText2 = ui::PlaceValueLabel(this, "StaticText2", {204, 48, 95, 18});
+    StaticText1 =
+        PlaceLabel(this, "StaticText1", QStringLiteral("Поиск FTP сервера будет  от "), {12, 48, 190, 18}, StaticText2);
+    StaticText4 = ui::PlaceValueLabel(this, "StaticText4", {328, 48, 95, 18});
+    StaticText3 = PlaceLabel(this, "StaticText3", QStringLiteral("До"), {302, 48, 24, 18}, StaticText4);
 
-    Button2 = named(new QPushButton(QStringLiteral("Отмена"), this), "Button2");
-    Button2->setGeometry(12, 80, 120, 28);
-    Button1 = named(new QPushButton(QStringLiteral("Поиск"), this), "Button1");
-    Button1->setGeometry(293, 80, 120, 28);
+    Button2 = Place(new QPushButton(QStringLiteral("Отмена"), this), "Button2", {12, 80, 120, 28});
+    Button1 = Place(new QPushButton(QStringLiteral("Поиск"), this), "Button1", {293, 80, 120, 28});
     Button1->setDefault(true);
 }
 
 void TForm7::connectHandlers() {
     auto on = [this](auto* sender, auto signal, void (TForm7::*handler)()) {
-        connect(sender, signal, this, [this, handler] { ui::RunHandler([this, handler] { (this->*handler)(); }); });
+        ui::OnSignal(sender, signal, this, handler);
     };
     on(Edit1, &QLineEdit::textChanged, &TForm7::Edit1Change);
     on(Edit2, &QLineEdit::textChanged, &TForm7::Edit2Change);

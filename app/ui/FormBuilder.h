@@ -2,6 +2,8 @@
 // Building a fixed-layout window in one line per control: each control gets its object name (so
 // tests and code share one name), its place on the form and, where it has no visible text of its
 // own, a name for screen readers.
+#include "app/ui/UiLayer.h"
+
 #include <QLabel>
 #include <QRect>
 #include <QString>
@@ -36,4 +38,12 @@ inline QLabel* PlaceValueLabel(QWidget* parent, const char* name, const QRect& g
     return label;
 }
 
-}  // namespace ui
+// Runs `handler` of `receiver` whenever `signal` fires, as the message loop runs a handler: an
+// error that escapes it is shown in the standard error box.
+template <typename Sender, typename Signal, typename Receiver>
+void OnSignal(Sender* sender, Signal signal, Receiver* receiver, void (Receiver::*handler)()) {
+    QObject::connect(sender, signal, receiver,
+                     [receiver, handler] { RunHandler([receiver, handler] { (receiver->*handler)(); }); });
+}
+
+} // namespace ui
