@@ -6,6 +6,7 @@
 
 #include <QTemporaryDir>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -51,6 +52,7 @@ protected:
 
 private:
     std::unique_ptr<FormSet> forms_;
+    std::filesystem::path workingFolder_;
 };
 
 // A loopback port on which nothing listens (bound, then released).
