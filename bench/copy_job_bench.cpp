@@ -1,0 +1,85 @@
+// Runs one whole copy job through the main window, as a click on "Старт копирования" does, and
+// reports its time and the process's peak memory. Windows are offscreen unless a display is given;
+// with a picture folder, the window is saved as a PNG every tenth of a second while the job runs.
+// Usage: ferrylo_copy_bench HOST PORT USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]
+//   SOURCE is a folder (uploaded with "*.*") or one file.
+#include "app/FormSet.h"
+#include "app/ui/UiLayer.h"
+#include "dialogs/TForm2.h"
+#include "ftp/TIdFTP.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <sys/resource.h>
+
+int main(int argc, char** argv) {
+    if (argc < 7) {
+        std::fprintf(stderr, "usage: %s HOST PORT USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]\n", argv[0]);
+        return 2;
+    }
+    const QString pictures = argc > 7 ? QString::fromLocal8Bit(argv[7]) : QString();
+    if (pictures.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    // A program folder of its own: no settings of the user are read, no sibling program is reachable.
+    QTemporaryDir programFolder;
+    ui::testing::Script prompts; // the move question takes its default, No
+    FormSet forms(TStartup{programFolder.filePath(QStringLiteral("ferrylo")), {}});
+    TForm1& form = forms.main();
+    for (QCheckBox* option : {Form2->CheckBox1, Form2->CheckBox2, Form2->CheckBox3, Form2->CheckBox4, Form2->CheckBox5})
+        option->setChecked(false);
+
+    const QFileInfo source(QString::fromLocal8Bit(argv[5]));
+    if (source.isDir()) {
+        form.Edit1->setText(source.absoluteFilePath());
+        form.Edit2->setText(QStringLiteral("*.*"));
+    } else {
+        form.Edit1->setText(source.absolutePath());
+        form.Edit2->setText(source.fileName());
+    }
+    form.ComboBox1->setEditText(QString::fromLocal8Bit(argv[6]));
+    form.Edit4->setText(QString::fromLocal8Bit(argv[1]));
+    form.Edit5->setText(QString::fromLocal8Bit(argv[3]));
+    form.Edit6->setText(QString::fromLocal8Bit(argv[4]));
+    form.IdFTP1->SetPort(QByteArray(argv[2]).toInt());
+
+    QTimer snapshots;
+    int shot = 0;
+    if (!pictures.isEmpty()) {
+        form.show();
+        QObject::connect(&snapshots, &QTimer::timeout, [&] {
+            form.grab().save(QStringLiteral("%1/job-%2.png").arg(pictures).arg(shot++, 3, 10, QLatin1Char('0')));
+        });
+        snapshots.start(100);
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    form.Button2->click();
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    if (!pictures.isEmpty())
+        form.grab().save(QStringLiteral("%1/job-end.png").arg(pictures));
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("seconds=%.3f files=%zu bytes=%lld peak_kib=%ld\n", seconds, form.SourceList.size(),
+                static_cast<long long>(form.TotalBytes), usage.ru_maxrss);
+    int unexpected = 0;
+    for (const QString& text : prompts.texts()) {
+        if (!text.startsWith(QStringLiteral("Удалить исходные файлы"))) {
+            std::fprintf(stderr, "shown: %s\n", text.toLocal8Bit().constData());
+            ++unexpected;
+        }
+    }
+    return unexpected == 0 ? 0 : 1;
+}
