@@ -31,6 +31,10 @@ CC=clang CXX=clang++ cmake -S "$repo" -B "$build" "${generator[@]}" \
     -DFERRYLO_FUZZ=ON -DFERRYLO_TESTS=OFF -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O1 -g" >/dev/null
 cmake --build "$build" --target fuzz_targets -j2
 
+# The settings targets write their scratch files here; a crashing run cannot clean up after itself.
+export TMPDIR="$build/tmp"
+mkdir -p "$TMPDIR"
+
 summary=()
 findings=0
 for target in "${targets[@]}"; do
