@@ -14,7 +14,7 @@ namespace ferrylo::testing {
 
 namespace {
 
-constexpr std::chrono::milliseconds kStopCheck{50};
+constexpr std::chrono::milliseconds kStopCheck{10};
 
 std::string upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
@@ -242,9 +242,14 @@ private:
     UniqueFd acceptPassive() {
         // The control connection is watched too: a client that gives up closes it, and must not leave the
         // session waiting out the whole bound.
+        // Waited in short slices, so that stopping the server never waits out the bound either.
         pollfd entries[3] = {
             {passiveListener_.get(), POLLIN, 0}, {control_.get(), POLLIN, 0}, {decoyListener_.get(), POLLIN, 0}};
-        if (::poll(entries, decoyListener_.valid() ? 3 : 2, static_cast<int>(options_.ioBound.count())) <= 0)
+        const auto deadline = std::chrono::steady_clock::now() + options_.ioBound;
+        int ready = 0;
+        while (ready == 0 && !server_.stopping() && std::chrono::steady_clock::now() < deadline)
+            ready = ::poll(entries, decoyListener_.valid() ? 3 : 2, static_cast<int>(kStopCheck.count()));
+        if (ready <= 0)
             return {};
         if (entries[0].revents)
             return acceptWithin(passiveListener_.get(), kStopCheck);
