@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -20,6 +21,14 @@
 #include <QTimer>
 #include <cstdio>
 #include <sys/resource.h>
+
+namespace {
+// Open file descriptors of this process: the job must give back every one it takes.
+int OpenDescriptors() {
+    return static_cast<int>(
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+}
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc < 7) {
@@ -63,6 +72,7 @@ int main(int argc, char** argv) {
         snapshots.start(100);
     }
 
+    const int descriptorsBefore = OpenDescriptors();
     QElapsedTimer clock;
     clock.start();
     form.Button2->click();
@@ -72,8 +82,9 @@ int main(int argc, char** argv) {
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("seconds=%.3f files=%zu bytes=%lld peak_kib=%ld\n", seconds, form.SourceList.size(),
-                static_cast<long long>(form.TotalBytes), usage.ru_maxrss);
+    std::printf("seconds=%.3f files=%zu bytes=%lld peak_kib=%ld fds_before=%d fds_after=%d\n", seconds,
+                form.SourceList.size(), static_cast<long long>(form.TotalBytes), usage.ru_maxrss, descriptorsBefore,
+                OpenDescriptors());
     int unexpected = 0;
     for (const QString& text : prompts.texts()) {
         if (!text.startsWith(QStringLiteral("Удалить исходные файлы"))) {

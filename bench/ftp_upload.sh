@@ -8,6 +8,8 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${FERRYLO_BENCH_BUILD:-$repo/build/bench}
 big_mib=${1:-1024}
 
+"$repo/tools/install-deps.sh" bench >/dev/null
+
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFERRYLO_TESTS=OFF >/dev/null
 cmake --build "$build" --target ferrylo_ftp_bench -j2 >/dev/null
 driver=$build/ftp/ferrylo_ftp_bench
