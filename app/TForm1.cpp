@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include "app/TLogView.h"
 #include "app/TProgressBar.h"
 #include "app/ui/FormBuilder.h"
 #include "app/ui/UiLayer.h"
@@ -14,7 +15,6 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -105,7 +105,7 @@ void TForm1::createControls() {
     Button1 = Place(new QPushButton(QStringLiteral("Проверка связи"), client), "Button1", {528, 164, 170, 28});
     Button3 = Place(new QPushButton(QStringLiteral("Сохранить параметры FTP сервера"), client), "Button3",
                     {706, 164, 359, 28});
-    Memo1 = PlaceAnnounced(new QPlainTextEdit(client), "Memo1", {528, 200, 537, 205});
+    Memo1 = PlaceAnnounced(new TLogView(client), "Memo1", {528, 200, 537, 205});
 
     IdFTP1 = std::make_unique<TIdFTP>();
     JvTrayIcon1 = new TJvTrayIcon(this);

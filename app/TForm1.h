@@ -22,12 +22,12 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 class QToolButton;
 class TIdFTP;
 class TJvTrayIcon;
+class TLogView;
 class TProgressBar;
 
 // What the entry hands to the main window: the running program file and its command line
@@ -61,7 +61,7 @@ public:
     QLabel* Label4;
     QLineEdit* Edit6;
     QCheckBox* CheckBox2;
-    QPlainTextEdit* Memo1;
+    TLogView* Memo1;
     QPushButton* Button1;
     QLabel* Label5;
     QComboBox* ComboBox1;

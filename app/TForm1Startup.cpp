@@ -2,6 +2,7 @@
 // command line, in the order that later steps rely on.
 #include "app/SettingsLocation.h"
 #include "app/TForm1.h"
+#include "app/TLogView.h"
 #include "app/settings/PasswordCipher.h"
 #include "app/settings/RecordFiles.h"
 #include "app/settings/Settings.h"
@@ -17,7 +18,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 
 namespace {
 const QString kDesignedCaption = QStringLiteral("Ferrylo — загрузка папок и файлов на FTP сервер");

@@ -13,7 +13,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "app/TLogView.h"
 #include <QPushButton>
 #include <sys/socket.h>
 #include <sys/un.h>

@@ -7,7 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "app/TLogView.h"
 #include <QPushButton>
 #include <QTimer>
 #include <arpa/inet.h>

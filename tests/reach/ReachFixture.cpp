@@ -5,7 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "app/TLogView.h"
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>

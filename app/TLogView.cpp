@@ -1,0 +1,102 @@
+#include "app/TLogView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+
+namespace {
+constexpr int kMargin = 4;
+}
+
+TLogView::TLogView(QWidget* parent) : QAbstractScrollArea(parent) {
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void TLogView::appendPlainText(const QString& line) {
+    // A view scrolled to its end follows the new line; one scrolled back stays where the user put it.
+    const bool following = verticalScrollBar()->value() == verticalScrollBar()->maximum();
+    const QByteArray bytes = line.toUtf8();
+    starts_.push_back(text_.size());
+    text_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    text_.push_back('\n');
+    widest_ = std::max(widest_, fontMetrics().horizontalAdvance(line));
+    updateScrollRanges();
+    if (following)
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    viewport()->update();
+}
+
+void TLogView::clear() {
+    text_.clear();
+    text_.shrink_to_fit();
+    starts_.clear();
+    starts_.shrink_to_fit();
+    widest_ = 0;
+    updateScrollRanges();
+    viewport()->update();
+}
+
+QString TLogView::line(int index) const {
+    const std::size_t start = starts_.at(static_cast<std::size_t>(index));
+    const std::size_t end = text_.find('\n', start);
+    return QString::fromUtf8(text_.data() + start, static_cast<qsizetype>(end - start));
+}
+
+QString TLogView::toPlainText() const {
+    if (text_.empty())
+        return QString();
+    return QString::fromUtf8(text_.data(), static_cast<qsizetype>(text_.size() - 1)); // without the last '\n'
+}
+
+int TLogView::visibleLines() const {
+    return std::max(1, viewport()->height() / fontMetrics().lineSpacing());
+}
+
+void TLogView::updateScrollRanges() {
+    verticalScrollBar()->setRange(0, std::max(0, lineCount() - visibleLines()));
+    verticalScrollBar()->setPageStep(visibleLines());
+    horizontalScrollBar()->setRange(0, std::max(0, widest_ + 2 * kMargin - viewport()->width()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+}
+
+void TLogView::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Text));
+    const int spacing = fontMetrics().lineSpacing();
+    const int first = verticalScrollBar()->value();
+    const int last = std::min(lineCount(), first + visibleLines() + 1);
+    for (int index = first; index < last; ++index) {
+        const int baseline = (index - first) * spacing + fontMetrics().ascent() + 1;
+        painter.drawText(kMargin - horizontalScrollBar()->value(), baseline, line(index));
+    }
+}
+
+void TLogView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollRanges();
+}
+
+void TLogView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        copyAll();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void TLogView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Копировать журнал"), this, [this] { copyAll(); });
+    menu.exec(event->globalPos());
+}
+
+void TLogView::copyAll() const {
+    QApplication::clipboard()->setText(toPlainText());
+}

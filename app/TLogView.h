@@ -1,0 +1,35 @@
+#pragma once
+// The log of the main window: one line per event, appended at the end, cleared only at start. A job
+// of tens of thousands of files writes two lines per file, so the lines are kept in one UTF-8 buffer
+// (a few bytes over the text itself per line) and only the visible ones are laid out and drawn; a
+// rich text editor would spend about a kilobyte per line.
+#include <QAbstractScrollArea>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class TLogView : public QAbstractScrollArea {
+public:
+    explicit TLogView(QWidget* parent = nullptr);
+
+    void appendPlainText(const QString& line);
+    void clear();
+    QString toPlainText() const; // the lines joined by "\n"
+    int lineCount() const { return static_cast<int>(starts_.size()); }
+    QString line(int index) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    int visibleLines() const;
+    void updateScrollRanges();
+    void copyAll() const;
+
+    std::string text_;                // every line in UTF-8, each followed by '\n'
+    std::vector<std::size_t> starts_; // where each line begins in text_
+    int widest_ = 0;                  // pixels of the widest line, for the horizontal range
+};

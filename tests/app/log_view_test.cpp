@@ -1,0 +1,42 @@
+#include "app/TLogView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+TEST(LogView, KeepsLinesInOrderAndGivesThemBack) {
+    TLogView log;
+    EXPECT_EQ(log.toPlainText(), QString());
+    log.appendPlainText(QStringLiteral("первая"));
+    log.appendPlainText(QString());
+    log.appendPlainText(QStringLiteral("third"));
+    EXPECT_EQ(log.lineCount(), 3);
+    EXPECT_EQ(log.line(0), QStringLiteral("первая"));
+    EXPECT_EQ(log.line(1), QString());
+    EXPECT_EQ(log.toPlainText(), QStringLiteral("первая\n\nthird"));
+
+    log.setFocus();
+    QTest::keySequence(&log, QKeySequence::Copy);
+    EXPECT_EQ(QApplication::clipboard()->text(), log.toPlainText());
+
+    log.clear();
+    EXPECT_EQ(log.lineCount(), 0);
+    EXPECT_EQ(log.toPlainText(), QString());
+}
+
+TEST(LogView, FollowsTheEndUnlessScrolledBack) {
+    TLogView log;
+    log.resize(300, 100);
+    log.show();
+    for (int i = 0; i < 50; ++i)
+        log.appendPlainText(QString::number(i));
+    QScrollBar* bar = log.verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    bar->setValue(3);
+    log.appendPlainText(QStringLiteral("more"));
+    EXPECT_EQ(bar->value(), 3);
+}
