@@ -8,12 +8,12 @@
 #include "dialogs/TForm2.h"
 #include "ftp/TIdFTP.h"
 
+#include "app/TLogView.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include "app/TLogView.h"
 #include <QPushButton>
 #include <sys/socket.h>
 #include <sys/un.h>

@@ -4,10 +4,10 @@
 #include "dialogs/TForm2.h"
 #include "ftp/TIdFTP.h"
 
+#include "app/TLogView.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include "app/TLogView.h"
 #include <QPushButton>
 #include <QTimer>
 #include <arpa/inet.h>

@@ -3,9 +3,9 @@
 #include "ftp/TIdFTP.h"
 #include "reach/TForm7.h"
 
+#include "app/TLogView.h"
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include "app/TLogView.h"
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>

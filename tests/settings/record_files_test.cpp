@@ -130,7 +130,7 @@ TEST(FtpRecord, CreateFailureIsReportedWriteFailureIsNot) {
     EXPECT_FALSE(WriteFtpSettingsFile(readOnly, Sample()));
     EXPECT_EQ(TempFolder::Get(readOnly), "old");
     if (std::filesystem::exists("/dev/full")) {
-        EXPECT_FALSE(WriteFtpSettingsFile("/dev/full", Sample()));  // created, but nothing written
+        EXPECT_FALSE(WriteFtpSettingsFile("/dev/full", Sample())); // created, but nothing written
     }
 }
 
