@@ -1,60 +1,24 @@
 #!/usr/bin/env bash
-# Upload benchmark against a local python FTP server, passive mode: one big file and a tree of 2,000 small files,
-# with our client and with curl; prints both times, the ratio and our peak memory, then our peak memory for a
-# 100 MiB and a 1 GiB file. Data and server root live in a temporary folder that is removed at the end.
+# The FTP client alone against a local python FTP server, passive mode, beside curl: one big file and a tree
+# of 2,000 small files (1 B to 64 KiB in 50 folders), best of five alternating runs each
+# (FERRYLO_BENCH_RUNS); prints both times, the ratio and our peak memory, then our peak memory for a
+# 100 MiB and the big file.
 # Usage: bench/ftp_upload.sh [big-file-MiB (default 1024)]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-build=${FERRYLO_BENCH_BUILD:-$repo/build/bench}
+source "$repo/bench/common.sh"
 big_mib=${1:-1024}
 
-"$repo/tools/install-deps.sh" bench >/dev/null
-
-cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFERRYLO_TESTS=OFF >/dev/null
-cmake --build "$build" --target ferrylo_ftp_bench -j2 >/dev/null
+bench_build ferrylo_ftp_bench
 driver=$build/ftp/ferrylo_ftp_bench
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/ferrylo-bench-XXXXXX")
-server_pid=
-cleanup() {
-    if [ -n "$server_pid" ]; then
-        kill -TERM "$server_pid" 2>/dev/null || true
-        for _ in $(seq 50); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.1; done
-        kill -KILL "$server_pid" 2>/dev/null || true
-        wait "$server_pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-mkdir -p "$work/root" "$work/data/tree"
+bench_workspace ftp-bench
 echo "Generating data in $work ..."
-head -c $((big_mib << 20)) /dev/urandom >"$work/data/big.bin"
-head -c $((100 << 20)) /dev/urandom >"$work/data/mid.bin"
-/usr/bin/python3 - "$work/data/tree" <<'PY'
-import os, random, sys
-random.seed(7)
-root = sys.argv[1]
-for i in range(2000):
-    folder = os.path.join(root, "folder%02d" % (i % 50))
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "file%04d.bin" % i), "wb") as f:
-        f.write(os.urandom(random.randint(1, 64) * 1024))
-PY
-sync # dirty pages of the generated data would otherwise be flushed during the first timed run
+make_file "$work/data/big.bin" "$big_mib"
+make_file "$work/data/mid.bin" 100
+make_tree "$work/data/tree" 2000 50
+start_server
 
-user=bench password=bench
-/usr/bin/python3 -u "$repo/tests/support/pyftpd_server.py" --root "$work/root" --user $user --password $password \
-    >"$work/port" 2>"$work/server.log" &
-server_pid=$!
-for _ in $(seq 150); do [ -s "$work/port" ] && break; sleep 0.1; done
-port=$(head -n1 "$work/port")
-[ -n "$port" ] || { echo "server did not start"; cat "$work/server.log"; exit 1; }
-
-now() { date +%s.%N; }
-elapsed() { echo "$2 - $1" | bc; }
-
-# ours LOCAL REMOTE -> prints "seconds peak_kib"
+# ours LOCAL REMOTE -> "seconds peak_kib"
 ours() {
     /usr/bin/time -v -o "$work/time.txt" "$driver" 127.0.0.1 "$port" $user $password passive "$1" "$2" >"$work/ours.txt"
     local seconds peak
@@ -63,7 +27,7 @@ ours() {
     echo "$seconds $peak"
 }
 
-# theirs LOCAL REMOTE -> prints seconds; one curl process, one connection, folders made as needed.
+# theirs LOCAL REMOTE -> seconds; one curl process, one connection, folders made as needed.
 theirs() {
     local config=$work/curl.cfg
     : >"$config"
@@ -81,38 +45,32 @@ theirs() {
     elapsed "$start" "$end"
 }
 
-verify() { cmp -s "$1" "$2" || { echo "MISMATCH: $1 vs $2"; exit 1; }; }
-
 echo
-min() { echo "if ($1 < $2) $1 else $2" | bc -l; }
-
-# Each client runs twice, alternating, and the better time counts: the server writes to the same disk, so
-# one run can be slowed by the other's write-back.
-echo "Big file (${big_mib} MiB), passive, best of two runs each:"
+echo "Big file (${big_mib} MiB), passive, best of $runs runs each:"
 ours_big=999999 curl_big=999999 peak_big=0
-for _ in 1 2; do
+for _ in $(seq "$runs"); do
     read -r seconds peak < <(ours "$work/data/big.bin" ours)
     verify "$work/data/big.bin" "$work/root/ours/big.bin"
-    rm -rf "$work/root/ours" && sync
+    rm -rf "$work/root/ours"
     ours_big=$(min "$seconds" "$ours_big") peak_big=$((peak > peak_big ? peak : peak_big))
     seconds=$(theirs "$work/data/big.bin" curl)
     verify "$work/data/big.bin" "$work/root/curl/big.bin"
-    rm -rf "$work/root/curl" && sync
+    rm -rf "$work/root/curl"
     curl_big=$(min "$seconds" "$curl_big")
 done
 printf '  ours %.2f s   curl %.2f s   ratio %.3f   our peak memory %d KiB\n' "$ours_big" "$curl_big" \
     "$(echo "$ours_big / $curl_big" | bc -l)" "$peak_big"
 
-echo "Tree of 2,000 files (1-64 KiB, 50 folders), passive, best of two runs each:"
+echo "Tree of 2,000 files (1 B-64 KiB, 50 folders), passive, best of $runs runs each:"
 ours_tree=999999 curl_tree=999999 peak_tree=0
-for _ in 1 2; do
+for _ in $(seq "$runs"); do
     read -r seconds peak < <(ours "$work/data/tree" ours)
-    diff -r -q "$work/data/tree" "$work/root/ours" >/dev/null || { echo "MISMATCH in tree (ours)"; exit 1; }
-    rm -rf "$work/root/ours" && sync
+    verify_tree "$work/data/tree" "$work/root/ours"
+    rm -rf "$work/root/ours"
     ours_tree=$(min "$seconds" "$ours_tree") peak_tree=$((peak > peak_tree ? peak : peak_tree))
     seconds=$(theirs "$work/data/tree" curl)
-    diff -r -q "$work/data/tree" "$work/root/curl" >/dev/null || { echo "MISMATCH in tree (curl)"; exit 1; }
-    rm -rf "$work/root/curl" && sync
+    verify_tree "$work/data/tree" "$work/root/curl"
+    rm -rf "$work/root/curl"
     curl_tree=$(min "$seconds" "$curl_tree")
 done
 printf '  ours %.2f s   curl %.2f s   ratio %.3f   our peak memory %d KiB\n' "$ours_tree" "$curl_tree" \

@@ -7,7 +7,7 @@ build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev
 test_packages=(libgtest-dev libgmock-dev python3-pyftpdlib)
 run_packages=()
 shot_packages=(xvfb xauth imagemagick fonts-dejavu-core trayer)
-bench_packages=(curl lftp clang libclang-rt-14-dev python3-pyftpdlib)
+bench_packages=(curl lftp time bc clang libclang-rt-14-dev python3-pyftpdlib)
 
 wanted=("${build_packages[@]}")
 case "${1:-build}" in
