@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 output=${1:-docs/main-window.png}
 tools/install-deps.sh shot
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DFERRYLO_TESTS=OFF >/dev/null
-cmake --build build/release -j "$(nproc)" >/dev/null
+cmake --build build/release --target ferrylo -j "$(nproc)" >/dev/null
 
 # A program folder of its own, so the picture shows the first-run state and no saved settings.
 stage=$(mktemp -d)
