@@ -8,9 +8,10 @@
 #include <cstring>
 
 #ifdef _WIN32
-#include <windows.h>
-#include <winsock2.h>
+#include <winsock2.h> // before windows.h, which would otherwise bring the old socket header
 #include <ws2tcpip.h>
+
+#include <windows.h>
 #else
 #include <arpa/inet.h>
 #include <cerrno>

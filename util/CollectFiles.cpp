@@ -33,10 +33,12 @@ bool IsDotOrDotDot(std::string_view name) {
 }
 
 bool IsFolder(const dirent& entry) {
+#ifdef DT_DIR // where the directory entry carries the type, most entries need no stat
     if (entry.d_type == DT_DIR)
         return true;
     if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
         return false;
+#endif
     struct stat st {};
     return stat(entry.d_name, &st) == 0 && S_ISDIR(st.st_mode);
 }

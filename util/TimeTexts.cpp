@@ -4,7 +4,11 @@
 
 std::string StampOf(std::time_t moment) {
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &moment);
+#else
     localtime_r(&moment, &local);
+#endif
     std::array<char, 128> buffer{};
     const std::size_t n = std::strftime(buffer.data(), buffer.size(), "%d-%m-%Y %X", &local);
     return std::string(buffer.data(), n);

@@ -11,6 +11,14 @@ namespace settings_io {
 
 namespace {
 
+// Bytes as they are (a Windows file opened in text mode would turn LF into CR LF inside a record),
+// and not inherited by programs the user starts from the menu.
+#ifdef _WIN32
+constexpr int kRawAndPrivate = O_BINARY | O_NOINHERIT;
+#else
+constexpr int kRawAndPrivate = O_CLOEXEC;
+#endif
+
 bool HasNoWriteBit(const struct stat& st) {
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
@@ -35,7 +43,7 @@ bool FileExists(const std::string& path) {
 }
 
 FileHandle OpenForReading(const std::string& path) {
-    return FileHandle(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    return FileHandle(::open(path.c_str(), O_RDONLY | kRawAndPrivate));
 }
 
 FileHandle OpenForUpdate(const std::string& path) {
@@ -44,7 +52,7 @@ FileHandle OpenForUpdate(const std::string& path) {
         errno = EACCES;
         return FileHandle();
     }
-    return FileHandle(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    return FileHandle(::open(path.c_str(), O_RDWR | kRawAndPrivate));
 }
 
 FileHandle CreateAnew(const std::string& path) {
@@ -53,7 +61,7 @@ FileHandle CreateAnew(const std::string& path) {
         errno = EACCES;
         return FileHandle();
     }
-    return FileHandle(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    return FileHandle(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | kRawAndPrivate, 0666));
 }
 
 bool ReadUpTo(const FileHandle& file, std::size_t limit, std::string& out) {

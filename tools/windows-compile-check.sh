@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Compiles and links the libraries without Qt (util/, ftp/, app/settings/) for Windows with MinGW-w64,
+# so their Windows code paths are at least compiled here. Installs the cross compiler when missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+compiler=x86_64-w64-mingw32-g++-posix
+if ! command -v "$compiler" >/dev/null; then
+    sudo_cmd=()
+    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq g++-mingw-w64-x86-64-posix
+fi
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+cat >"$out/probe.cpp" <<'CPP'
+#include "app/settings/RecordFiles.h"
+#include "ftp/TIdFTP.h"
+#include "util/CollectFiles.h"
+#include "util/TimeTexts.h"
+int main() {
+    std::vector<std::string> files;
+    CollectFiles("*.*", ".", false, files);
+    TIdFTP ftp;
+    TFtpSettings settings;
+    return ReadFtpSettingsFile("x.MyIni", settings) && !NowStamp().empty() && ftp.Port() == 21 ? 0 : 1;
+}
+CPP
+"$compiler" -std=c++20 -Wall -Wextra -Werror -O1 -I. util/*.cpp ftp/*.cpp app/settings/*.cpp "$out/probe.cpp" \
+    -o "$out/probe.exe" -static -lws2_32
+echo "util/, ftp/ and app/settings/ compile and link for Windows."
