@@ -68,8 +68,23 @@ start_server() {
     [ -n "$port" ] || { echo "server did not start"; cat "$work/server.log"; exit 1; }
 }
 
+# race OURS THEIRS: runs the two commands alternately, $runs times each, and keeps the best time of
+# each side. A command uploads, checks what arrived, clears its part of the server root and prints
+# "seconds [peak_kib]". Sets best_ours, best_theirs and peak_ours (the highest peak of our runs).
+race() {
+    local result seconds peak
+    best_ours=999999 best_theirs=999999 peak_ours=0
+    for _ in $(seq "$runs"); do
+        result=$("$1")
+        read -r seconds peak <<<"$result"
+        best_ours=$(min "$seconds" "$best_ours") peak_ours=$((peak > peak_ours ? peak : peak_ours))
+        result=$("$2")
+        best_theirs=$(min "$result" "$best_theirs")
+    done
+}
+
 now() { date +%s.%N; }
 elapsed() { echo "$2 - $1" | bc; }
 min() { echo "if ($1 < $2) $1 else $2" | bc -l; }
-verify() { cmp -s "$1" "$2" || { echo "MISMATCH: $1 vs $2"; exit 1; }; }
-verify_tree() { diff -r -q "$1" "$2" >/dev/null || { echo "MISMATCH in tree: $1 vs $2"; exit 1; }; }
+verify() { cmp -s "$1" "$2" || { echo "MISMATCH: $1 vs $2" >&2; exit 1; }; }
+verify_tree() { diff -r -q "$1" "$2" >/dev/null || { echo "MISMATCH in tree: $1 vs $2" >&2; exit 1; }; }

@@ -45,35 +45,34 @@ lftp_mirror() {
     elapsed "$start" "$end"
 }
 
+# One side of a race each: upload, check what arrived, clear the server root again.
+big_job() {
+    job "$work/data/big.bin" /job
+    verify "$work/data/big.bin" "$work/root/job/big.bin" && rm -rf "$work/root/job"
+}
+big_curl() {
+    curl_put "$work/data/big.bin" curl
+    verify "$work/data/big.bin" "$work/root/curl/big.bin" && rm -rf "$work/root/curl"
+}
+tree_job() {
+    job "$work/data/tree" /job
+    verify_tree "$work/data/tree" "$work/root/job/tree" && rm -rf "$work/root/job"
+}
+tree_lftp() {
+    lftp_mirror "$work/data/tree" lftp
+    verify_tree "$work/data/tree" "$work/root/lftp" && rm -rf "$work/root/lftp"
+}
+
 echo
 echo "Big file (${big_mib} MiB), best of $runs runs each:"
-job_big=999999 curl_big=999999 peak_big=0
-for _ in $(seq "$runs"); do
-    read -r seconds peak < <(job "$work/data/big.bin" /job)
-    verify "$work/data/big.bin" "$work/root/job/big.bin"
-    rm -rf "$work/root/job"
-    job_big=$(min "$seconds" "$job_big") peak_big=$((peak > peak_big ? peak : peak_big))
-    seconds=$(curl_put "$work/data/big.bin" curl)
-    verify "$work/data/big.bin" "$work/root/curl/big.bin"
-    rm -rf "$work/root/curl"
-    curl_big=$(min "$seconds" "$curl_big")
-done
-printf '  job %.2f s   curl %.2f s   ratio %.3f\n' "$job_big" "$curl_big" "$(echo "$job_big / $curl_big" | bc -l)"
+race big_job big_curl
+printf '  job %.2f s   curl %.2f s   ratio %.3f\n' "$best_ours" "$best_theirs" "$(echo "$best_ours / $best_theirs" | bc -l)"
+peak_big=$peak_ours
 
 echo "Tree of 2,000 files (1 B-64 KiB, 50 folders), best of $runs runs each:"
-job_tree=999999 lftp_tree=999999 peak_tree=0
-for _ in $(seq "$runs"); do
-    read -r seconds peak < <(job "$work/data/tree" /job)
-    verify_tree "$work/data/tree" "$work/root/job/tree"
-    rm -rf "$work/root/job"
-    job_tree=$(min "$seconds" "$job_tree") peak_tree=$((peak > peak_tree ? peak : peak_tree))
-    seconds=$(lftp_mirror "$work/data/tree" lftp)
-    verify_tree "$work/data/tree" "$work/root/lftp"
-    rm -rf "$work/root/lftp"
-    lftp_tree=$(min "$seconds" "$lftp_tree")
-done
-printf '  job %.2f s   lftp %.2f s   ratio %.3f   job peak memory %d KiB\n' "$job_tree" "$lftp_tree" \
-    "$(echo "$job_tree / $lftp_tree" | bc -l)" "$peak_tree"
+race tree_job tree_lftp
+printf '  job %.2f s   lftp %.2f s   ratio %.3f   job peak memory %d KiB\n' "$best_ours" "$best_theirs" \
+    "$(echo "$best_ours / $best_theirs" | bc -l)" "$peak_ours"
 
 echo "Job peak memory by file size:"
 read -r _ peak_mid < <(job "$work/data/mid.bin" /mid)

@@ -45,36 +45,37 @@ theirs() {
     elapsed "$start" "$end"
 }
 
+# One side of a race each: upload, check what arrived, clear the server root again.
+big_ours() {
+    ours "$work/data/big.bin" ours
+    verify "$work/data/big.bin" "$work/root/ours/big.bin" && rm -rf "$work/root/ours"
+}
+big_curl() {
+    theirs "$work/data/big.bin" curl
+    verify "$work/data/big.bin" "$work/root/curl/big.bin" && rm -rf "$work/root/curl"
+}
+tree_ours() {
+    ours "$work/data/tree" ours
+    verify_tree "$work/data/tree" "$work/root/ours" && rm -rf "$work/root/ours"
+}
+tree_curl() {
+    theirs "$work/data/tree" curl
+    verify_tree "$work/data/tree" "$work/root/curl" && rm -rf "$work/root/curl"
+}
+report() {
+    printf '  ours %.2f s   curl %.2f s   ratio %.3f   our peak memory %d KiB\n' "$best_ours" "$best_theirs" \
+        "$(echo "$best_ours / $best_theirs" | bc -l)" "$peak_ours"
+}
+
 echo
 echo "Big file (${big_mib} MiB), passive, best of $runs runs each:"
-ours_big=999999 curl_big=999999 peak_big=0
-for _ in $(seq "$runs"); do
-    read -r seconds peak < <(ours "$work/data/big.bin" ours)
-    verify "$work/data/big.bin" "$work/root/ours/big.bin"
-    rm -rf "$work/root/ours"
-    ours_big=$(min "$seconds" "$ours_big") peak_big=$((peak > peak_big ? peak : peak_big))
-    seconds=$(theirs "$work/data/big.bin" curl)
-    verify "$work/data/big.bin" "$work/root/curl/big.bin"
-    rm -rf "$work/root/curl"
-    curl_big=$(min "$seconds" "$curl_big")
-done
-printf '  ours %.2f s   curl %.2f s   ratio %.3f   our peak memory %d KiB\n' "$ours_big" "$curl_big" \
-    "$(echo "$ours_big / $curl_big" | bc -l)" "$peak_big"
+race big_ours big_curl
+report
+peak_big=$peak_ours
 
 echo "Tree of 2,000 files (1 B-64 KiB, 50 folders), passive, best of $runs runs each:"
-ours_tree=999999 curl_tree=999999 peak_tree=0
-for _ in $(seq "$runs"); do
-    read -r seconds peak < <(ours "$work/data/tree" ours)
-    verify_tree "$work/data/tree" "$work/root/ours"
-    rm -rf "$work/root/ours"
-    ours_tree=$(min "$seconds" "$ours_tree") peak_tree=$((peak > peak_tree ? peak : peak_tree))
-    seconds=$(theirs "$work/data/tree" curl)
-    verify_tree "$work/data/tree" "$work/root/curl"
-    rm -rf "$work/root/curl"
-    curl_tree=$(min "$seconds" "$curl_tree")
-done
-printf '  ours %.2f s   curl %.2f s   ratio %.3f   our peak memory %d KiB\n' "$ours_tree" "$curl_tree" \
-    "$(echo "$ours_tree / $curl_tree" | bc -l)" "$peak_tree"
+race tree_ours tree_curl
+report
 
 echo "Peak memory by file size (ours):"
 read -r _ peak_mid < <(ours "$work/data/mid.bin" mid)

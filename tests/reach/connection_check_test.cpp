@@ -22,12 +22,6 @@ namespace {
 
 const QString kConnected = QStringLiteral("Связь есть");
 
-FakeFtpServer::Options on(const char* ip) {
-    FakeFtpServer::Options options;
-    options.bindIp = ip;
-    return options;
-}
-
 // A client whose earlier connection cannot be closed: the goodbye itself fails.
 class UnclosableFtp : public TIdFTP {
 public:
@@ -87,8 +81,8 @@ TEST_F(ConnectionCheck, FailedCheckLogsOnceAndOffersTheSearch) {
 }
 
 TEST_F(ConnectionCheck, ConnectionLeftOpenIsClosedBeforeTheNextTest) {
-    FakeFtpServer earlier(on("127.0.0.1"));
-    FakeFtpServer now(on("127.0.0.2"));
+    FakeFtpServer earlier(FakeFtpServer::Options::ListeningOn("127.0.0.1"));
+    FakeFtpServer now(FakeFtpServer::Options::ListeningOn("127.0.0.2"));
     start();
     // As a copy job would leave it: connected and logged in to the first server.
     TIdFTP& ftp = *form().IdFTP1;
@@ -117,7 +111,7 @@ TEST_F(ConnectionCheck, ConnectionLeftOpenIsClosedBeforeTheNextTest) {
 
 TEST_F(ConnectionCheck, DeadCandidateFailsFastAndQuietly) {
     // Nothing listens on this port of 127.0.0.2: the port of a server bound to 127.0.0.1 only.
-    FakeFtpServer elsewhere(on("127.0.0.1"));
+    FakeFtpServer elsewhere(FakeFtpServer::Options::ListeningOn("127.0.0.1"));
     startWith(QStringLiteral("127.0.0.2"), elsewhere.port(), "tester", "secret");
     QElapsedTimer took;
     took.start();

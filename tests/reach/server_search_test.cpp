@@ -21,12 +21,6 @@ namespace {
 
 const QString kScanQuestion = QStringLiteral("Связи c 127.0.0.1 нет , запустить сканер?");
 
-FakeFtpServer::Options on(const char* ip) {
-    FakeFtpServer::Options options;
-    options.bindIp = ip;
-    return options;
-}
-
 QStringList checkLines(std::initializer_list<const char*> hosts) {
     QStringList lines;
     for (const char* host : hosts)
@@ -37,7 +31,7 @@ QStringList checkLines(std::initializer_list<const char*> hosts) {
 } // namespace
 
 TEST_F(ServerSearch, FindsTheServerOnTheThirdAddressAndKeepsIt) {
-    FakeFtpServer server(on("127.0.0.3"));
+    FakeFtpServer server(FakeFtpServer::Options::ListeningOn("127.0.0.3"));
     startWith(QStringLiteral("127.0.0.1"), server.port(), "tester", "secret");
     QStringList offered;
     whenSearchWindowShows([&offered](TForm7& window) {
@@ -75,7 +69,7 @@ TEST_F(ServerSearch, FindsTheServerOnTheThirdAddressAndKeepsIt) {
 }
 
 TEST_F(ServerSearch, DeclinedServerIsLeftForTheNextCandidate) {
-    FakeFtpServer server(on("127.0.0.3"));
+    FakeFtpServer server(FakeFtpServer::Options::ListeningOn("127.0.0.3"));
     startWith(QStringLiteral("127.0.0.1"), server.port(), "tester", "secret");
     writeFile(settingsFile(".inisearch"), "3|4\r\n");
     whenSearchWindowShows([](TForm7& window) { window.Button1->click(); });

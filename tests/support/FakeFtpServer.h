@@ -15,6 +15,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace ferrylo::testing {
@@ -35,6 +36,13 @@ public:
                                                   // this address connects to the PORT target first
         std::uint64_t dataDropAfterBytes = 0;     // > 0: the server closes the data connection after this many
         std::chrono::milliseconds ioBound{10000}; // longest wait for any single peer action
+
+        // The default rules on another loopback address (tests that play several hosts).
+        static Options ListeningOn(std::string ip) {
+            Options options;
+            options.bindIp = std::move(ip);
+            return options;
+        }
     };
 
     struct StoredFile {
