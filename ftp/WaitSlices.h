@@ -1,0 +1,25 @@
+#pragma once
+// Every wait of the FTP client on the network is cut into short slices. Between two slices the client runs one
+// process-wide hook: the program turns its message loop there, so the window repaints, the tray answers and the
+// close request is served while a server is slow or silent. The client never pumps messages itself.
+
+#include <functional>
+
+namespace ftp {
+
+// Length of one slice of a wait, in milliseconds.
+constexpr int kWaitSliceMs = 50;
+
+// Bounds on the waits that a server controls, in milliseconds. Connections carry them as fields (tests shorten
+// them); these are the values in force in the program.
+constexpr int kReplyTimeLimitMs = 60000;   // a whole reply, from its command (or the connect)
+constexpr int kSendStallLimitMs = 60000;   // a send that moves no byte
+constexpr int kConnectTimeLimitMs = 60000; // a connect, control or data
+
+// Sets (or, with an empty function, clears) the hook run between two slices of every wait.
+void SetWaitSliceHook(std::function<void()> hook);
+
+// Runs the hook, if one is set. Called by the waits of the client between their slices.
+void RunWaitSliceHook();
+
+} // namespace ftp
