@@ -1,10 +1,9 @@
 #include "util/CollectFiles.h"
 
-#include "util/FileErrors.h"
 #include "util/MaskMatch.h"
 #include "util/Paths.h"
 
-#include <cerrno>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -32,21 +31,31 @@ bool IsDotOrDotDot(std::string_view name) {
     return name == "." || name == "..";
 }
 
-bool IsFolder(const dirent& entry) {
+enum class EntryKind { Folder, File, Other };
+
+// What an entry is, links followed. Only regular files count as files: opening a FIFO waits for a
+// writer for good, and a device or a socket is nothing to upload.
+EntryKind KindOf([[maybe_unused]] const dirent& entry, const std::string& path) {
 #ifdef DT_DIR // where the directory entry carries the type, most entries need no stat
     if (entry.d_type == DT_DIR)
-        return true;
+        return EntryKind::Folder;
+    if (entry.d_type == DT_REG)
+        return EntryKind::File;
     if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
-        return false;
+        return EntryKind::Other;
 #endif
     struct stat st {};
-    return stat(entry.d_name, &st) == 0 && S_ISDIR(st.st_mode);
+    if (stat(path.c_str(), &st) != 0)
+        return EntryKind::Other;
+    if (S_ISDIR(st.st_mode))
+        return EntryKind::Folder;
+    return S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Other;
 }
 
-// The folder as an absolute text: a relative one is taken from the current directory at the
-// time of the call, so that the full paths in the list stay valid after the directory changes.
+// The folder as an absolute text: a relative one is taken from the current folder at the time of
+// the call, so that the full paths in the list stay valid whatever the current folder becomes.
 std::string AbsoluteFolder(const std::string& folder) {
-    if (folder.front() == '/')
+    if (IsAbsolutePath(folder))
         return folder;
     std::unique_ptr<char, decltype(&free)> cwd(getcwd(nullptr, 0), &free);
     if (!cwd)
@@ -63,46 +72,62 @@ struct Walk {
     FolderChain chain;
 };
 
-void CollectIn(Walk& walk, std::string folder) {
-    if (folder.empty())
-        return;
-    if (folder.back() != '/')
-        folder += '/';
-    if (chdir(folder.c_str()) != 0)
-        return;
-
+// True when `folder` is already being listed further up; otherwise it joins the chain.
+bool EntersLoop(Walk& walk, const std::string& folder) {
+#ifdef _WIN32
+    (void)walk;
+    (void)folder;
+    return false; // no inode numbers to compare here
+#else
     struct stat self {};
-    if (stat(".", &self) != 0)
-        return;
+    if (stat((folder + ".").c_str(), &self) != 0)
+        return true;
     for (const FolderId& id : walk.chain) {
         if (id.device == self.st_dev && id.inode == self.st_ino)
-            return;
+            return true;
     }
     walk.chain.push_back({self.st_dev, self.st_ino});
+    return false;
+#endif
+}
 
-    std::unique_ptr<DIR, DirCloser> dir(opendir("."));
-    if (dir) {
-        const bool takesAll = walk.maskText == "*.*";
-        if (!takesAll && !walk.mask)
-            walk.mask.emplace(walk.maskText);
+void LeaveFolder(Walk& walk) {
+    if (!walk.chain.empty())
+        walk.chain.pop_back();
+}
 
-        while (const dirent* entry = readdir(dir.get())) {
-            const std::string_view name = entry->d_name;
-            if (IsDotOrDotDot(name))
-                continue;
-            if (IsFolder(*entry)) {
-                if (!walk.recurse)
-                    continue;
-                CollectIn(walk, folder + std::string(name));
-                if (chdir(folder.c_str()) != 0)
-                    throw EInOutError(errno);
-                continue;
-            }
+// Lists `folder` by its full path; the process's current folder is never touched.
+void CollectIn(Walk& walk, std::string folder) {
+    const char sep = PathSeparator();
+    if (folder.back() != sep)
+        folder += sep;
+    std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
+    if (!dir || EntersLoop(walk, folder))
+        return;
+
+    const bool takesAll = walk.maskText == "*.*";
+    if (!takesAll && !walk.mask)
+        walk.mask.emplace(walk.maskText);
+
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (IsDotOrDotDot(name))
+            continue;
+        std::string path = folder + name;
+        switch (KindOf(*entry, path)) {
+        case EntryKind::Folder:
+            if (walk.recurse)
+                CollectIn(walk, std::move(path));
+            break;
+        case EntryKind::File:
             if (takesAll || walk.mask->Matches(name))
-                walk.list.push_back(folder + std::string(name));
+                walk.list.push_back(std::move(path));
+            break;
+        case EntryKind::Other:
+            break;
         }
     }
-    walk.chain.pop_back();
+    LeaveFolder(walk);
 }
 
 } // namespace

@@ -31,6 +31,14 @@ char PathSeparator(PathStyle style) {
     return style == PathStyle::Windows ? '\\' : '/';
 }
 
+bool IsAbsolutePath(const std::string& path, PathStyle style) {
+    if (path.empty())
+        return false;
+    if (style == PathStyle::Posix)
+        return path.front() == '/';
+    return path.front() == '\\' || path.front() == '/' || (path.size() >= 2 && path[1] == ':');
+}
+
 std::string StripTrailingBackslashes(const std::string& path, PathStyle style) {
     const char sep = PathSeparator(style);
     auto end = path.size();

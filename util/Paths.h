@@ -19,6 +19,10 @@ inline constexpr PathStyle NativePathStyle = PathStyle::Posix;
 // The folder separator of a style: '\' or '/'.
 char PathSeparator(PathStyle style = NativePathStyle);
 
+// True when the path does not start from the current folder: "/..." in Posix style; in Windows
+// style a path that starts with a separator or names a drive ("C:\...", "\\server\...").
+bool IsAbsolutePath(const std::string& path, PathStyle style = NativePathStyle);
+
 // Removes every trailing separator ("C:\data\\" -> "C:\data", "\\\" -> "").
 std::string StripTrailingBackslashes(const std::string& path, PathStyle style = NativePathStyle);
 

@@ -22,7 +22,6 @@ namespace fs = std::filesystem;
 
 void CopyJobFixture::SetUp() {
     ASSERT_TRUE(dir_.isValid());
-    workingFolder_ = fs::current_path();
     forms_ = std::make_unique<FormSet>(TStartup{dir_.filePath(QStringLiteral("ferrylo")), {}});
     setOptions(false, false, false, false, false);
 }
@@ -31,9 +30,6 @@ void CopyJobFixture::TearDown() {
     // A case that failed half-way must not leave a job that outlives its windows.
     form().Timer1->stop();
     forms_.reset();
-    // Listing the sources makes their folder current; it goes with the temporary folder, and a server
-    // started later would inherit a current folder that no longer exists.
-    fs::current_path(workingFolder_);
 }
 
 std::string CopyJobFixture::programFolder() const {

@@ -52,7 +52,6 @@ protected:
 
 private:
     std::unique_ptr<FormSet> forms_;
-    std::filesystem::path workingFolder_;
 };
 
 // A loopback port on which nothing listens (bound, then released).

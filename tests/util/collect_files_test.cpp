@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -50,10 +51,11 @@ protected:
     fs::path root_;
 };
 
-TEST_F(CollectFilesTest, StarDotStarAlsoTakesNamesWithoutDot) {
+TEST_F(CollectFilesTest, StarDotStarAlsoTakesNamesWithoutDotButNoFifo) {
     Touch("README");
     Touch("a.txt");
     Touch(".hidden");
+    ASSERT_EQ(mkfifo(Full("pipe.txt").c_str(), 0600), 0); // opening it would wait for a writer for good
     std::vector<std::string> all, txt;
     CollectFiles("*.*", Root(), false, all);
     CollectFiles("*.txt", Root(), false, txt);
@@ -90,23 +92,21 @@ TEST_F(CollectFilesTest, MaskAppliesInEverySubfolder) {
     EXPECT_EQ(list, (std::vector<std::string>{Full("a.TXT"), Full("s/b.txt"), Full("s/t/c.txt")}));
 }
 
-TEST_F(CollectFilesTest, CurrentDirectoryIsTheFolderAfterwards) {
+TEST_F(CollectFilesTest, CurrentFolderIsLeftAlone) {
     Touch("s/t/c.txt");
     std::vector<std::string> list;
     CollectFiles("*.*", Root() + "/", true, list);
-    EXPECT_EQ(fs::current_path(), fs::canonical(root_));
+    EXPECT_EQ(fs::current_path(), startDir_);
     EXPECT_EQ(list, std::vector<std::string>{Full("s/t/c.txt")});
 }
 
-TEST_F(CollectFilesTest, RelativeFolderGivesPathsThatStayValid) {
+TEST_F(CollectFilesTest, RelativeFolderIsTakenFromTheCurrentFolder) {
     Touch("s/t/c.txt");
     fs::current_path(root_);
     std::vector<std::string> list;
     CollectFiles("*.txt", "s", true, list);
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].front(), '/');
-    EXPECT_TRUE(fs::exists(list[0]));
-    EXPECT_EQ(fs::current_path(), fs::canonical(root_ / "s"));
+    EXPECT_EQ(list, std::vector<std::string>{(fs::canonical(root_) / "s/t/c.txt").string()});
+    EXPECT_EQ(fs::current_path(), fs::canonical(root_));
 }
 
 TEST_F(CollectFilesTest, FolderThatCannotBeEnteredYieldsNothing) {
@@ -130,7 +130,7 @@ TEST_F(CollectFilesTest, LockedSubfolderYieldsNothingAndTheWalkGoesOn) {
     std::vector<std::string> list;
     CollectFiles("*.*", Root(), true, list);
     EXPECT_EQ(list, std::vector<std::string>{Full("open.txt")});
-    EXPECT_EQ(fs::current_path(), fs::canonical(root_));
+    EXPECT_EQ(fs::current_path(), startDir_);
 }
 
 TEST_F(CollectFilesTest, LinkBackToAnAncestorIsNotWalkedAgain) {
