@@ -6,6 +6,8 @@
 #include "copy/UploadTally.h"
 #include "ftp/TIdFTP.h"
 
+#include <stdexcept>
+
 bool TForm1::ConnectToServer(const std::string& host) {
     ui::ProcessMessages();
     if (IdFTP1->IsOpen()) {
@@ -32,6 +34,9 @@ bool TForm1::ConnectToServer(const std::string& host) {
 }
 
 void TForm1::MakeRemotePath(const std::string& path) {
+    // A line break would end the command early and let the rest be read as another one.
+    if (HoldsLineBreakOrNul(path))
+        throw std::invalid_argument("Remote folder holds a line break or NUL");
     IdFTP1->ChangeRemoteDir("/");
     for (const std::string& name : RemoteWalkNames(path)) {
         try {
@@ -45,6 +50,10 @@ void TForm1::MakeRemotePath(const std::string& path) {
 }
 
 bool TForm1::UploadOne(const std::string& local, const std::string& remote) {
+    // A name with CR, LF or NUL could smuggle a command of its own ("x\r\nDELE y"): the file fails
+    // before anything of it reaches the server.
+    if (HoldsLineBreakOrNul(remote))
+        return false;
     if (!IdFTP1->IsOpen())
         ConnectToServer(FtpSettings.Server);
     MakeRemotePath(RemoteFolderOf(remote));

@@ -14,7 +14,6 @@
 #include "shell/SiblingFiles.h"
 #include "shell/Sound.h"
 #include "shell/TJvTrayIcon.h"
-#include "util/CollectFiles.h"
 #include "util/ForceDeleteFile.h"
 #include "util/Paths.h"
 #include "util/TimeTexts.h"
@@ -26,6 +25,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <filesystem>
 
 namespace {
 
@@ -64,8 +64,15 @@ bool TrayOnStart() {
     return Form2->CheckBox5->isChecked();
 }
 
+// The source fields as checked; the job lists exactly what was checked.
+struct TTypedSource {
+    std::string folder;
+    std::string fileName;
+    std::string currentFolder; // a relative source folder starts here
+};
+
 // Phase A: the first fault ends the job with its message; nothing has changed before it passes.
-bool InputIsValid(TForm1& form) {
+bool InputIsValid(TForm1& form, TTypedSource& source) {
     std::string destination = Text(form.ComboBox1);
     if (destination.empty()) {
         form.ComboBox1->setEditText(QStringLiteral("/"));
@@ -89,6 +96,8 @@ bool InputIsValid(TForm1& form) {
         ui::ShowMessage(QStringLiteral("В Папке назначения должны быть не \"\\\" а \"/\""));
         return false;
     }
+    std::error_code error;
+    source = {folder, fileName, std::filesystem::current_path(error).string()};
     return true;
 }
 
@@ -102,13 +111,13 @@ void AskAboutMoving(TForm1& form) {
         Form2->CheckBox2->setChecked(true); // for this job and the rest of the run; not saved
 }
 
-void ListSources(TForm1& form) {
+TSourceSnapshot ListSources(TForm1& form, const TTypedSource& typed) {
     form.TotalBytes = 0;
     form.FinishedBytes = 0;
     form.SentBytes = 0; // the first tick of a new job must not see the last job's bytes
     form.SourceList.clear();
-    const std::string fileName = Text(form.Edit2);
-    CollectFiles(fileName, StripTrailingBackslashes(Text(form.Edit1)), fileName == kWholeFolder, form.SourceList);
+    const TSourceSnapshot source = SnapshotSource(typed.folder, typed.fileName, typed.currentFolder);
+    ListSourceFiles(source, typed.fileName, form.SourceList);
     for (const std::string& item : form.SourceList) {
         if (const auto size = FileSizeOf(item))
             form.TotalBytes += *size;
@@ -116,6 +125,7 @@ void ListSources(TForm1& form) {
     form.Label18->setText(Local(TotalSizeText(form.TotalBytes)));
     form.ProgressBar2->SetMax(KilobyteScale(form.TotalBytes));
     form.ProgressBar2->SetPosition(0);
+    return source;
 }
 
 void ReturnToIdle(TForm1& form) {
@@ -141,10 +151,10 @@ void BeginUploads(TForm1& form) {
 }
 
 // Phase C for one file; false when its upload failed and the job has ended.
-bool CopyOne(TForm1& form, const std::string& item) {
+bool CopyOne(TForm1& form, const std::string& item, const TSourceSnapshot& source) {
     if (const auto size = FileSizeOf(item))
         form.CurrentFileBytes = *size;
-    const std::string remote = RemotePathOf(item, {Text(form.Edit1), Text(form.Edit2), Text(form.ComboBox1)});
+    const std::string remote = RemotePathOf(item, source, Text(form.ComboBox1));
 
     ui::ProcessMessages();
     form.AppendLog(NowStamp() + ": Начал копироваться файл : " + item);
@@ -165,12 +175,22 @@ bool CopyOne(TForm1& form, const std::string& item) {
     return true;
 }
 
+// Every file is stored by now: a server that already dropped the line, or a goodbye that cannot
+// be sent, changes nothing of that, and must not keep the end steps from running.
+void LeaveServerIgnoringFailure(TIdFTP& ftp) {
+    if (!ftp.IsOpen())
+        return;
+    try {
+        ftp.AbortTransfer();
+        ftp.LeaveServer();
+    } catch (const std::exception&) {
+        ftp.CloseConnection();
+    }
+}
+
 // Phase D: leave the server, back to Idle, then the sound and the options.
 void FinishJob(TForm1& form) {
-    if (form.IdFTP1->IsOpen()) {
-        form.IdFTP1->AbortTransfer();
-        form.IdFTP1->LeaveServer();
-    }
+    LeaveServerIgnoringFailure(*form.IdFTP1);
     ReturnToIdle(form);
     if (HasSoundOutput())
         PlayWaveResource(kDoneSound);
@@ -183,10 +203,10 @@ void FinishJob(TForm1& form) {
         ui::HaltProgram();
 }
 
-void RunJob(TForm1& form) {
+void RunJob(TForm1& form, const TTypedSource& typed) {
     AskAboutMoving(form);
     form.CollectFtpSettings();
-    ListSources(form);
+    const TSourceSnapshot source = ListSources(form, typed);
 
     if (!form.ConnectToServer(FtpSettings.Server)) {
         ui::ShowMessage(QStringLiteral("Нет связи"));
@@ -197,7 +217,7 @@ void RunJob(TForm1& form) {
     // By index: the list belongs to the window, and the loop turns the message loop in between.
     for (std::size_t i = 0; i < form.SourceList.size(); ++i) {
         const std::string item = form.SourceList[i];
-        if (!CopyOne(form, item))
+        if (!CopyOne(form, item, source))
             return;
     }
     FinishJob(form);
@@ -206,14 +226,22 @@ void RunJob(TForm1& form) {
 } // namespace
 
 void TForm1::Button2Click() {
-    // A job being prepared (the question, the connection) still has the button enabled: one job at a time.
-    if (!CopyIdle)
+    // One FTP operation at a time: the client serves either the connection check or a job. A job
+    // being prepared (the question, the connection) still has the button enabled.
+    if (CheckRunning) {
+        ui::ShowMessage(QStringLiteral("Идет проверка связи"));
         return;
-    if (!InputIsValid(*this))
+    }
+    if (!CopyIdle) {
+        ui::ShowMessage(QStringLiteral("Копирование уже идет"));
+        return;
+    }
+    TTypedSource source;
+    if (!InputIsValid(*this, source))
         return;
     CopyIdle = false;
     try {
-        RunJob(*this);
+        RunJob(*this, source);
     } catch (...) {
         // An error the job does not handle still reaches the error box, but the window is usable again.
         ReturnToIdle(*this);

@@ -18,30 +18,31 @@ std::string StripTrailingSlashes(const std::string& text) {
 
 namespace {
 
-// The item's path inside the source folder: what follows the folder (as the listing wrote it, that
-// is without trailing separators) and one separator.
-std::string PathInsideSource(const std::string& item, const std::string& folder, PathStyle style) {
-    const std::string listed = StripTrailingBackslashes(folder, style);
-    const auto skip = listed.size() + 1;
-    return item.size() > skip ? item.substr(skip) : std::string();
+// The item's path inside the listed folder: what follows the folder and one separator. Listed items
+// always begin so; anything else keeps only its name rather than losing part of it.
+std::string PathInsideSource(const std::string& item, const TSourceSnapshot& source, PathStyle style) {
+    const std::string folder = ListingFolder(source, style);
+    if (item.size() > folder.size() && item.compare(0, folder.size(), folder) == 0)
+        return item.substr(folder.size());
+    return FileNamePart(item, style);
 }
 
 } // namespace
 
-std::string RemotePathOf(const std::string& item, const TCopySource& source, PathStyle style) {
-    const char sep = PathSeparator(style);
-    const bool wholeFolder = source.FileName == "*.*";
-
-    std::string dest = source.Destination;
+std::string RemotePathOf(const std::string& item, const TSourceSnapshot& source, const std::string& destination,
+                         PathStyle style) {
+    std::string dest = destination;
     if (!dest.empty() && dest != "/")
         dest = StripTrailingSlashes(dest);
 
-    // The folder's own name: its last field as typed, empty when typed with a trailing separator.
-    const std::string top = wholeFolder ? FieldOf(FieldCount(source.Folder, sep), source.Folder, sep) : std::string();
-    std::string rel = top + "/" + PathInsideSource(item, source.Folder, style);
-    std::replace(rel.begin(), rel.end(), sep, '/');
+    std::string rel = source.Top + "/" + PathInsideSource(item, source, style);
+    std::replace(rel.begin(), rel.end(), PathSeparator(style), '/');
 
     return OneLeadingSlash(dest + "/" + rel);
+}
+
+bool HoldsLineBreakOrNul(const std::string& text) {
+    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
 }
 
 std::string RemoteFolderOf(const std::string& remotePath) {

@@ -2,6 +2,7 @@
 // Where a local file of a copy job goes on the server, and which folders lead there. Pure text
 // rules: remote paths use "/" and are sent to the server as they are built here.
 
+#include "copy/SourceFiles.h"
 #include "util/Paths.h"
 
 #include <string>
@@ -14,18 +15,17 @@ std::string OneLeadingSlash(const std::string& path);
 // The text without "/" at its end; a text of "/" only becomes empty.
 std::string StripTrailingSlashes(const std::string& text);
 
-// The fields of the copy window that decide remote paths, as typed.
-struct TCopySource {
-    std::string Folder;      // source folder (Edit1)
-    std::string FileName;    // source file name or "*.*" (Edit2)
-    std::string Destination; // destination folder (ComboBox1)
-};
+// The full remote path of `item`, a file listed from `source`, under the destination folder
+// `destination` (as typed now). A "*.*" job puts the source folder itself (its last path field as
+// typed) under the destination, with the item's subfolders; a single-file job stores destination +
+// "/" + "/" + name (the doubled "/" is kept on purpose: servers treat it as one). Local separators
+// become "/".
+std::string RemotePathOf(const std::string& item, const TSourceSnapshot& source, const std::string& destination,
+                         PathStyle style = NativePathStyle);
 
-// The full remote path of `item`, a file listed from `source.Folder`. A "*.*" job puts the source
-// folder itself (its last path field) under the destination, with the item's subfolders; a
-// single-file job stores destination + "/" + "/" + name (the doubled "/" is kept on purpose:
-// servers treat it as one). Local separators become "/".
-std::string RemotePathOf(const std::string& item, const TCopySource& source, PathStyle style = NativePathStyle);
+// True when `text` holds CR, LF or NUL: sent as a command argument it would end the command early
+// and let the rest (from a file name) be read as a command of its own.
+bool HoldsLineBreakOrNul(const std::string& text);
 
 // The remote folder of a remote file path: everything before its last "/" ("/in/a.txt" -> "/in",
 // "/in//a.txt" -> "/in/", "/a.txt" -> "").

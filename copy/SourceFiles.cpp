@@ -1,24 +1,41 @@
 #include "copy/SourceFiles.h"
 
+#include "util/CollectFiles.h"
 #include "util/MaskMatch.h"
+#include "util/TextFields.h"
 
 #include <filesystem>
 
 namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kWholeFolder = "*.*";
+
+bool HoldsSeparator(const std::string& name, PathStyle style) {
+    return name.find_first_of(style == PathStyle::Windows ? "\\/:" : "/") != std::string::npos;
+}
+
+bool IsRegularFile(const std::string& path) {
+    std::error_code error;
+    return fs::is_regular_file(fs::path(path), error);
+}
+
+} // namespace
 
 bool FolderExists(const std::string& path) {
     std::error_code error;
     return !path.empty() && fs::is_directory(fs::path(path), error);
 }
 
-bool SomeFileMatches(const std::string& folderWithSeparator, const std::string& name) {
-    std::error_code error;
-    if (name.empty())
+bool SomeFileMatches(const std::string& folderWithSeparator, const std::string& name, PathStyle style) {
+    if (name.empty() || HoldsSeparator(name, style))
         return false;
-    if (fs::is_regular_file(fs::path(folderWithSeparator + name), error))
+    if (IsRegularFile(folderWithSeparator + name))
         return true;
     if (name.find_first_of("*?[") == std::string::npos)
         return false;
+    std::error_code error;
     try {
         const TMask mask(name);
         for (fs::directory_iterator it(fs::path(folderWithSeparator), error), end; !error && it != end;
@@ -40,4 +57,31 @@ std::optional<std::int64_t> FileSizeOf(const std::string& path) {
     if (error)
         return std::nullopt;
     return static_cast<std::int64_t>(size);
+}
+
+TSourceSnapshot SnapshotSource(const std::string& typedFolder, const std::string& fileName,
+                               const std::string& currentFolder, PathStyle style) {
+    const char sep = PathSeparator(style);
+    TSourceSnapshot source;
+    const std::string absolute =
+        IsAbsolutePath(typedFolder, style) ? typedFolder : WithTrailingBackslash(currentFolder, style) + typedFolder;
+    source.Folder = StripTrailingBackslashes(absolute, style);
+    source.WholeFolder = fileName == kWholeFolder;
+    if (source.WholeFolder)
+        source.Top = FieldOf(FieldCount(typedFolder, sep), typedFolder, sep);
+    return source;
+}
+
+std::string ListingFolder(const TSourceSnapshot& source, PathStyle style) {
+    return source.Folder + PathSeparator(style);
+}
+
+void ListSourceFiles(const TSourceSnapshot& source, const std::string& fileName, std::vector<std::string>& list) {
+    const std::string folder = ListingFolder(source);
+    if (!source.WholeFolder && !fileName.empty() && !HoldsSeparator(fileName, NativePathStyle) &&
+        IsRegularFile(folder + fileName)) {
+        list.push_back(folder + fileName);
+        return;
+    }
+    CollectFiles(fileName, folder, source.WholeFolder, list);
 }

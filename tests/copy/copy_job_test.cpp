@@ -2,8 +2,10 @@
 // cue, the move rules and the end steps.
 #include "CopyJobFixture.h"
 
+#include "app/TLogView.h"
 #include "app/TProgressBar.h"
 #include "dialogs/TForm2.h"
+#include "ftp/SocketFaults.h"
 #include "ftp/TIdFTP.h"
 #include "shell/SiblingFiles.h"
 #include "shell/TJvTrayIcon.h"
@@ -18,8 +20,15 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using ferrylo::testing::FakeFtpServer;
 
@@ -59,7 +68,8 @@ TEST_F(CopyJobTest, InputChecksStopBeforeAnythingChanges) {
     const std::string folder = makeFolder("src/data");
     makeFile("src/data/a.txt", "a");
     makeFile("src/data/b.dat", "b");
-    makeFolder("src/data/only.txt"); // a folder is not a file
+    makeFolder("src/data/only.txt");     // a folder is not a file
+    makeFile("src/data/sub/x.txt", "x"); // a file name, not a path inside the folder
     useFakeServer();
     struct Case {
         std::string folder, fileName, destination;
@@ -77,6 +87,9 @@ TEST_F(CopyJobTest, InputChecksStopBeforeAnythingChanges) {
                                 "Исходящий файл может быть или именем файла или \"*.*\"")},
         {folder, "only.txt", "/in",
          QString::fromStdString("Нет  файла - " + folder + "/only.txt" +
+                                "Исходящий файл может быть или именем файла или \"*.*\"")},
+        {folder, "sub/x.txt", "/in",
+         QString::fromStdString("Нет  файла - " + folder + "/sub/x.txt" +
                                 "Исходящий файл может быть или именем файла или \"*.*\"")},
         {folder, "*.dat", "/in\\data", QStringLiteral("В Папке назначения должны быть не \"\\\" а \"/\"")},
     };
@@ -387,9 +400,168 @@ TEST_F(CopyJobTest, OneJobAtATime) {
     EXPECT_TRUE(triedFromOptions);
     EXPECT_EQ(script_.texts(),
               (std::vector<QString>{QStringLiteral("Удалить исходные файлы после копирования (перенос файлов)?"),
-                                    kNoCopyYet}));
+                                    kNoCopyYet, kNoCopyYet}));
     EXPECT_EQ(server_->sessionCount(), 1u);
     EXPECT_EQ(server_->stored().size(), 1u);
+}
+
+// The FTP client serves one operation at a time: a running check or job turns a start away with a word.
+TEST_F(CopyJobTest, StartDuringACheckOrAJobSaysWhyAndStartsNothing) {
+    const std::string folder = makeFolder("src/data");
+    makeFile("src/data/a.txt", "a");
+    useFakeServer();
+    setSource(folder, "*.*", "/in");
+    const std::pair<bool TForm1::*, bool> busy[] = {{&TForm1::CheckRunning, true}, {&TForm1::CopyIdle, false}};
+    const QString said[] = {QStringLiteral("Идет проверка связи"), kNoCopyYet};
+    for (int i = 0; i < 2; ++i) {
+        script_.clear();
+        form().*busy[i].first = busy[i].second;
+        Form2->Button1->click(); // the options window's start goes the same way
+        startJob();
+        form().*busy[i].first = !busy[i].second;
+        EXPECT_EQ(script_.texts(), (std::vector<QString>{said[i], said[i]}));
+    }
+    EXPECT_EQ(server_->sessionCount(), 0u);
+    EXPECT_TRUE(logTexts().empty());
+}
+
+TEST_F(CopyJobTest, EditingTheSourceDuringAMoveJobChangesNoRemotePath) {
+    const std::string folder = makeFolder("src/photos");
+    const std::string a = makeFile("src/photos/2023/a.jpg", "from 2023");
+    const std::string b = makeFile("src/photos/2024/a.jpg", "from 2024");
+    useFakeServer();
+    setOptions(false, true, false, false, false);
+    setSource(folder, "*.*", "/in");
+    bool edited = false;
+    onWork([&](std::int64_t) {
+        if (!edited) {
+            edited = true; // a longer folder and a single file: neither may reach the files still to come
+            form().Edit1->setText(QString::fromStdString(folder + "/2023"));
+            form().Edit2->setText(QStringLiteral("a.jpg"));
+        }
+    });
+    startJob();
+    std::map<std::string, std::string> stored;
+    for (const auto& file : server_->stored())
+        stored[file.argument] = file.content;
+    EXPECT_EQ(stored, (std::map<std::string, std::string>{{"/in/photos/2023/a.jpg", "from 2023"},
+                                                          {"/in/photos/2024/a.jpg", "from 2024"}}));
+    EXPECT_FALSE(exists(a));
+    EXPECT_FALSE(exists(b));
+}
+
+TEST_F(CopyJobTest, RelativeSourceFolderLeavesTheWorkingFolderAlone) {
+    makeFile("src/data/sub/b.txt", "beta");
+    const std::filesystem::path before = std::filesystem::current_path();
+    const std::filesystem::path working = programFolder() + "src";
+    std::filesystem::current_path(working);
+    struct Back {
+        std::filesystem::path to;
+        ~Back() { std::filesystem::current_path(to); }
+    } back{before};
+    useFakeServer();
+    setSource("data", "*.*", "/in");
+    startJob();
+    EXPECT_EQ(storedNames(), Commands{"/in/data/sub/b.txt"});
+    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), working));
+}
+
+// The file picker fills in a name as it is; "a[1].txt" is that file, not a mask for "a1.txt".
+TEST_F(CopyJobTest, SingleFileNameWithMaskCharactersIsThatFile) {
+    const std::string folder = makeFolder("src/data");
+    makeFile("src/data/a[1].txt", "literal");
+    makeFile("src/data/a1.txt", "matched by the mask");
+    useFakeServer();
+    setSource(folder, "a[1].txt", "/in");
+    startJob();
+    ASSERT_EQ(server_->stored().size(), 1u);
+    EXPECT_EQ(server_->stored()[0].argument, "/in//a[1].txt");
+    EXPECT_EQ(server_->stored()[0].content, "literal");
+}
+
+TEST_F(CopyJobTest, FifoInTheTreeIsSkipped) {
+    const std::string folder = makeFolder("src/data");
+    makeFile("src/data/a.txt", "alpha");
+    const std::string fifo = folder + "/pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // Should the job open the FIFO for reading, a writer comes by to end its wait, and says so.
+    std::atomic<bool> done{false}, opened{false};
+    std::thread writer([&] {
+        while (!done) {
+            const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                opened = true;
+                ::close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    useFakeServer();
+    setOptions(false, false, true, false, false);
+    setSource(folder, "*.*", "/in");
+    startJob();
+    done = true;
+    writer.join();
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(storedNames(), Commands{"/in/data/a.txt"});
+    EXPECT_EQ(script_.texts().back(), QStringLiteral("Копирование завершено"));
+}
+
+// A line break in a file or folder name would end the command and send the rest as one of its own.
+TEST_F(CopyJobTest, NameWithALineBreakFailsBeforeAnythingOfItIsSent) {
+    setOptions(false, true, false, false, false); // move mode: the source must stay all the same
+    int run = 0;
+    for (const char* name : {"x\r\nDELE victim.txt", "d\r\nDELE victim/a.txt"}) {
+        const std::string folder = makeFolder("src/h" + std::to_string(++run));
+        const std::string file = makeFile("src/h" + std::to_string(run) + "/" + name, "payload");
+        server_ = std::make_unique<FakeFtpServer>();
+        useFakeServer();
+        script_.clear();
+        setSource(folder, "*.*", "/in");
+        startJob();
+        EXPECT_EQ(script_.texts(), std::vector<QString>{QString::fromStdString("Ошибка копирования " + file)});
+        // The log shows the name's own line break as a new line.
+        QString logged = QString::fromStdString(": ошибка копирования " + file);
+        EXPECT_TRUE(form().Memo1->toPlainText().endsWith(logged.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
+        EXPECT_TRUE(exists(file));
+        EXPECT_TRUE(server_->stored().empty());
+        for (const std::string& command : server_->commands())
+            EXPECT_EQ(command.find("DELE"), std::string::npos) << command;
+        EXPECT_TRUE(idle());
+    }
+}
+
+// Once every file is stored, a goodbye that cannot be sent (the server dropped the line) is no reason
+// to skip the end steps.
+TEST_F(CopyJobTest, FailingAbortOrQuitAtTheEndIsIgnored) {
+    const std::string folder = makeFolder("src/data");
+    const std::string marker = programFolder() + "powered-off";
+    const std::string recorder = makeFile("Files/Vesperal", "#!/bin/sh\necho ran > '" + marker + "'\n");
+    std::filesystem::permissions(recorder, std::filesystem::perms::owner_all);
+    ASSERT_EQ(PowerOffToolPath(), recorder); // never the real tool
+    setOptions(true, true, true, true, false);
+    setSource(folder, "*.*", "/in");
+    int failingSend = 0; // after the last transfer: ABOR is the first send, QUIT the second
+    onWorkEnd([&] { ftp::faults::FailNthCall(ftp::faults::SocketCall::Send, failingSend, 10054); });
+    for (failingSend = 1; failingSend <= 2; ++failingSend) {
+        server_ = std::make_unique<FakeFtpServer>();
+        useFakeServer();
+        script_.clear();
+        std::filesystem::remove(marker);
+        const std::string file = makeFile("src/data/a.txt", "alpha");
+        {
+            ftp::faults::ScopedFaults faults;
+            startJob();
+        }
+        EXPECT_EQ(storedNames(), Commands{"/in/data/a.txt"}) << failingSend;
+        EXPECT_TRUE(errors().empty()) << failingSend;
+        EXPECT_EQ(script_.texts(), std::vector<QString>{QStringLiteral("Копирование завершено")}) << failingSend;
+        EXPECT_FALSE(exists(file)) << failingSend; // stored and confirmed: moved
+        EXPECT_EQ(script_.haltRequests(), failingSend) << failingSend;
+        EXPECT_FALSE(form().IdFTP1->IsOpen()) << failingSend;
+        EXPECT_TRUE(idle()) << failingSend;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return exists(marker); }, 10000)) << failingSend;
+    }
 }
 
 TEST_F(CopyJobTest, EndOptionsStartThePowerOffToolWithoutWaitingAndEndTheProgram) {

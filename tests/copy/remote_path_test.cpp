@@ -54,12 +54,23 @@ TEST(RemotePathOf, FollowsTheFolderAndFileRules) {
         {PathStyle::Posix, "/home/u/data", "*.*", "/in", R"(/home/u/data/x\y.txt)", R"(/in/data/x\y.txt)"},
         {PathStyle::Posix, "/home/u/data", "a.txt", "/in", "/home/u/data/a.txt", "/in//a.txt"},
         {PathStyle::Posix, "/home/u/папка", "*.*", "/в", "/home/u/папка/файл", "/в/папка/файл"},
+        // A relative folder is listed from the current folder and named as typed.
+        {PathStyle::Posix, "data", "*.*", "/in", "/home/u/data/sub/b.txt", "/in/data/sub/b.txt"},
+        {PathStyle::Windows, R"(data\)", "*.*", "/in", R"(C:\work\data\a.txt)", "/in//a.txt"},
+        // A root keeps every file's whole path below it, in both styles alike.
+        {PathStyle::Windows, R"(C:\)", "*.*", "/in", R"(C:\a\b.txt)", "/in//a/b.txt"},
+        {PathStyle::Posix, "/", "*.*", "/in", "/a/b.txt", "/in//a/b.txt"},
+        {PathStyle::Posix, "/", "a.txt", "/in", "/a.txt", "/in//a.txt"},
     };
     for (const RemoteCase& c : cases) {
-        const TCopySource source{c.folder, c.fileName, c.destination};
-        EXPECT_EQ(RemotePathOf(c.item, source, c.style), c.remote)
+        const char* current = c.style == PathStyle::Posix ? "/home/u" : R"(C:\work)";
+        const TSourceSnapshot source = SnapshotSource(c.folder, c.fileName, current, c.style);
+        EXPECT_EQ(RemotePathOf(c.item, source, c.destination, c.style), c.remote)
             << c.item << " from " << c.folder << " to " << c.destination;
     }
+    // What a root lists from: the root itself, not an empty folder text.
+    EXPECT_EQ(ListingFolder(SnapshotSource("/", "*.*", "/home/u", PathStyle::Posix), PathStyle::Posix), "/");
+    EXPECT_EQ(ListingFolder(SnapshotSource(R"(C:\)", "*.*", "", PathStyle::Windows), PathStyle::Windows), R"(C:\)");
 }
 
 TEST(RemoteWalk, FolderOfARemoteFileAndTheNamesWalkedToIt) {
