@@ -84,6 +84,17 @@ class EIdStackInitializationFailed : public EIdStackError {
 public:
     EIdStackInitializationFailed() : EIdStackError("Winsock Initialization Error.") {}
 };
+// A command line that holds CR, LF or NUL is never sent: the server would read a second command in it.
+class EIdUnsafeCommand : public EIdException {
+public:
+    EIdUnsafeCommand() : EIdException("Command holds CR, LF or NUL.") {}
+};
+// A reply past the bounds of a sane server (too many lines or bytes, endless empty lines); the connection is
+// closed, so what the server sends never grows the client's memory without limit.
+class EIdReplyTooLarge : public EIdException {
+public:
+    EIdReplyTooLarge() : EIdException("Reply too large.") {}
+};
 // A stream that ends before the size it announced (raised by SendStream).
 class EIdNoDataToRead : public EIdException {
 public:

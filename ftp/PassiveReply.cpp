@@ -15,6 +15,15 @@ std::string TakeField(std::string& rest) {
     return field;
 }
 
+bool IsByteField(const std::string& field) {
+    if (field.empty() || field.size() > 3)
+        return false;
+    for (char c : field)
+        if (c < '0' || c > '9')
+            return false;
+    return std::stoi(field) <= 255;
+}
+
 } // namespace
 
 int ParseDecimalInteger(const std::string& text) {
@@ -52,10 +61,17 @@ TPassiveEndpoint ParsePassiveReply(const std::string& textLine) {
     }
 
     TPassiveEndpoint endpoint;
-    for (int i = 0; i < 4; ++i)
-        endpoint.Address += (i ? "." : "") + TakeField(fields);
-    const int high = ParseDecimalInteger(TakeField(fields));
-    const int low = ParseDecimalInteger(TakeField(fields));
+    bool inRange = true;
+    for (int i = 0; i < 4; ++i) {
+        const std::string field = TakeField(fields);
+        inRange = inRange && IsByteField(field);
+        endpoint.Address += (i ? "." : "") + field;
+    }
+    const std::string highField = TakeField(fields);
+    const std::string lowField = TakeField(fields);
+    endpoint.FieldsInRange = inRange && IsByteField(highField) && IsByteField(lowField);
+    const int high = ParseDecimalInteger(highField);
+    const int low = ParseDecimalInteger(lowField);
     // Computed wide: absurd fields must not overflow; the caller rejects a port outside 1..65535.
     const long long port = static_cast<long long>(high) * 256 + low;
     endpoint.Port = static_cast<int>(std::clamp<long long>(port, INT_MIN, INT_MAX));

@@ -14,6 +14,9 @@ public:
 struct TPassiveEndpoint {
     std::string Address; // dotted, exactly as the server wrote it
     int Port = 0;
+    // Every one of the six fields is a plain decimal number of 0..255 (no sign, no blank). A reply that fails this
+    // names no address a client may use.
+    bool FieldsInRange = false;
 };
 
 // `textLine` is the first text line of a 227 reply (after the code). Between the first "(" and the first ")"

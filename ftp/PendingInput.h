@@ -3,6 +3,8 @@
 // compacted once 32768 taken bytes have piled up and emptied at once when everything is taken, so reading many
 // short lines out of one large receive stays linear.
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +20,11 @@ public:
     int64_t Find(char byte, int64_t from) const;
     // Removes and returns the first `count` bytes; EIdNotEnoughDataInBuffer when fewer are pending.
     std::string Take(int64_t count);
+    // True when the pending bytes begin with `prefix`; nothing is taken.
+    bool StartsWith(const std::string& prefix) const {
+        return Size() >= static_cast<int64_t>(prefix.size()) &&
+               std::equal(prefix.begin(), prefix.end(), storage_.begin() + static_cast<std::ptrdiff_t>(readPos_));
+    }
     void Clear();
 
     // Bytes held including those taken but not yet compacted away (shows when compaction happens).

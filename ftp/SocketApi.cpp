@@ -104,7 +104,11 @@ void StopSockets() {
 
 SocketId OpenStreamSocket() {
     SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    return s == INVALID_SOCKET ? (Wsa(), InvalidSocket) : static_cast<SocketId>(s);
+    if (s == INVALID_SOCKET)
+        return Wsa(), InvalidSocket;
+    u_long nonBlocking = 1;
+    ioctlsocket(s, FIONBIO, &nonBlocking); // accepted sockets inherit it from their listener
+    return static_cast<SocketId>(s);
 }
 void CloseSocket(SocketId socket) {
     closesocket(static_cast<SOCKET>(socket));
@@ -155,10 +159,37 @@ int64_t Receive(SocketId socket, void* buffer, int64_t size) {
     return n == SOCKET_ERROR ? Wsa() : n;
 }
 
-int WaitReadable(SocketId socket, int limitMs) {
-    WSAPOLLFD entry{static_cast<SOCKET>(socket), POLLRDNORM, 0};
+int64_t Peek(SocketId socket, void* buffer, int64_t size) {
+    int n = recv(static_cast<SOCKET>(socket), static_cast<char*>(buffer), static_cast<int>(size), MSG_PEEK);
+    return n == SOCKET_ERROR ? Wsa() : n;
+}
+
+int ConnectOutcome(SocketId socket) {
+    int error = 0;
+    int length = sizeof error;
+    if (getsockopt(static_cast<SOCKET>(socket), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0)
+        return WSAGetLastError();
+    return error;
+}
+
+namespace {
+int WaitFor(SocketId socket, SHORT events, int limitMs) {
+    WSAPOLLFD entry{static_cast<SOCKET>(socket), events, 0};
     int n = WSAPoll(&entry, 1, limitMs < 0 ? -1 : limitMs);
     return n < 0 ? Wsa() : (n > 0 ? 1 : 0);
+}
+} // namespace
+
+int WaitReadable(SocketId socket, int limitMs) {
+    return WaitFor(socket, POLLRDNORM, limitMs);
+}
+
+bool PeerShutDown(SocketId) {
+    return false;
+}
+
+int WaitWritable(SocketId socket, int limitMs) {
+    return WaitFor(socket, POLLWRNORM, limitMs);
 }
 
 #else // POSIX
@@ -173,7 +204,7 @@ void StartSockets() {}
 void StopSockets() {}
 
 SocketId OpenStreamSocket() {
-    int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     return s < 0 ? (Posix(), InvalidSocket) : s;
 }
 
@@ -212,7 +243,7 @@ int Listen(SocketId socket, int backlog) {
 
 SocketId Accept(SocketId listening) {
     for (;;) {
-        int s = ::accept4(static_cast<int>(listening), nullptr, nullptr, SOCK_CLOEXEC);
+        int s = ::accept4(static_cast<int>(listening), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (s >= 0)
             return s;
         if (errno != EINTR)
@@ -247,18 +278,37 @@ int64_t Receive(SocketId socket, void* buffer, int64_t size) {
     }
 }
 
-int WaitReadable(SocketId socket, int limitMs) {
+int64_t Peek(SocketId socket, void* buffer, int64_t size) {
+    for (;;) {
+        ssize_t n = ::recv(static_cast<int>(socket), buffer, static_cast<size_t>(size), MSG_PEEK);
+        if (n >= 0)
+            return n;
+        if (errno != EINTR)
+            return Posix();
+    }
+}
+
+int ConnectOutcome(SocketId socket) {
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(static_cast<int>(socket), SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+        return ErrnoToSocketError(errno);
+    return error == 0 ? 0 : ErrnoToSocketError(error);
+}
+
+namespace {
+int WaitFor(SocketId socket, short events, int limitMs) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs < 0 ? 0 : limitMs);
     int timeout = limitMs < 0 ? -1 : limitMs;
     for (;;) {
-        pollfd entry{static_cast<int>(socket), POLLIN, 0};
+        pollfd entry{static_cast<int>(socket), events, 0};
         int n = ::poll(&entry, 1, timeout);
         if (n > 0) {
             if (entry.revents & POLLNVAL)
                 return Failed(WsaNotSocket);
-            // A reset or hang-up counts as readable: the receive that follows reports it.
-            return (entry.revents & (POLLIN | POLLHUP | POLLERR)) ? 1 : 0;
+            // A reset or hang-up counts as ready: the call that follows reports it.
+            return (entry.revents & (events | POLLHUP | POLLERR)) ? 1 : 0;
         }
         if (n == 0)
             return 0;
@@ -269,6 +319,25 @@ int WaitReadable(SocketId socket, int limitMs) {
             timeout = left > 0 ? static_cast<int>(left) : 0;
         }
     }
+}
+} // namespace
+
+int WaitReadable(SocketId socket, int limitMs) {
+    return WaitFor(socket, POLLIN, limitMs);
+}
+
+bool PeerShutDown(SocketId socket) {
+#ifdef POLLRDHUP
+    pollfd entry{static_cast<int>(socket), POLLRDHUP, 0};
+    return ::poll(&entry, 1, 0) > 0 && (entry.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+#else
+    (void)socket;
+    return false;
+#endif
+}
+
+int WaitWritable(SocketId socket, int limitMs) {
+    return WaitFor(socket, POLLOUT, limitMs);
 }
 
 #endif

@@ -15,20 +15,35 @@ constexpr SocketId InvalidSocket = -1;
 void StartSockets();
 void StopSockets();
 
+// Sockets never block: a connect, send or receive that would wait fails at once with 10036 (a connect under way)
+// or 10035 ("would block"), and the caller waits for readiness in slices (WaitSlices.h).
 SocketId OpenStreamSocket();
 void CloseSocket(SocketId socket);
 void ShutdownSending(SocketId socket);
 int Bind(SocketId socket, const std::string& ip, int port);
-// Blocks until the peer answers; a peer that never answers gives up after about 20 seconds.
+// Starts a connect: 0 when connected at once, else -1 with 10036 or 10035 while it is under way (see
+// ConnectOutcome) or another number when it failed. A peer that never answers makes the system give up after
+// about 20 seconds.
 int Connect(SocketId socket, const std::string& ip, int port);
+// The outcome of a connect that was under way and is now writable: 0, or the Windows Sockets error number.
+int ConnectOutcome(SocketId socket);
 int Listen(SocketId socket, int backlog);
 SocketId Accept(SocketId listening);
-// One send/receive call; -1 on failure. A send to a closed peer fails with 10058, it never raises a signal.
+// One send/receive call; -1 on failure (10035 when it would have to wait). A send to a closed peer fails with
+// 10058, it never raises a signal.
 int64_t Send(SocketId socket, const void* buffer, int64_t size);
 int64_t Receive(SocketId socket, void* buffer, int64_t size);
+// Looks at what is waiting without taking it: the bytes copied, 0 when the peer closed, -1 on failure (10035:
+// nothing waiting).
+int64_t Peek(SocketId socket, void* buffer, int64_t size);
 // 1: readable (data, a waiting peer, or the peer closed), 0: limit passed, -1: the wait failed.
 // `limitMs` < 0 waits without limit.
 int WaitReadable(SocketId socket, int limitMs);
+// True when the peer has closed its side (or reset the connection), even with unread bytes still waiting.
+// Platforms that cannot tell answer false.
+bool PeerShutDown(SocketId socket);
+// 1: a send can take bytes (or a connect under way has ended), 0: limit passed, -1: the wait failed.
+int WaitWritable(SocketId socket, int limitMs);
 bool LocalAddress(SocketId socket, std::string& ip, int& port);
 bool PeerAddress(SocketId socket, std::string& ip, int& port);
 // IPv4 name lookup: 0 and the dotted address, or a Windows Sockets error number (11001 for an unknown name).

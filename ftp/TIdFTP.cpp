@@ -78,8 +78,10 @@ void TIdFTP::DropDataChannel() {
 }
 
 void TIdFTP::LeaveServer() {
-    if (!IsOpen())
+    if (!IsOpen()) {
+        CloseConnection(); // a connection the server closed still holds its channel until here
         return;
+    }
     try {
         WriteLine("QUIT");
     } catch (...) {
@@ -95,6 +97,9 @@ void TIdFTP::UploadFile(const std::string& localPath, const std::string& remoteN
 }
 
 void TIdFTP::UploadStream(TStream& stream, const std::string& remoteName, bool append) {
+    // Refused before PASV or PORT: a name that would split the command line sends nothing at all.
+    if (remoteName.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+        throw EIdUnsafeCommand();
     if (remoteName.empty())
         RunUpload("STOU ", stream);
     else if (append)
@@ -112,14 +117,15 @@ void TIdFTP::RunUpload(const std::string& command, TStream& stream) {
 
 void TIdFTP::RunPassiveTransfer(const std::string& command, TStream& stream) {
     const TPassiveEndpoint endpoint = RequestPassiveEndpoint();
-    if (endpoint.Port < 1 || endpoint.Port > 65535)
-        RaiseReplyError(); // the 227 names no usable port
+    if (!endpoint.FieldsInRange || endpoint.Port < 1 || endpoint.Port > 65535)
+        RaiseReplyError(); // the 227 names no usable address and port
     // Whatever address the 227 names, the data goes to the host we are talking to: a server must not be able
     // to send our file to a third host.
     const std::string address = ControlBinding().RemoteIP;
 
     WriteLine(command);
     std::exception_ptr cutShort;
+    bool endAnnouncedEarly = false;
     try {
         auto client = std::make_unique<TIdTCPClient>();
         TIdTCPClient& channel = *client;
@@ -127,6 +133,7 @@ void TIdFTP::RunPassiveTransfer(const std::string& command, TStream& stream) {
         CopyChannelSettings();
         channel.SetHost(address.empty() ? endpoint.Address : address);
         channel.SetPort(endpoint.Port);
+        channel.ConnectTimeLimit = ConnectTimeLimit;
         try {
             channel.OpenConnection(DefaultTimeLimit);
             ReadExpectedReply({110, 125, 150});
@@ -138,6 +145,7 @@ void TIdFTP::RunPassiveTransfer(const std::string& command, TStream& stream) {
                     throw;
                 cutShort = std::current_exception();
             }
+            endAnnouncedEarly = InputWaiting();
         } catch (...) {
             channel.CloseConnection();
             throw;
@@ -148,12 +156,13 @@ void TIdFTP::RunPassiveTransfer(const std::string& command, TStream& stream) {
         throw;
     }
     dataChannel_.reset();
-    ReadFinalReply();
+    ReadFinalReply(endAnnouncedEarly);
     if (cutShort)
         std::rethrow_exception(cutShort);
 }
 
 void TIdFTP::RunActiveTransfer(const std::string& command, TStream& stream) {
+    bool endAnnouncedEarly = false;
     try {
         auto server = std::make_unique<TIdSimpleServer>();
         TIdSimpleServer& listener = *server;
@@ -170,16 +179,21 @@ void TIdFTP::RunActiveTransfer(const std::string& command, TStream& stream) {
         if (!listener.AwaitConnection())
             throw EIdSocketError(WsaTimedOut);
         listener.SendStream(stream, true);
+        endAnnouncedEarly = InputWaiting();
     } catch (...) {
         dataChannel_.reset();
         throw;
     }
     dataChannel_.reset();
-    ReadFinalReply();
+    ReadFinalReply(endAnnouncedEarly);
 }
 
-void TIdFTP::ReadFinalReply() {
+void TIdFTP::ReadFinalReply(bool announcedEarly) {
     const int code = ReadExpectedReply({225, 226, 250, 426, 450});
+    // A server can know that a transfer ended only once the data connection is closed. A success reply that was
+    // there before the last byte went and the connection closed speaks of data the server never read.
+    if (announcedEarly && code != 426 && code != 450)
+        RaiseReplyError();
     if (code != 426 && code != 450)
         return;
     // The server aborted the transfer: the file is not stored. Take the follow-up reply if one comes, so the
@@ -208,6 +222,8 @@ void TIdFTP::AnnounceActiveEndpoint(const TIdSocketHandle& binding) {
 
 void TIdFTP::CopyChannelSettings() {
     dataChannel_->SendBufferSize = SendBufferSize;
+    dataChannel_->SendStallTimeLimit = SendStallTimeLimit;
+    dataChannel_->ReplyTimeLimit = ReplyTimeLimit;
     dataChannel_->RecvBufferSize = RecvBufferSize;
     dataChannel_->OnWork = OnWork;
     dataChannel_->OnWorkBegin = OnWorkBegin;

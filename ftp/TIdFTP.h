@@ -60,7 +60,8 @@ protected:
 private:
     void RunPassiveTransfer(const std::string& command, TStream& stream);
     void RunActiveTransfer(const std::string& command, TStream& stream);
-    void ReadFinalReply();
+    // `announcedEarly`: the reply was waiting before the data connection was closed.
+    void ReadFinalReply(bool announcedEarly);
     const TIdSocketHandle& ControlBinding() const;
 
     TIdFTPTransferType transferType_ = ftBinary;

@@ -20,6 +20,11 @@ public:
     virtual bool ChannelOpen() const = 0;
     virtual void PrepareChannel() = 0;
     virtual bool WaitReadable(int timeLimit) = 0;
+    // True when a send can take bytes within `timeLimit` milliseconds. A channel whose sends never wait says so.
+    virtual bool WaitWritable(int /*timeLimit*/) { return true; }
+    // True when the peer has visibly gone: it closed or reset the connection, or announced that it is closing
+    // (421) while nothing was asked of it. Takes no byte.
+    virtual bool PeerHasLeft() { return false; }
     // One platform call each; the result is returned unchanged (-1: failed, receive 0: the peer closed).
     virtual int64_t ReceiveSome(void* buffer, int64_t size) = 0;
     virtual int64_t SendSome(const void* buffer, int64_t size) = 0;

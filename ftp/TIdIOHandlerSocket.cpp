@@ -3,14 +3,17 @@
 #include "ftp/IdExceptions.h"
 #include "ftp/TIdStack.h"
 
+namespace {
+constexpr int WsaWouldBlock = 10035;
+}
+
 void TIdIOHandlerSocket::CloseChannel() {
     if (binding_)
         binding_->ReleaseSocket();
 }
 
-void TIdIOHandlerSocket::ConnectChannel(const std::string& host, int port, int /*timeLimit*/,
-                                        const std::string& boundIP, int boundPort, int portMin, int portMax) {
-    // Connects always block until the platform answers; a time limit is not part of this channel.
+void TIdIOHandlerSocket::ConnectChannel(const std::string& host, int port, int timeLimit, const std::string& boundIP,
+                                        int boundPort, int portMin, int portMax) {
     if (!binding_)
         PrepareChannel();
     binding_->CreateStreamSocket();
@@ -21,7 +24,7 @@ void TIdIOHandlerSocket::ConnectChannel(const std::string& host, int port, int /
     binding_->BindLocal();
     binding_->RemoteIP = SharedStack().ResolveAddress(host);
     binding_->RemotePort = port;
-    SharedStack().CheckSocketResult(binding_->ConnectPeer());
+    SharedStack().CheckSocketResult(binding_->ConnectPeer(timeLimit));
 }
 
 bool TIdIOHandlerSocket::ChannelOpen() const {
@@ -41,6 +44,25 @@ bool TIdIOHandlerSocket::WaitReadable(int timeLimit) {
     if (!binding_)
         throw EIdConnClosedGracefully();
     return binding_->WaitReadable(timeLimit);
+}
+
+bool TIdIOHandlerSocket::WaitWritable(int timeLimit) {
+    if (!binding_)
+        throw EIdConnClosedGracefully();
+    return binding_->WaitWritable(timeLimit);
+}
+
+bool TIdIOHandlerSocket::PeerHasLeft() {
+    if (!ChannelOpen() || ftp::platform::PeerShutDown(binding_->SocketId()))
+        return true;
+    char first[3];
+    const int64_t n = ftp::platform::Peek(binding_->SocketId(), first, sizeof first);
+    if (n == 0)
+        return true; // closed
+    if (n < 0)
+        return ftp::platform::LastError() != WsaWouldBlock; // reset, or nothing waiting
+    // 421 is a server's notice that it closes the connection (an idle time-out, a shutdown).
+    return n == 3 && first[0] == '4' && first[1] == '2' && first[2] == '1';
 }
 
 int64_t TIdIOHandlerSocket::ReceiveSome(void* buffer, int64_t size) {

@@ -20,6 +20,8 @@ public:
     bool ChannelOpen() const override;
     void PrepareChannel() override;
     bool WaitReadable(int timeLimit) override;
+    bool WaitWritable(int timeLimit) override;
+    bool PeerHasLeft() override;
     int64_t ReceiveSome(void* buffer, int64_t size) override;
     int64_t SendSome(const void* buffer, int64_t size) override;
 

@@ -1,5 +1,7 @@
 #include "ftp/TIdSimpleServer.h"
 
+#include "ftp/WaitSlices.h"
+
 #include <algorithm>
 #include <chrono>
 
@@ -59,8 +61,10 @@ bool TIdSimpleServer::AwaitConnection() {
                     break;
                 slice = static_cast<int>(std::min<long long>(slice, left));
             }
-            if (!listener_->WaitReadable(slice))
+            if (!listener_->WaitReadable(slice)) {
+                ftp::RunWaitSliceHook();
                 continue;
+            }
             if (!Binding()->AcceptPeer(listener_->SocketId()))
                 break;
             if (!AllowedPeerIP.empty() && Binding()->RemoteIP != AllowedPeerIP) {

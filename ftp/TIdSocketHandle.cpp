@@ -3,12 +3,16 @@
 #include "ftp/IdExceptions.h"
 #include "ftp/TIdIOHandler.h"
 #include "ftp/TIdStack.h"
+#include "ftp/WaitSlices.h"
 
 namespace platform = ftp::platform;
 
 namespace {
 constexpr int WsaAddressInUse = 10048;
-}
+constexpr int WsaWouldBlock = 10035;
+constexpr int WsaInProgress = 10036;
+constexpr int WsaTimedOut = 10060;
+} // namespace
 
 TIdSocketHandle::~TIdSocketHandle() {
     ReleaseSocket();
@@ -41,8 +45,21 @@ void TIdSocketHandle::BindLocal() {
     platform::LocalAddress(socketId_, IP, Port);
 }
 
-int TIdSocketHandle::ConnectPeer() {
-    const int rc = platform::Connect(socketId_, RemoteIP, RemotePort);
+int TIdSocketHandle::ConnectPeer(int limitMs) {
+    int rc = platform::Connect(socketId_, RemoteIP, RemotePort);
+    if (rc == -1 && (platform::LastError() == WsaInProgress || platform::LastError() == WsaWouldBlock)) {
+        const int limit = limitMs > 0 ? limitMs : -1;
+        if (!ftp::WaitInSlices(limit, [this](int slice) { return platform::WaitWritable(socketId_, slice) != 0; })) {
+            platform::SetLastError(WsaTimedOut);
+            return -1;
+        }
+        const int outcome = platform::ConnectOutcome(socketId_);
+        if (outcome != 0) {
+            platform::SetLastError(outcome);
+            return -1;
+        }
+        rc = 0;
+    }
     if (rc == 0)
         ReadAddresses();
     return rc;
@@ -69,6 +86,12 @@ bool TIdSocketHandle::WaitReadable(int limitMs) {
     if (!hasSocket_)
         throw EIdConnClosedGracefully();
     return platform::WaitReadable(socketId_, limitMs == NoTimeLimit ? -1 : limitMs) == 1;
+}
+
+bool TIdSocketHandle::WaitWritable(int limitMs) {
+    if (!hasSocket_)
+        throw EIdConnClosedGracefully();
+    return platform::WaitWritable(socketId_, limitMs == NoTimeLimit ? -1 : limitMs) == 1;
 }
 
 void TIdSocketHandle::ResetHandle() {

@@ -31,14 +31,18 @@ public:
     void ReleaseSocket();
     // Binds to IP:Port; address in use raises EIdCouldNotBindSocket, other failures EIdSocketError.
     void BindLocal();
-    // Connects to RemoteIP:RemotePort; returns the platform result (-1 on failure) for CheckSocketResult.
-    int ConnectPeer();
+    // Connects to RemoteIP:RemotePort; returns the platform result (-1 on failure) for CheckSocketResult. A connect
+    // still under way is waited for in slices, at most `limitMs` (< 0 or 0: until the system gives up); running
+    // out fails with 10060.
+    int ConnectPeer(int limitMs = -1);
     void ListenForPeer(int backlog);
     // Accepts one peer of `listening` into this handle; false (nothing raised) on 10004 or 10038.
     bool AcceptPeer(ftp::platform::SocketId listening);
     // True when the socket is readable within `limitMs` (0: test once, NoTimeLimit: no limit).
     // EIdConnClosedGracefully when there is no socket.
     bool WaitReadable(int limitMs);
+    // True when a send can take bytes within `limitMs`. EIdConnClosedGracefully when there is no socket.
+    bool WaitWritable(int limitMs);
     // Forgets the socket without closing it and clears the addresses.
     void ResetHandle();
 

@@ -77,6 +77,21 @@ constexpr ErrorText errorTexts[] = {
     {11001, "Host not found."},
 };
 
+// "127.000.000.001" -> "127.0.0.1": the platform refuses leading zeros (some would read them as octal), and
+// the user means the decimal address.
+std::string CanonicalDottedAddress(const std::string& numeric) {
+    std::string canonical;
+    std::size_t start = 0;
+    for (int i = 0; i < 4; ++i) {
+        const std::size_t dot = i < 3 ? numeric.find('.', start) : numeric.size();
+        int value = 0;
+        std::from_chars(numeric.data() + start, numeric.data() + dot, value);
+        canonical += (i ? "." : "") + std::to_string(value);
+        start = dot + 1;
+    }
+    return canonical;
+}
+
 const char* ErrorTextOf(int errorNumber) {
     for (const ErrorText& entry : errorTexts)
         if (entry.number == errorNumber)
@@ -100,7 +115,7 @@ std::string TIdStack::ResolveAddress(const std::string& host) {
     if (EqualsIgnoringCase(host, "LOCALHOST"))
         return "127.0.0.1";
     if (IsNumericAddress(host))
-        return host;
+        return CanonicalDottedAddress(host);
     std::string dotted;
     if (int error = ftp::platform::LookupIPv4(host, dotted); error != 0) {
         ftp::platform::SetLastError(error);

@@ -16,7 +16,8 @@ void TIdTCPClient::OpenConnection(int timeLimit) {
     try {
         IOHandler()->PrepareChannel();
         ResetInput();
-        IOHandler()->ConnectChannel(Host(), Port(), timeLimit, BoundIP, BoundPort, 0, 0);
+        const int connectLimit = timeLimit == DefaultTimeLimit ? ConnectTimeLimit : timeLimit;
+        IOHandler()->ConnectChannel(Host(), Port(), connectLimit, BoundIP, BoundPort, 0, 0);
         DoOnConnected();
     } catch (...) {
         DropSocket(); // a half-made socket never outlives the failed attempt

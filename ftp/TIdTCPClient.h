@@ -2,6 +2,7 @@
 // A connection that opens itself to Host:Port, optionally from BoundIP:BoundPort.
 
 #include "ftp/TIdTCPConnection.h"
+#include "ftp/WaitSlices.h"
 
 #include <string>
 
@@ -18,6 +19,8 @@ public:
     std::string BoundIP; // empty: any local address
     int BoundPort = 0;   // 0: any local port
     TConnectionEvent OnConnected;
+    // The longest a connect may take when OpenConnection is given DefaultTimeLimit, in milliseconds.
+    int ConnectTimeLimit = ftp::kConnectTimeLimitMs;
 
     virtual void DoOnConnected();
     // Creates an owned socket channel when there is none; EIdAlreadyConnected when the channel is open.

@@ -4,14 +4,37 @@
 #include "ftp/TIdStack.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace {
 // Error numbers after which the socket is of no further use.
 constexpr int WsaConnectionAborted = 10053;
 constexpr int WsaConnectionReset = 10054;
 constexpr int WsaSocketShutDown = 10058;
+// A call that would have had to wait: not a failure, the socket is not ready yet.
+constexpr int WsaWouldBlock = 10035;
+constexpr int WsaTimedOut = 10060;
+
+int MillisecondsUntil(std::chrono::steady_clock::time_point when) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(when - std::chrono::steady_clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, INT32_MAX));
+}
 } // namespace
+
+// Holds the bound of one whole reply while it is read.
+class TIdTCPConnection::ReplyDeadline {
+public:
+    explicit ReplyDeadline(TIdTCPConnection& connection) : connection_(connection) {
+        if (connection_.ReplyTimeLimit > 0)
+            connection_.replyDeadline_ = Clock::now() + std::chrono::milliseconds(connection_.ReplyTimeLimit);
+    }
+    ~ReplyDeadline() { connection_.replyDeadline_.reset(); }
+    ReplyDeadline(const ReplyDeadline&) = delete;
+    ReplyDeadline& operator=(const ReplyDeadline&) = delete;
+
+private:
+    TIdTCPConnection& connection_;
+};
 
 TIdTCPConnection::TIdTCPConnection() = default;
 
@@ -69,8 +92,29 @@ int TIdTCPConnection::CheckReplyCode(int code, const TReplyCodes& allowed) {
 }
 
 bool TIdTCPConnection::IsOpen() {
+    if (!ChannelIsOpen())
+        return false;
+    // Nothing is expected from the peer between operations: a socket that reads as closed, reset or being closed
+    // means the connection is gone, though no call has failed on it yet.
+    // A 421 already received (it came with the last reply) is the same notice as one still in the socket.
+    const bool gone = pending_.Empty() ? ioHandler_->PeerHasLeft() : pending_.StartsWith("421");
+    if (gone) {
+        DropSocket();
+        NotifyDisconnected();
+        return false;
+    }
+    return true;
+}
+
+bool TIdTCPConnection::ChannelIsOpen() {
     VerifyOpen(false, false);
     return ioHandler_ && ioHandler_->ChannelOpen();
+}
+
+bool TIdTCPConnection::InputWaiting() {
+    if (!pending_.Empty())
+        return true;
+    return ChannelIsOpen() && ioHandler_->WaitReadable(0);
 }
 
 void TIdTCPConnection::CloseConnection() {
@@ -98,6 +142,8 @@ void TIdTCPConnection::RaiseReplyError() {
     std::string message;
     for (const std::string& line : LastReply.Text)
         message += line + "\r\n";
+    // The message travels as a C string: a NUL from the server would cut it short.
+    std::replace(message.begin(), message.end(), '\0', '?');
     throw EIdProtocolReplyError(LastReply.NumericCode, message);
 }
 
@@ -105,36 +151,76 @@ int64_t TIdTCPConnection::FillInputBuffer(bool raiseIfClosed, int timeLimit, boo
     if (timeLimit == DefaultTimeLimit)
         timeLimit = ReadTimeout == 0 ? NoTimeLimit : ReadTimeout;
     VerifyOpen(raiseIfClosed, false);
-    if (!IsOpen()) {
+    if (!ChannelIsOpen()) {
         if (raiseIfClosed)
             throw EIdNotConnected();
         return 0;
     }
-    int64_t received = 0;
-    do {
-        if (!ioHandler_->WaitReadable(timeLimit)) {
+    for (;;) {
+        if (!WaitForInput(timeLimit)) {
             if (raiseOnTimeout)
                 throw EIdReadTimeout();
             return -1;
         }
         receiveChunk_.resize(static_cast<size_t>(std::max(RecvBufferSize, 1)));
-        received = ioHandler_->ReceiveSome(receiveChunk_.data(), static_cast<int64_t>(receiveChunk_.size()));
-        peerClosed_ = received == 0;
+        int64_t received = ioHandler_->ReceiveSome(receiveChunk_.data(), static_cast<int64_t>(receiveChunk_.size()));
         if (received == -1) {
-            // A socket shut down under us: deliver what is pending first, fail only when nothing is.
             TIdStack& stack = SharedStack();
-            if (stack.CheckSocketResult(received, {WsaSocketShutDown, WsaConnectionAborted})) {
+            if (stack.CheckSocketResult(received, {WsaSocketShutDown, WsaConnectionAborted, WsaWouldBlock})) {
+                if (stack.LastSocketError() == WsaWouldBlock)
+                    continue; // woken without data
+                // A socket shut down under us: deliver what is pending first, fail only when nothing is.
                 received = 0;
                 DropSocket();
                 if (pending_.Empty())
                     stack.ThrowSocketError(stack.LastSocketError());
             }
+        } else {
+            peerClosed_ = received == 0;
         }
         if (received > 0)
             pending_.Append(receiveChunk_.data(), received);
         VerifyOpen(raiseIfClosed, false);
-    } while (received == 0 && IsOpen());
-    return received;
+        if (received != 0 || !ChannelIsOpen())
+            return received;
+    }
+}
+
+bool TIdTCPConnection::WaitForInput(int timeLimit) {
+    if (timeLimit == 0)
+        return ioHandler_->WaitReadable(0);
+    // The bound of the reply under way, or of this one wait outside a reply.
+    std::optional<Clock::time_point> bound = replyDeadline_;
+    if (!bound && ReplyTimeLimit > 0)
+        bound = Clock::now() + std::chrono::milliseconds(ReplyTimeLimit);
+    int limit = timeLimit < 0 ? -1 : timeLimit;
+    bool boundDecides = false;
+    if (bound) {
+        const int left = MillisecondsUntil(*bound);
+        if (limit < 0 || left < limit) {
+            limit = left;
+            boundDecides = true;
+        }
+    }
+    if (ftp::WaitInSlices(limit, [this](int slice) { return ioHandler_->WaitReadable(slice); }))
+        return true;
+    if (boundDecides)
+        RaiseTimedOut();
+    return false;
+}
+
+void TIdTCPConnection::WaitUntilWritable(Clock::time_point lastProgress) {
+    int limit = -1;
+    if (SendStallTimeLimit > 0)
+        limit = MillisecondsUntil(lastProgress + std::chrono::milliseconds(SendStallTimeLimit));
+    if (!ftp::WaitInSlices(limit, [this](int slice) { return ioHandler_->WaitWritable(slice); }))
+        RaiseTimedOut(); // the peer stopped taking bytes
+}
+
+void TIdTCPConnection::RaiseTimedOut() {
+    DropSocket();
+    NotifyDisconnected();
+    SharedStack().ThrowSocketError(WsaTimedOut);
 }
 
 std::string TIdTCPConnection::ReadLine() {
@@ -177,11 +263,28 @@ std::string TIdTCPConnection::ReadNonEmptyLine(int tries) {
 }
 
 void TIdTCPConnection::ReadReply() {
-    // Empty lines between replies are skipped by ReadNonEmptyLine.
-    std::vector<std::string> lines{ReadNonEmptyLine(INT_MAX)};
-    while (!IsReplyComplete(lines))
-        lines.push_back(ReadNonEmptyLine(INT_MAX));
+    const ReplyDeadline deadline(*this);
+    std::vector<std::string> lines{ReadReplyLine()};
+    std::size_t bytes = lines.back().size();
+    while (!IsReplyComplete(lines)) {
+        lines.push_back(ReadReplyLine());
+        bytes += lines.back().size();
+        if (lines.size() > kMaxReplyLines || bytes > kMaxReplyBytes) {
+            DropSocket();
+            throw EIdReplyTooLarge();
+        }
+    }
     LastReply.FillFromLines(lines);
+}
+
+std::string TIdTCPConnection::ReadReplyLine() {
+    // Empty lines between replies are skipped, but not without end.
+    std::string line = ReadNonEmptyLine(kMaxEmptyLines + 1);
+    if (line.empty()) {
+        DropSocket();
+        throw EIdReplyTooLarge();
+    }
+    return line;
 }
 
 int TIdTCPConnection::SendCommand(const std::string& command, const TReplyCodes& allowed) {
@@ -199,6 +302,8 @@ void TIdTCPConnection::WriteText(const std::string& text) {
 }
 
 void TIdTCPConnection::WriteLine(const std::string& text) {
+    if (text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+        throw EIdUnsafeCommand();
     WriteText(text + "\r\n");
 }
 
@@ -206,22 +311,29 @@ void TIdTCPConnection::WriteBytes(const void* block, int64_t count) {
     if (block == nullptr || count <= 0)
         return;
     VerifyOpen(true, true);
-    if (!IsOpen())
+    if (!ChannelIsOpen())
         throw EIdNotConnected();
     const char* bytes = static_cast<const char*>(block);
+    Clock::time_point lastProgress = Clock::now();
     for (int64_t position = 0; position < count;) {
         const int64_t sent = ioHandler_->SendSome(bytes + position, count - position);
-        peerClosed_ = sent == 0;
-        VerifyOpen(true, false);
         if (sent == -1) {
             TIdStack& stack = SharedStack();
-            if (stack.CheckSocketResult(sent, {WsaSocketShutDown, WsaConnectionAborted, WsaConnectionReset})) {
+            if (stack.CheckSocketResult(sent,
+                                        {WsaSocketShutDown, WsaConnectionAborted, WsaConnectionReset, WsaWouldBlock})) {
+                if (stack.LastSocketError() == WsaWouldBlock) {
+                    WaitUntilWritable(lastProgress);
+                    continue;
+                }
                 DropSocket();
                 stack.ThrowSocketError(stack.LastSocketError());
             }
         }
+        peerClosed_ = sent == 0;
+        VerifyOpen(true, false);
         NotifyWork(wmWrite, sent);
         position += sent;
+        lastProgress = Clock::now();
     }
 }
 

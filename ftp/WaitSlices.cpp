@@ -1,5 +1,7 @@
 #include "ftp/WaitSlices.h"
 
+#include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace ftp {
@@ -18,6 +20,23 @@ void RunWaitSliceHook() {
     // A copy: the hook may replace itself (a window closing during the pump).
     if (const std::function<void()> hook = Hook())
         hook();
+}
+
+bool WaitInSlices(int limitMs, const std::function<bool(int sliceMs)>& readyWithin) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(limitMs, 0));
+    for (;;) {
+        int slice = kWaitSliceMs;
+        if (limitMs >= 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            slice = static_cast<int>(std::clamp<long long>(left, 0, kWaitSliceMs));
+        }
+        if (readyWithin(slice))
+            return true;
+        if (limitMs >= 0 && Clock::now() >= deadline)
+            return false;
+        RunWaitSliceHook();
+    }
 }
 
 } // namespace ftp

@@ -22,4 +22,9 @@ void SetWaitSliceHook(std::function<void()> hook);
 // Runs the hook, if one is set. Called by the waits of the client between their slices.
 void RunWaitSliceHook();
 
+// Waits until `readyWithin(ms)` (a readiness test that may itself wait up to ms) answers true, or `limitMs` has
+// passed (< 0: no limit; 0: one test without waiting). Slices are at most kWaitSliceMs; the hook runs between two
+// of them. True when ready.
+bool WaitInSlices(int limitMs, const std::function<bool(int sliceMs)>& readyWithin);
+
 } // namespace ftp

@@ -27,6 +27,9 @@ void ConfigureConnection(TIdTCPConnection& connection, FuzzChannel& channel, uin
     // A small receive buffer splits one chunk over several receives as well.
     connection.RecvBufferSize = (bufferByte & 0x80) ? 32768 : (bufferByte & 0x3F) + 1;
     channel.closesAtEnd = (bufferByte & 0x40) != 0;
+    // The channel is silent at once rather than after a wait: a short reply bound ends such a run in a
+    // millisecond instead of a minute.
+    connection.ReplyTimeLimit = 1;
 }
 
 void LoadScript(FuzzChannel& channel, const uint8_t* data, size_t size) {

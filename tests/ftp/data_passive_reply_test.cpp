@@ -10,6 +10,7 @@ struct PassiveCase {
     const char* text;
     const char* address;
     int port;
+    bool usable; // every field a plain number of 0..255
 };
 
 class PassiveReplyForms : public ::testing::TestWithParam<PassiveCase> {};
@@ -19,16 +20,20 @@ TEST_P(PassiveReplyForms, GiveAddressAndPort) {
     const TPassiveEndpoint endpoint = ParsePassiveReply(c.text);
     EXPECT_EQ(endpoint.Address, c.address);
     EXPECT_EQ(endpoint.Port, c.port);
+    EXPECT_EQ(endpoint.FieldsInRange, c.usable);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, PassiveReplyForms,
-    ::testing::Values(PassiveCase{"Entering Passive Mode (192,168,0,10,19,137)", "192.168.0.10", 5001},
-                      PassiveCase{"Entering Passive Mode 10,0,0,1,4,1", "10.0.0.1", 1025},
-                      PassiveCase{"  Entering Passive Mode (127,0,0,1,0,21).  ", "127.0.0.1", 21},
-                      PassiveCase{"=127,0,0,2,255,255", "=127.0.0.2", 65535}, // no blank: the whole line
-                      PassiveCase{"Ok (127,0,0,1,1,2,3)", "127.0.0.1", 258},  // a seventh field is ignored
-                      PassiveCase{"(127,0,0,1, 4,+1)", "127.0.0.1", 1025}));  // leading blank and sign
+    ::testing::Values(PassiveCase{"Entering Passive Mode (192,168,0,10,19,137)", "192.168.0.10", 5001, true},
+                      PassiveCase{"Entering Passive Mode 10,0,0,1,4,1", "10.0.0.1", 1025, true},
+                      PassiveCase{"  Entering Passive Mode (127,0,0,1,0,21).  ", "127.0.0.1", 21, true},
+                      PassiveCase{"=127,0,0,2,255,255", "=127.0.0.2", 65535, false}, // no blank: the whole line
+                      PassiveCase{"Ok (127,0,0,1,1,2,3)", "127.0.0.1", 258, true},   // a seventh field is ignored
+                      PassiveCase{"(127,0,0,1, 4,+1)", "127.0.0.1", 1025, false},    // leading blank and sign
+                      PassiveCase{"(127,0,0,1,4,-1)", "127.0.0.1", 1023, false},     // a port inside 1..65535
+                      PassiveCase{"(127,0,0,1,1,256)", "127.0.0.1", 512, false},     // ... from fields out of range
+                      PassiveCase{"(127,0,0,300,4,1)", "127.0.0.300", 1025, false}));
 
 TEST(PassiveReply, UnusablePortFieldsRaiseTheConversionMessage) {
     struct {

@@ -76,6 +76,7 @@ TEST(SocketStack, ResolveLooksUpOnlyNames) {
     EXPECT_EQ(stack.ResolveAddress("LocalHost"), "127.0.0.1");
     EXPECT_EQ(stack.ResolveAddress("LOCALHOST"), "127.0.0.1");
     EXPECT_EQ(stack.ResolveAddress("127.0.0.5"), "127.0.0.5");
+    EXPECT_EQ(stack.ResolveAddress("127.000.000.001"), "127.0.0.1"); // leading zeros are decimal, not refused
     EXPECT_TRUE(lookedUp.empty());
     try {
         stack.ResolveAddress("256.1.1.1");

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <stdexcept>
 
@@ -98,6 +99,13 @@ private:
             closed_ = true;
             return;
         }
+        if (auto flood = server_.floods_.find(verb_); flood != server_.floods_.end()) {
+            const auto [first, repeated] = flood->second;
+            lock.unlock();
+            floodWith(first, repeated);
+            closed_ = true;
+            return;
+        }
         if (server_.stalls_.count(verb_)) {
             server_.changed_.wait(lock, [this] { return server_.stop_; });
             closed_ = true;
@@ -139,8 +147,42 @@ private:
     }
 
     void reply(const std::string& text) {
-        if (!text.empty())
-            sendAll(control_.get(), text + "\r\n");
+        if (text.empty())
+            return;
+        const std::string line = text + "\r\n";
+        if (options_.replyDrip.count() == 0) {
+            sendAll(control_.get(), line);
+            return;
+        }
+        for (char byte : line) {
+            if (server_.stopping() || !sendAll(control_.get(), std::string(1, byte)))
+                return;
+            std::this_thread::sleep_for(options_.replyDrip);
+        }
+    }
+
+    void floodWith(const std::string& first, const std::string& repeated) {
+        std::uint64_t sent = 0;
+        std::string burst;
+        while (burst.size() < 64 * 1024)
+            burst += repeated + "\r\n";
+        if (!first.empty() && sendAll(control_.get(), first + "\r\n"))
+            sent += first.size() + 2;
+        // Waits for room in slices, so a client that stops reading or leaves never holds the server.
+        while (!server_.stopping()) {
+            pollfd entry{control_.get(), POLLOUT, 0};
+            if (::poll(&entry, 1, static_cast<int>(kStopCheck.count())) <= 0)
+                continue;
+            if (entry.revents & (POLLERR | POLLHUP))
+                break;
+            const ssize_t n = ::send(control_.get(), burst.data(), burst.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+                break;
+            if (n > 0)
+                sent += static_cast<std::uint64_t>(n);
+        }
+        std::lock_guard lock(server_.mutex_);
+        server_.floodedBytes_ += sent;
     }
 
     void onOk(const std::string&) { reply("200 Command okay."); }
@@ -211,6 +253,11 @@ private:
             return reply("425 Cannot open data connection.");
 
         StoredFile file{verb_, argument, cwd_, 0, {}, peerIpOf(data.get())};
+        if (options_.dataNeverRead) {
+            // The client's sends fill the buffers and stall; wait until it gives up on the control connection.
+            waitReadable(control_.get(), options_.ioBound);
+            return reply("426 Connection closed; transfer aborted.");
+        }
         const bool dropped = receiveInto(data.get(), file);
         data.reset();
         {
@@ -221,6 +268,8 @@ private:
             return reply("426 Connection closed; transfer aborted.");
         for (const auto& answer : options_.storeFinalReplies)
             reply(answer);
+        if (options_.closeAfterStores && ++stores_ == options_.closeAfterStores)
+            closed_ = true;
     }
 
     // Returns true when the server cut the transfer short on purpose.
@@ -302,6 +351,7 @@ private:
     UniqueFd passiveListener_, decoyListener_;
     std::string activeIp_;
     std::uint16_t activePort_ = 0;
+    std::size_t stores_ = 0;
     bool closed_ = false;
 };
 
@@ -365,6 +415,16 @@ void FakeFtpServer::dropOn(const std::string& verb) {
 void FakeFtpServer::stallOn(const std::string& verb) {
     std::lock_guard lock(mutex_);
     stalls_.insert(upper(verb));
+}
+
+void FakeFtpServer::floodOn(const std::string& verb, std::string firstLine, std::string repeatedLine) {
+    std::lock_guard lock(mutex_);
+    floods_[upper(verb)] = {std::move(firstLine), std::move(repeatedLine)};
+}
+
+std::uint64_t FakeFtpServer::floodedBytes() const {
+    std::lock_guard lock(mutex_);
+    return floodedBytes_;
 }
 
 void FakeFtpServer::addFolder(const std::string& absolutePath) {

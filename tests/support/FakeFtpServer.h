@@ -36,6 +36,9 @@ public:
                                                   // this address connects to the PORT target first
         std::uint64_t dataDropAfterBytes = 0;     // > 0: the server closes the data connection after this many
         std::chrono::milliseconds ioBound{10000}; // longest wait for any single peer action
+        std::chrono::milliseconds replyDrip{0};   // > 0: every reply goes out one byte at a time, this far apart
+        bool dataNeverRead = false;               // STOR takes the data connection and never reads from it
+        std::size_t closeAfterStores = 0;         // > 0: the control connection is closed after this many stores
 
         // The default rules on another loopback address (tests that play several hosts).
         static Options ListeningOn(std::string ip) {
@@ -72,6 +75,10 @@ public:
     void setReply(const std::string& verb, std::string reply);
     void dropOn(const std::string& verb);  // close the control connection instead of answering
     void stallOn(const std::string& verb); // never answer (until the server stops)
+    // Answers `verb` with `firstLine` (none when empty), then `repeatedLine` over and over until the client
+    // goes away or the server stops; reports how many bytes went out.
+    void floodOn(const std::string& verb, std::string firstLine, std::string repeatedLine);
+    std::uint64_t floodedBytes() const;
     void addFolder(const std::string& absolutePath);
 
     std::vector<std::string> commands() const;
@@ -106,6 +113,8 @@ private:
     std::vector<std::pair<std::string, std::string>> script_;
     std::map<std::string, std::string> replies_;
     std::set<std::string> drops_, stalls_;
+    std::map<std::string, std::pair<std::string, std::string>> floods_;
+    std::uint64_t floodedBytes_ = 0;
     std::set<std::string> folders_{"/"};
     std::vector<std::string> commands_;
     std::vector<StoredFile> stored_;
