@@ -1,5 +1,7 @@
 #include "app/TLogView.h"
 
+#include "app/ui/UiLayer.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -19,7 +21,22 @@ TLogView::TLogView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void TLogView::appendPlainText(const QString& line) {
+void TLogView::appendPlainText(const QString& text) {
+    // A server's reply may end up here: a NUL or a control character would cut or blank the line,
+    // and a line break inside would break the one-entry-per-line buffer. Breaks start new lines,
+    // as in any multi-line text.
+    QString readable = ui::Readable(text);
+    if (!readable.contains(u'\r') && !readable.contains(u'\n')) {
+        appendLine(readable);
+        return;
+    }
+    readable.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    readable.replace(u'\r', u'\n');
+    for (const QString& line : readable.split(u'\n'))
+        appendLine(line);
+}
+
+void TLogView::appendLine(const QString& line) {
     // A view scrolled to its end follows the new line; one scrolled back stays where the user put it.
     const bool following = verticalScrollBar()->value() == verticalScrollBar()->maximum();
     const QByteArray bytes = line.toUtf8();

@@ -12,7 +12,8 @@ class TLogView : public QAbstractScrollArea {
 public:
     explicit TLogView(QWidget* parent = nullptr);
 
-    void appendPlainText(const QString& line);
+    // Adds the text at the end: its line breaks start new lines, unreadable characters show as U+FFFD.
+    void appendPlainText(const QString& text);
     void clear();
     QString toPlainText() const; // the lines joined by "\n"
     int lineCount() const { return static_cast<int>(starts_.size()); }
@@ -25,6 +26,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void appendLine(const QString& line);
     int visibleLines() const;
     void updateScrollRanges();
     void copyAll() const;

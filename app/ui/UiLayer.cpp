@@ -117,6 +117,12 @@ MsgButton escapeAnswer(unsigned buttons) {
     return Ok;
 }
 
+// A reply such as "<b>x</b>" is shown as the server sent it, not rendered.
+void showsPlainText(QMessageBox& box, const QString& text) {
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+}
+
 QString applicationCaption() {
     const QString name = QApplication::applicationName();
     return name.isEmpty() ? QStringLiteral("Ferrylo") : name;
@@ -124,8 +130,28 @@ QString applicationCaption() {
 
 } // namespace
 
-MsgButton MessageBox(QWidget* owner, const QString& text, const QString& caption, MsgIcon icon, unsigned buttons,
+QString Readable(const QString& text) {
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            result.append(c);
+            result.append(text.at(++i));
+            continue;
+        }
+        const char16_t u = c.unicode();
+        const bool kept = u == u'\t' || u == u'\n' || u == u'\r';
+        const bool control = (u < 0x20 || (u >= 0x7F && u <= 0x9F)) && !kept;
+        result.append(control || c.isSurrogate() ? QChar(QChar::ReplacementCharacter) : c);
+    }
+    return result;
+}
+
+MsgButton MessageBox(QWidget* owner, const QString& rawText, const QString& rawCaption, MsgIcon icon, unsigned buttons,
                      MsgButton defaultButton) {
+    const QString text = Readable(rawText);
+    const QString caption = Readable(rawCaption);
     if (script()) {
         record({Shown::Kind::Message, owner, text, caption, icon, buttons, defaultButton});
         if (script()->answers.empty())
@@ -134,7 +160,8 @@ MsgButton MessageBox(QWidget* owner, const QString& text, const QString& caption
         script()->answers.pop_front();
         return answer;
     }
-    QMessageBox box(toQt(icon), caption, text, QMessageBox::NoButton, owner);
+    QMessageBox box(toQt(icon), caption, QString(), QMessageBox::NoButton, owner);
+    showsPlainText(box, text);
     for (const auto& [ours, theirs] : kButtons)
         if (buttons & ours)
             box.addButton(theirs);
@@ -148,22 +175,27 @@ MsgButton MessageBox(QWidget* owner, const QString& text, const QString& caption
     return escapeAnswer(buttons);
 }
 
-void ShowMessage(const QString& text) {
+void ShowMessage(const QString& rawText) {
+    const QString text = Readable(rawText);
     if (script()) {
         record({Shown::Kind::Information, nullptr, text, applicationCaption(), MsgIcon::None, Ok, Ok});
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, applicationCaption(), text, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::NoIcon, applicationCaption(), QString(), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    showsPlainText(box, text);
     box.exec();
 }
 
-void ShowError(const QString& message) {
+void ShowError(const QString& rawMessage) {
+    const QString message = Readable(rawMessage);
     if (script()) {
         record({Shown::Kind::Error, nullptr, message, applicationCaption(), MsgIcon::Error, Ok, Ok});
         return;
     }
-    QMessageBox box(QMessageBox::Critical, applicationCaption(), message, QMessageBox::Ok,
+    QMessageBox box(QMessageBox::Critical, applicationCaption(), QString(), QMessageBox::Ok,
                     QApplication::activeWindow());
+    showsPlainText(box, message);
     box.exec();
 }
 

@@ -14,11 +14,16 @@ namespace ui {
 
 enum class MsgIcon { None, Information, Warning, Error, Question };
 
+// A text as it may be shown: a server's reply reaches the user inside messages and log lines, and a
+// NUL or a control character there would cut or blank what is drawn. Every such character becomes
+// U+FFFD, as do halves of broken UTF-16 pairs; CR, LF and TAB stay. Nothing after them is lost.
+QString Readable(const QString& text);
+
 // Buttons of a message box; a box shows a combination, the answer is one of them.
 enum MsgButton : unsigned { Ok = 1u << 0, Cancel = 1u << 1, Yes = 1u << 2, No = 1u << 3 };
 
-// Modal message box owned by `owner`. Closing it through its frame answers Cancel when the box
-// has Cancel, otherwise No when it has No, otherwise Ok.
+// Modal message box owned by `owner`, plain text (never rich text). Closing it through its frame answers Cancel when
+// the box has Cancel, otherwise No when it has No, otherwise Ok.
 MsgButton MessageBox(QWidget* owner, const QString& text, const QString& caption, MsgIcon icon, unsigned buttons,
                      MsgButton defaultButton);
 
