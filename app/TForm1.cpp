@@ -5,6 +5,7 @@
 #include "app/ui/FormBuilder.h"
 #include "app/ui/UiLayer.h"
 #include "ftp/TIdFTP.h"
+#include "ftp/WaitSlices.h"
 #include "shell/TJvTrayIcon.h"
 
 #include <QCheckBox>
@@ -43,12 +44,17 @@ TForm1::TForm1(const TStartup& startup) : startup_(startup) {
     createControls();
     createMenu();
     connectHandlers();
+    // While the FTP client waits on the network the window stays alive: it repaints, the tray
+    // answers and the close request is served between the slices of every wait.
+    ftp::SetWaitSliceHook([] { ui::ProcessMessages(); });
     FormCreate();
 }
 
 TForm1::~TForm1() {
-    if (Form1 == this)
+    if (Form1 == this) {
+        ftp::SetWaitSliceHook({});
         Form1 = nullptr;
+    }
 }
 
 void TForm1::createControls() {
@@ -182,7 +188,8 @@ void TForm1::AddDestinationItem(const QString& folder) {
 }
 
 void TForm1::AppendLog(const std::string& line) {
-    Memo1->appendPlainText(QString::fromLocal8Bit(line));
+    // With its length: a NUL inside must not cut the line.
+    Memo1->appendPlainText(QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size())));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

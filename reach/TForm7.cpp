@@ -24,10 +24,9 @@ std::string bytes(const QString& text) {
 
 } // namespace
 
-TForm7::TForm7() {
+TForm7::TForm7(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("Form7"));
     setWindowTitle(QStringLiteral("Поиск FTP сервера"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
     createControls();
     connectHandlers();
     FormCreate();

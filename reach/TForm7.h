@@ -13,7 +13,7 @@ class QPushButton;
 class TForm7 : public QWidget {
     Q_OBJECT
 public:
-    TForm7();
+    explicit TForm7(QWidget* parent = nullptr);
     ~TForm7() override;
 
     // The window's answer, read by the search's waiting loop.
