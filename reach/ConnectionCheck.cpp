@@ -42,6 +42,12 @@ void ComeBackFromTray(TJvTrayIcon& tray) {
 } // namespace
 
 void TForm1::Button1Click() {
+    // The one FTP client serves one operation at a time; a copy job turns the message loop while
+    // it uploads, so this click can arrive in the middle of it.
+    if (!CopyIdle) {
+        ui::ShowMessage(QStringLiteral("Копирование уже идет"));
+        return;
+    }
     if (CheckRunning) {
         BringSearchWindowForward();
         return;

@@ -7,9 +7,12 @@
 #include "tests/support/FakeFtpServer.h"
 #include "tests/support/PyFtpdServer.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>
@@ -136,4 +139,53 @@ TEST_F(ConnectionCheck, FailureToCloseEarlierConnectionIsShownWithTheProgramBack
     EXPECT_FALSE(form().JvTrayIcon1->Active());
     EXPECT_FALSE(form().JvTrayIcon1->HiddenInTray());
     EXPECT_FALSE(form().CheckRunning) << "a later check can start";
+}
+
+TEST_F(ConnectionCheck, RefusedWhileACopyRunsAndTouchesNothing) {
+    FakeFtpServer server;
+    startWith(QStringLiteral("127.0.0.1"), server.port(), server.options().user, server.options().password);
+    form().CopyIdle = false;
+    clickCheck();
+
+    EXPECT_EQ(shownTexts(), QStringList({"Копирование уже идет"}));
+    EXPECT_TRUE(logLines().isEmpty());
+    EXPECT_FALSE(form().JvTrayIcon1->Active());
+    EXPECT_TRUE(form().JvTrayIcon1->Hint().isEmpty());
+    EXPECT_EQ(server.sessionCount(), 0u);
+    EXPECT_FALSE(form().CheckRunning);
+}
+
+TEST_F(ConnectionCheck, SilentServerFailsWithinTheBoundWhileTheWindowStaysAlive) {
+    FakeFtpServer::Options options;
+    options.greeting = ""; // accepts, never greets
+    FakeFtpServer silent(options);
+    startWith(QStringLiteral("127.0.0.1"), silent.port(), options.user, options.password);
+    constexpr int kBoundMs = 1500;
+    form().IdFTP1->ReplyTimeLimit = kBoundMs;
+    form().JvTrayIcon1->setTrayAvailableProbe([] { return true; }); // really hidden, as on a desktop
+
+    // Fires only when the message loop turns: counts the turns while the program sits in the tray
+    // and, at the first, asks the main window to close.
+    int turnsWhileHidden = 0;
+    QTimer loop;
+    QObject::connect(&loop, &QTimer::timeout, [&] {
+        if (form().JvTrayIcon1->HiddenInTray() && turnsWhileHidden++ == 0)
+            QCoreApplication::postEvent(&form(), new QCloseEvent);
+    });
+    loop.start(100);
+    bool backBeforeTheQuestion = false;
+    script_.onMessage([&](const ui::testing::Shown&) {
+        backBeforeTheQuestion = !form().JvTrayIcon1->HiddenInTray() && !form().JvTrayIcon1->Active();
+    });
+    script_.answer(ui::Cancel);
+    QElapsedTimer took;
+    took.start();
+    clickCheck();
+
+    EXPECT_LT(took.elapsed(), kBoundMs + 1500);
+    EXPECT_EQ(shownTexts(), QStringList({"Связи c 127.0.0.1 нет , запустить сканер?"}));
+    EXPECT_TRUE(backBeforeTheQuestion);
+    EXPECT_GE(turnsWhileHidden, 5) << "the message loop turned during the wait";
+    EXPECT_EQ(script_.haltRequests(), 1) << "the close request was served during the wait";
+    EXPECT_FALSE(form().IdFTP1->IsOpen());
 }
