@@ -54,8 +54,9 @@ bool TForm1::UploadOne(const std::string& local, const std::string& remote) {
     // before anything of it reaches the server.
     if (HoldsLineBreakOrNul(remote))
         return false;
-    if (!IdFTP1->IsOpen())
-        ConnectToServer(FtpSettings.Server);
+    // A server that dropped the line between two files is reached again; when that fails, so does this file.
+    if (!IdFTP1->IsOpen() && !ConnectToServer(FtpSettings.Server))
+        return false;
     MakeRemotePath(RemoteFolderOf(remote));
     CurrentUploadTally().Reset();
     try {

@@ -307,6 +307,48 @@ TEST_F(CopyJobTest, SecondOfThreeUploadsFailingEndsTheJobAndKeepsItsSource) {
     EXPECT_EQ(script_.texts().back(), QStringLiteral("Копирование завершено"));
 }
 
+// A server that closes the line after the first of two files: the job sees it, connects again and
+// goes on; when the server is gone for good, the second file fails as an upload, not as an error box.
+TEST_F(CopyJobTest, LineDroppedBetweenFilesIsConnectedAgain) {
+    const std::string folder = makeFolder("src/data");
+    makeFile("src/data/a.txt", "alpha");
+    makeFile("src/data/b.txt", "beta");
+    setOptions(false, false, true, false, false);
+    setSource(folder, "*.*", "/in");
+    for (const bool serverStays : {true, false}) {
+        FakeFtpServer::Options options;
+        options.closeAfterStores = 1;
+        server_ = std::make_unique<FakeFtpServer>(options);
+        useFakeServer();
+        script_.clear();
+        script_.answer(ui::No);
+        int ended = 0;
+        onWorkEnd([&] {
+            if (++ended != 1)
+                return;
+            // Runs at the next turn of the loop, before the second file: the close has then happened.
+            QTimer::singleShot(0, [&] {
+                server_->waitForSessionEnd(std::chrono::seconds(5));
+                if (!serverStays)
+                    server_.reset();
+            });
+        });
+        startJob();
+        const auto& list = form().SourceList;
+        ASSERT_EQ(list.size(), 2u);
+        EXPECT_TRUE(errors().empty()) << serverStays;
+        if (serverStays) {
+            EXPECT_EQ(server_->sessionCount(), 2u);
+            EXPECT_EQ(server_->stored().size(), 2u);
+            EXPECT_EQ(script_.texts().back(), QStringLiteral("Копирование завершено"));
+        } else {
+            EXPECT_EQ(script_.texts().back(), QString::fromStdString("Ошибка копирования " + list[1]));
+            EXPECT_EQ(logTexts().back(), ": ошибка копирования " + list[1]);
+        }
+        EXPECT_TRUE(idle()) << serverStays;
+    }
+}
+
 // In move mode a source goes only when the server confirmed it and every byte of it was sent.
 TEST_F(CopyJobTest, MoveKeepsSourcesWhoseUploadIsNotConfirmed) {
     const std::string folder = makeFolder("src/data");
