@@ -59,17 +59,21 @@ TFileStream::TFileStream(const std::string& path) : path_(path) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     handle_ = file == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<std::intptr_t>(file);
 #else
-    // POSIX opens never lock others out, which is the sharing the upload wants.
+    // POSIX opens never lock others out, which is the sharing the upload wants. Opened without waiting, so a
+    // FIFO put where a file was never blocks the program; only a regular file is read.
     int fd;
     do
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     while (fd < 0 && errno == EINTR);
     struct stat info;
-    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        const bool folder = S_ISDIR(info.st_mode);
         ::close(fd);
         fd = -1;
-        errno = EISDIR;
+        errno = folder ? EISDIR : EINVAL;
     }
+    if (fd >= 0)
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     handle_ = fd;
 #endif
     if (handle_ == -1)

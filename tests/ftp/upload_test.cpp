@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -328,6 +330,10 @@ TEST_F(UploadFileTest, MissingFileRaisesBeforeAnythingIsSent) {
     }
     EXPECT_EQ(server.commands().size(), 4u);
     EXPECT_THROW(ftp.UploadFile(folder.string(), "folder"), EFOpenError); // a folder is no file
+    const std::string fifo = (folder / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_THROW(ftp.UploadFile(fifo, "fifo"), EFOpenError); // nor a FIFO, and opening it does not wait
+    EXPECT_EQ(server.commands().size(), 4u);
 }
 
 TEST_F(UploadFileTest, FileArrivesAndIsClosedOnEveryPath) {
