@@ -1,6 +1,6 @@
 #include "app/SettingsLocation.h"
 
-#include "app/settings/Settings.h"
+#include "settings/Settings.h"
 #include "util/Paths.h"
 #include "util/ProgramFolder.h"
 

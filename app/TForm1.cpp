@@ -1,9 +1,9 @@
 #include "app/TForm1.h"
 
-#include "app/TLogView.h"
-#include "app/TProgressBar.h"
-#include "app/ui/FormBuilder.h"
-#include "app/ui/UiLayer.h"
+#include "ui/TLogView.h"
+#include "ui/TProgressBar.h"
+#include "ui/FormBuilder.h"
+#include "ui/UiLayer.h"
 #include "ftp/TIdFTP.h"
 #include "ftp/WaitSlices.h"
 #include "shell/TJvTrayIcon.h"

@@ -1,10 +1,10 @@
 // The main window's settings commands: collecting and saving the FTP settings, saving the source
 // fields, the passive-mode box and the copy options button.
 #include "app/TForm1.h"
-#include "app/settings/RecordFiles.h"
-#include "app/settings/Settings.h"
-#include "app/settings/TextFiles.h"
-#include "app/ui/UiLayer.h"
+#include "settings/RecordFiles.h"
+#include "settings/Settings.h"
+#include "settings/TextFiles.h"
+#include "ui/UiLayer.h"
 #include "dialogs/TForm2.h"
 #include "ftp/TIdFTP.h"
 

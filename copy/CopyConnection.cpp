@@ -1,7 +1,7 @@
 // The copy job's use of the FTP client: connecting, walking a remote folder chain, one upload.
 #include "app/TForm1.h"
-#include "app/settings/Settings.h"
-#include "app/ui/UiLayer.h"
+#include "settings/Settings.h"
+#include "ui/UiLayer.h"
 #include "copy/RemotePath.h"
 #include "copy/UploadTally.h"
 #include "ftp/TIdFTP.h"

@@ -1,9 +1,9 @@
 // The copy job behind "Старт копирования": check the input, connect, upload every source file
 // under its remote path, and end as the copy options say.
 #include "app/TForm1.h"
-#include "app/TProgressBar.h"
-#include "app/settings/Settings.h"
-#include "app/ui/UiLayer.h"
+#include "ui/TProgressBar.h"
+#include "settings/Settings.h"
+#include "ui/UiLayer.h"
 #include "copy/ProgressMath.h"
 #include "copy/RemotePath.h"
 #include "copy/SourceFiles.h"

@@ -1,8 +1,8 @@
 // The progress display of a copy job: the bars follow the work events of each upload, and the
 // timer turns the byte counters into speed, elapsed and remaining time and the tray picture.
 #include "app/TForm1.h"
-#include "app/TProgressBar.h"
-#include "app/ui/UiLayer.h"
+#include "ui/TProgressBar.h"
+#include "ui/UiLayer.h"
 #include "copy/ProgressMath.h"
 #include "copy/UploadTally.h"
 #include "ftp/TIdComponent.h"

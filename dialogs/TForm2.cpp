@@ -1,9 +1,9 @@
 #include "dialogs/TForm2.h"
 
-#include "app/settings/RecordFiles.h"
-#include "app/settings/Settings.h"
-#include "app/ui/FormBuilder.h"
-#include "app/ui/UiLayer.h"
+#include "settings/RecordFiles.h"
+#include "settings/Settings.h"
+#include "ui/FormBuilder.h"
+#include "ui/UiLayer.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -1,9 +1,9 @@
 #include "dialogs/TForm3.h"
 
-#include "app/settings/Settings.h"
-#include "app/settings/TextFiles.h"
-#include "app/ui/FormBuilder.h"
-#include "app/ui/UiLayer.h"
+#include "settings/Settings.h"
+#include "settings/TextFiles.h"
+#include "ui/FormBuilder.h"
+#include "ui/UiLayer.h"
 #include "dialogs/ListItems.h"
 #include "dialogs/TForm4.h"
 #include "dialogs/TForm5.h"

@@ -1,7 +1,7 @@
 #include "dialogs/TForm5.h"
 
-#include "app/ui/FormBuilder.h"
-#include "app/ui/UiLayer.h"
+#include "ui/FormBuilder.h"
+#include "ui/UiLayer.h"
 #include "dialogs/EntryDialog.h"
 #include "dialogs/ListItems.h"
 #include "dialogs/TForm3.h"

@@ -1,6 +1,6 @@
 #include "dialogs/TForm6.h"
 
-#include "app/ui/UiLayer.h"
+#include "ui/UiLayer.h"
 #include "dialogs/JpegDecoder.h"
 #include "dialogs/TImage.h"
 

@@ -1,8 +1,8 @@
 // The main window's connection check: can the configured server be reached with the entered
 // login? If not, the user may search the neighbouring addresses for one.
 #include "app/TForm1.h"
-#include "app/settings/Settings.h"
-#include "app/ui/UiLayer.h"
+#include "settings/Settings.h"
+#include "ui/UiLayer.h"
 #include "ftp/TIdFTP.h"
 #include "reach/HostAddress.h"
 #include "reach/ServerSearch.h"

@@ -1,9 +1,9 @@
 #include "reach/ServerSearch.h"
 
 #include "app/TForm1.h"
-#include "app/settings/Settings.h"
-#include "app/settings/TextFiles.h"
-#include "app/ui/UiLayer.h"
+#include "settings/Settings.h"
+#include "settings/TextFiles.h"
+#include "ui/UiLayer.h"
 #include "ftp/PassiveReply.h"
 #include "ftp/TIdFTP.h"
 #include "reach/SearchRange.h"

@@ -1,9 +1,9 @@
 #include "reach/TForm7.h"
 
-#include "app/settings/Settings.h"
-#include "app/settings/TextFiles.h"
-#include "app/ui/FormBuilder.h"
-#include "app/ui/UiLayer.h"
+#include "settings/Settings.h"
+#include "settings/TextFiles.h"
+#include "ui/FormBuilder.h"
+#include "ui/UiLayer.h"
 #include "reach/SearchRange.h"
 
 #include <QCloseEvent>

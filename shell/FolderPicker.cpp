@@ -1,6 +1,6 @@
 #include "shell/FolderPicker.h"
 
-#include "app/ui/UiLayer.h"
+#include "ui/UiLayer.h"
 
 #include <QDir>
 

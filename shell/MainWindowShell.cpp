@@ -1,7 +1,7 @@
 // The main window's handlers for the browse buttons, the tray and the System, Service and Help
 // menus.
 #include "app/TForm1.h"
-#include "app/ui/UiLayer.h"
+#include "ui/UiLayer.h"
 #include "dialogs/TForm3.h"
 #include "dialogs/TForm6.h"
 #include "shell/FolderPicker.h"

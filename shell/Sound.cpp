@@ -1,6 +1,6 @@
 #include "shell/Sound.h"
 
-#include "app/ui/UiLayer.h"
+#include "ui/UiLayer.h"
 
 #include <QAudioDevice>
 #include <QDeadlineTimer>

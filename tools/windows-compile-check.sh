@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Compiles and links the libraries without Qt (util/, ftp/, app/settings/) for Windows with MinGW-w64,
+# Compiles and links the libraries without Qt (util/, ftp/, settings/) for Windows with MinGW-w64,
 # so their Windows code paths are at least compiled here. Installs the cross compiler when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,7 +12,7 @@ fi
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 cat >"$out/probe.cpp" <<'CPP'
-#include "app/settings/RecordFiles.h"
+#include "settings/RecordFiles.h"
 #include "ftp/TIdFTP.h"
 #include "util/CollectFiles.h"
 #include "util/TimeTexts.h"
@@ -24,6 +24,6 @@ int main() {
     return ReadFtpSettingsFile("x.MyIni", settings) && !NowStamp().empty() && ftp.Port() == 21 ? 0 : 1;
 }
 CPP
-"$compiler" -std=c++20 -Wall -Wextra -Werror -O1 -I. util/*.cpp ftp/*.cpp app/settings/*.cpp "$out/probe.cpp" \
+"$compiler" -std=c++20 -Wall -Wextra -Werror -O1 -I. util/*.cpp ftp/*.cpp settings/*.cpp "$out/probe.cpp" \
     -o "$out/probe.exe" -static -lws2_32
-echo "util/, ftp/ and app/settings/ compile and link for Windows."
+echo "util/, ftp/ and settings/ compile and link for Windows."

@@ -2,7 +2,7 @@
 // The seven windows around one test case, started from a program file in a fresh temporary
 // folder, with every prompt answered by the test.
 #include "app/FormSet.h"
-#include "app/ui/UiLayer.h"
+#include "ui/UiLayer.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

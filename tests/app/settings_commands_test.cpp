@@ -1,9 +1,9 @@
 // The main window's save commands, the password rule as the user meets it, and the close request.
 #include "MainWindowFixture.h"
 
-#include "app/settings/PasswordCipher.h"
-#include "app/settings/RecordFiles.h"
-#include "app/settings/Settings.h"
+#include "settings/PasswordCipher.h"
+#include "settings/RecordFiles.h"
+#include "settings/Settings.h"
 #include "ftp/TIdFTP.h"
 #include <QApplication>
 

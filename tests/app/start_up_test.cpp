@@ -1,14 +1,14 @@
 // Start-up: what the main window shows from the settings files and the command line.
 #include "MainWindowFixture.h"
 
-#include "app/TProgressBar.h"
-#include "app/settings/PasswordCipher.h"
-#include "app/settings/RecordFiles.h"
-#include "app/settings/Settings.h"
+#include "ui/TProgressBar.h"
+#include "settings/PasswordCipher.h"
+#include "settings/RecordFiles.h"
+#include "settings/Settings.h"
 #include "dialogs/TForm2.h"
 #include "ftp/TIdFTP.h"
 
-#include "app/TLogView.h"
+#include "ui/TLogView.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>

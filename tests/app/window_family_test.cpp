@@ -1,6 +1,6 @@
 // The six other windows belong to the main window, and the program outlives every box it shows.
 #include "app/FormSet.h"
-#include "app/ui/UiLayer.h"
+#include "ui/UiLayer.h"
 #include "dialogs/TForm2.h"
 #include "dialogs/TForm3.h"
 #include "dialogs/TForm4.h"

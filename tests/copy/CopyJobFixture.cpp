@@ -1,10 +1,10 @@
 #include "CopyJobFixture.h"
 
-#include "app/TProgressBar.h"
+#include "ui/TProgressBar.h"
 #include "dialogs/TForm2.h"
 #include "ftp/TIdFTP.h"
 
-#include "app/TLogView.h"
+#include "ui/TLogView.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 // The seven windows around one copy-job case: a fresh program folder, a source tree under it,
 // every prompt answered by the test, and helpers to point the main window at a test server.
 #include "app/FormSet.h"
-#include "app/ui/UiLayer.h"
+#include "ui/UiLayer.h"
 
 #include <QTemporaryDir>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // cue, the move rules and the end steps.
 #include "CopyJobFixture.h"
 
-#include "app/TLogView.h"
-#include "app/TProgressBar.h"
+#include "ui/TLogView.h"
+#include "ui/TProgressBar.h"
 #include "dialogs/TForm2.h"
 #include "ftp/SocketFaults.h"
 #include "ftp/TIdFTP.h"

@@ -1,7 +1,7 @@
 // The progress display: bars from the work events, the timer's speed, remaining time and tray stage.
 #include "CopyJobFixture.h"
 
-#include "app/TProgressBar.h"
+#include "ui/TProgressBar.h"
 #include "copy/ProgressMath.h"
 #include "ftp/TIdComponent.h"
 #include "shell/TJvTrayIcon.h"

@@ -1,7 +1,7 @@
 // The copy job against a real FTP server on loopback, in both data connection modes.
 #include "CopyJobFixture.h"
 
-#include "app/TProgressBar.h"
+#include "ui/TProgressBar.h"
 #include "ftp/TIdFTP.h"
 #include "tests/support/PyFtpdServer.h"
 

@@ -2,8 +2,8 @@
 // Each case gets its own settings folder, fresh copy options and a primed UI layer, and puts
 // back what it changed.
 
-#include "app/settings/Settings.h"
-#include "app/ui/UiLayer.h"
+#include "settings/Settings.h"
+#include "ui/UiLayer.h"
 
 #include <QTemporaryDir>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "app/ui/UiLayer.h"
+#include "ui/UiLayer.h"
 #include "dialogs/JpegDecoder.h"
 #include "dialogs/TForm6.h"
 #include "dialogs/TImage.h"

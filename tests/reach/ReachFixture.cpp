@@ -3,7 +3,7 @@
 #include "ftp/TIdFTP.h"
 #include "reach/TForm7.h"
 
-#include "app/TLogView.h"
+#include "ui/TLogView.h"
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPointer>

@@ -2,7 +2,7 @@
 // candidates it tries. Every candidate is a 127.0.0.x address.
 #include "ReachFixture.h"
 
-#include "app/settings/RecordFiles.h"
+#include "settings/RecordFiles.h"
 #include "ftp/TIdFTP.h"
 #include "reach/TForm7.h"
 #include "tests/support/FakeFtpServer.h"

@@ -1,5 +1,5 @@
-#include "app/settings/PasswordCipher.h"
-#include "app/settings/Settings.h"
+#include "settings/PasswordCipher.h"
+#include "settings/Settings.h"
 #include "util/ProgramFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "app/settings/PasswordCipher.h"
-#include "app/settings/RecordFiles.h"
+#include "settings/PasswordCipher.h"
+#include "settings/RecordFiles.h"
 #include "util/FileErrors.h"
 
 #include "TempFolder.h"

@@ -1,4 +1,4 @@
-#include "app/settings/TextFiles.h"
+#include "settings/TextFiles.h"
 #include "util/FileErrors.h"
 
 #include "TempFolder.h"

@@ -2,7 +2,7 @@
 // program in a temporary folder whose Files/ holds only harmless stand-ins.
 #include "ShellEnvironment.h"
 #include "app/FormSet.h"
-#include "app/ui/UiLayer.h"
+#include "ui/UiLayer.h"
 #include "dialogs/TForm3.h"
 #include "dialogs/TForm6.h"
 #include "shell/RunProgram.h"

@@ -3,7 +3,7 @@
 #include "shell/FolderPicker.h"
 #include "shell/ShellFolders.h"
 
-#include "app/ui/UiLayer.h"
+#include "ui/UiLayer.h"
 
 #include <QDir>
 #include <QWidget>

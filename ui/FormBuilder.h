@@ -2,7 +2,7 @@
 // Building a fixed-layout window in one line per control: each control gets its object name (so
 // tests and code share one name), its place on the form and, where it has no visible text of its
 // own, a name for screen readers.
-#include "app/ui/UiLayer.h"
+#include "ui/UiLayer.h"
 
 #include <QLabel>
 #include <QRect>

@@ -1,4 +1,4 @@
-#include "app/TLogView.h"
+#include "ui/TLogView.h"
 
 #include <QApplication>
 #include <QClipboard>

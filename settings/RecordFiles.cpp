@@ -1,6 +1,6 @@
-#include "app/settings/RecordFiles.h"
+#include "settings/RecordFiles.h"
 
-#include "app/settings/FileIo.h"
+#include "settings/FileIo.h"
 #include "util/FileErrors.h"
 
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "app/ui/UiLayer.h"
+#include "ui/UiLayer.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -9,7 +9,7 @@
 // one that cannot be opened. A short file fills only the fields whose bytes it has; the others
 // keep their values. Nothing is checked beyond that.
 
-#include "app/settings/Settings.h"
+#include "settings/Settings.h"
 
 #include <cstddef>
 #include <string>

@@ -1,6 +1,6 @@
-#include "app/settings/Settings.h"
+#include "settings/Settings.h"
 
-#include "app/settings/PasswordCipher.h"
+#include "settings/PasswordCipher.h"
 #include "util/Paths.h"
 #include "util/ProgramFolder.h"
 #include "util/Utf8Text.h"

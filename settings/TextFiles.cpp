@@ -1,6 +1,6 @@
-#include "app/settings/TextFiles.h"
+#include "settings/TextFiles.h"
 
-#include "app/settings/FileIo.h"
+#include "settings/FileIo.h"
 #include "util/FileErrors.h"
 
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "app/TProgressBar.h"
+#include "ui/TProgressBar.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "app/TLogView.h"
+#include "ui/TLogView.h"
 
-#include "app/ui/UiLayer.h"
+#include "ui/UiLayer.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "app/settings/PasswordCipher.h"
+#include "settings/PasswordCipher.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "app/settings/FileIo.h"
+#include "settings/FileIo.h"
 
 #include <algorithm>
 #include <cerrno>
