@@ -20,16 +20,16 @@ public:
     enum TSearchRequest { srNotAnswered = 0, srCancel = 1, srSearch = 2 };
 
     // --- controls (object names equal the member names) ---
-    QLabel* StaticText5;
-    QLineEdit* Edit1;
-    QLabel* StaticText6;
-    QLineEdit* Edit2;
-    QLabel* StaticText1;
-    QLabel* StaticText2;
-    QLabel* StaticText3;
-    QLabel* StaticText4;
-    QPushButton* Button2;
-    QPushButton* Button1;
+    QLabel* StaticText5;  // "Поиск от "  -> label of Edit1
+    QLineEdit* Edit1;     // first value of the last address field, "1" at creation
+    QLabel* StaticText6;  // "Поиск до"   -> label of Edit2
+    QLineEdit* Edit2;     // last value of the last address field, "10" at creation
+    QLabel* StaticText1;  // "Поиск FTP сервера будет  от " -> label of the first preview
+    QLabel* StaticText2;  // red preview of the first candidate: SearchPrefix + Edit1
+    QLabel* StaticText3;  // "До"         -> label of the last preview
+    QLabel* StaticText4;  // red preview of the last candidate: SearchPrefix + Edit2
+    QPushButton* Button2; // "Отмена"     -> cancel: answers srCancel and hides
+    QPushButton* Button1; // "Поиск"      -> saves the range to ".inisearch", answers srSearch and hides
 
     TSearchRequest SearchRequest = srNotAnswered;
     std::string SearchPrefix; // the first three fields of the server text, each with its "."
