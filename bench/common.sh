@@ -1,9 +1,11 @@
 # Shared by the upload benchmarks (sourced, not run): the build, a work folder that is removed on exit,
-# the generated data, and a local python FTP server on 127.0.0.1 that is stopped on exit.
-# The sourcing script sets `repo` before sourcing.
+# the generated data, and the local FTP servers on 127.0.0.1 (python's pyftpdlib and vsftpd) that are
+# stopped on exit. The sourcing script sets `repo` before sourcing.
 
 build=${FERRYLO_BENCH_BUILD:-$repo/build/bench}
 runs=${FERRYLO_BENCH_RUNS:-5}
+# The servers a benchmark runs against, one row each.
+read -r -a servers <<<"${FERRYLO_BENCH_SERVERS:-pyftpdlib vsftpd}"
 user=bench
 password=bench
 server_pid=
@@ -59,6 +61,8 @@ make_file() { head -c $(($2 << 20)) /dev/urandom >"$1"; }
 
 # start_server: the python FTP server on 127.0.0.1 over $work/root; sets `port`.
 start_server() {
+    served=$work/root base=
+    user=bench password=bench
     sync # dirty pages of the generated data would otherwise be written during the first timed run
     /usr/bin/python3 -u "$repo/tests/support/pyftpd_server.py" --root "$work/root" --user $user \
         --password $password >"$work/port" 2>"$work/server.log" &
@@ -68,20 +72,102 @@ start_server() {
     [ -n "$port" ] || { echo "server did not start"; cat "$work/server.log"; exit 1; }
 }
 
-# race OURS THEIRS: runs the two commands alternately, $runs times each, and keeps the best time of
-# each side. A command uploads, checks what arrived, clears its part of the server root and prints
-# "seconds [peak_kib]". Sets best_ours, best_theirs and peak_ours (the highest peak of our runs).
+# start_vsftpd: vsftpd on 127.0.0.1 with a generated config: anonymous log-in (no password asked), uploads
+# into $work/vroot/up, passive ports from a range of its own. Sets port, user, password, served (the local
+# folder behind the remote folder $base) and base.
+start_vsftpd() {
+    sync
+    local top=$memory_root/vroot
+    [ -n "$memory_root" ] || top=$work/vroot
+    mkdir -p "$top/up" /var/run/vsftpd/empty
+    chmod 755 "$top" # vsftpd refuses an anonymous root that its user may write
+    chown ftp "$top/up"
+    served=$top/up base=/up
+    user=anonymous password=bench
+    port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    local passive=$((20000 + RANDOM % 10000)) # wide: a tree job opens a passive port per file
+    cat >"$work/vsftpd.conf" <<CONF
+listen=YES
+listen_ipv6=NO
+listen_address=127.0.0.1
+listen_port=$port
+background=NO
+anonymous_enable=YES
+local_enable=NO
+write_enable=YES
+anon_upload_enable=YES
+anon_mkdir_write_enable=YES
+anon_other_write_enable=YES
+anon_umask=022
+no_anon_password=YES
+anon_root=$top
+pasv_enable=YES
+pasv_address=127.0.0.1
+pasv_min_port=$passive
+pasv_max_port=$((passive + 30000))
+port_enable=YES
+connect_from_port_20=NO
+xferlog_enable=NO
+dirmessage_enable=NO
+seccomp_sandbox=NO
+max_clients=0
+max_per_ip=0
+CONF
+    /usr/sbin/vsftpd "$work/vsftpd.conf" 2>"$work/server.log" &
+    server_pid=$!
+    for _ in $(seq 50); do
+        /usr/bin/python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 1).close()" 2>/dev/null && return
+        sleep 0.1
+    done
+    echo "vsftpd did not start"; cat "$work/server.log"; exit 1
+}
+
+# start_named_server NAME (pyftpdlib or vsftpd), stop_named_server: one server at a time.
+start_named_server() {
+    case "$1" in
+        pyftpdlib) start_server ;;
+        vsftpd) start_vsftpd ;;
+        *) echo "unknown server: $1" >&2; exit 2 ;;
+    esac
+}
+stop_named_server() {
+    [ -n "$server_pid" ] || return 0
+    kill -TERM "$server_pid" 2>/dev/null || true
+    wait "$server_pid" 2>/dev/null || true
+    server_pid=
+}
+
+# race OURS THEIRS...: runs the commands in turn, $runs rounds, and keeps the median time of each. A command
+# uploads, checks what arrived, clears its part of the server root and prints "seconds [peak_kib]". Sets
+# median_ours, median_theirs (the best of the peers' medians), best_peer, and peak_ours (the highest peak of
+# our runs).
 race() {
-    local result seconds peak
-    best_ours=999999 best_theirs=999999 peak_ours=0
+    local ours=$1 result seconds peak i
+    shift
+    local -a our_times=() peer_names=("$@")
+    local -A peer_times=()
+    peak_ours=0
     for _ in $(seq "$runs"); do
-        result=$("$1")
+        result=$("$ours")
         read -r seconds peak <<<"$result"
-        best_ours=$(min "$seconds" "$best_ours") peak_ours=$((peak > peak_ours ? peak : peak_ours))
-        result=$("$2")
-        best_theirs=$(min "$result" "$best_theirs")
+        our_times+=("$seconds")
+        peak_ours=$((peak > peak_ours ? peak : peak_ours))
+        for i in "${!peer_names[@]}"; do
+            peer_times[$i]+="$("${peer_names[$i]}") "
+        done
+    done
+    median_ours=$(median "${our_times[@]}")
+    median_theirs=999999 best_peer=
+    for i in "${!peer_names[@]}"; do
+        # shellcheck disable=SC2086
+        seconds=$(median ${peer_times[$i]})
+        if [ "$(echo "$seconds < $median_theirs" | bc -l)" = 1 ]; then
+            median_theirs=$seconds best_peer=${peer_names[$i]}
+        fi
     done
 }
+
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 now() { date +%s.%N; }
 elapsed() { echo "$2 - $1" | bc; }

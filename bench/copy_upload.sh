@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The whole copy job (the real handler, windows offscreen) against a local python FTP server, beside
-# curl -T for one big file and lftp "mirror -R" for a tree of 2,000 files (1 B to 64 KiB in 50 folders),
-# all passive, best of five alternating runs each (FERRYLO_BENCH_RUNS). Prints times, ratios and the
-# job's peak memory for a 100 MiB and the big file.
+# The whole copy job (the real handler, windows offscreen) against local FTP servers (pyftpdlib and
+# vsftpd), all passive: one big file beside curl -T, lftp put and ncftpput, and a tree of 2,000 files
+# (1 B to 64 KiB in 50 folders) beside lftp "mirror -R". Median of five alternating runs each
+# (FERRYLO_BENCH_RUNS); one row per server and case, then the job's peak memory for 100 MiB and the big file.
+# FERRYLO_BENCH_SERVERS picks the servers ("pyftpdlib vsftpd" by default).
 # Usage: bench/copy_upload.sh [big-file-MiB (default 1024)]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,71 +11,76 @@ source "$repo/bench/common.sh"
 big_mib=${1:-1024}
 
 bench_build ferrylo_copy_bench
-driver=$build/copy/ferrylo_copy_bench
+driver=$(find "$build" -name ferrylo_copy_bench -type f -perm -u+x | head -n1)
 bench_workspace copy-bench
 echo "Generating data in $work ..."
 make_file "$work/data/big.bin" "$big_mib"
 make_file "$work/data/mid.bin" 100
 make_tree "$work/data/tree" 2000 50
-start_server
 
 # job SOURCE DESTINATION -> "seconds peak_kib"
 job() {
-    "$driver" 127.0.0.1 "$port" $user $password "$1" "$2" 2>"$work/job.err" >"$work/job.txt" || {
+    "$driver" 127.0.0.1 "$port" $user $password "$1" "$base/$2" 2>"$work/job.err" >"$work/job.txt" || {
         cat "$work/job.err" >&2
         exit 1
     }
     sed -n 's/.*seconds=\([0-9.]*\).*peak_kib=\([0-9]*\).*/\1 \2/p' "$work/job.txt"
 }
 
-curl_put() {
+timed() { # COMMAND... -> seconds
     local start end
     start=$(now)
-    curl -s -S --ftp-pasv --ftp-create-dirs --user $user:$password -T "$1" "ftp://127.0.0.1:$port/$2/"
+    "$@" >/dev/null
     end=$(now)
     elapsed "$start" "$end"
 }
-
-lftp_mirror() {
-    local start end
-    start=$(now)
-    lftp -u $user,$password -p "$port" \
-        -e "set ftp:ssl-allow no; set ftp:passive-mode on; set net:max-retries 1; mirror -R --no-perms $1 /$2; quit" \
-        127.0.0.1 >/dev/null
-    end=$(now)
-    elapsed "$start" "$end"
-}
+lftp_run() { lftp -u "$user,$password" -p "$port" -e "set ftp:ssl-allow no; set ftp:passive-mode on; set net:max-retries 1; $1; quit" 127.0.0.1; }
 
 # One side of a race each: upload, check what arrived, clear the server root again.
 big_job() {
-    job "$work/data/big.bin" /job
-    verify "$work/data/big.bin" "$work/root/job/big.bin" && rm -rf "$work/root/job"
+    job "$work/data/big.bin" job
+    verify "$work/data/big.bin" "$served/job/big.bin" && rm -rf "$served/job"
 }
 big_curl() {
-    curl_put "$work/data/big.bin" curl
-    verify "$work/data/big.bin" "$work/root/curl/big.bin" && rm -rf "$work/root/curl"
+    timed curl -s -S --ftp-pasv --ftp-create-dirs --user "$user:$password" -T "$work/data/big.bin" \
+        "ftp://127.0.0.1:$port$base/curl/"
+    verify "$work/data/big.bin" "$served/curl/big.bin" && rm -rf "$served/curl"
+}
+big_lftp() {
+    timed lftp_run "mkdir -p $base/lftp; put -O $base/lftp $work/data/big.bin"
+    verify "$work/data/big.bin" "$served/lftp/big.bin" && rm -rf "$served/lftp"
+}
+big_ncftp() {
+    timed ncftpput -u "$user" -p "$password" -P "$port" -F -m -V 127.0.0.1 "$base/ncftp" "$work/data/big.bin"
+    verify "$work/data/big.bin" "$served/ncftp/big.bin" && rm -rf "$served/ncftp"
 }
 tree_job() {
-    job "$work/data/tree" /job
-    verify_tree "$work/data/tree" "$work/root/job/tree" && rm -rf "$work/root/job"
+    job "$work/data/tree" job
+    verify_tree "$work/data/tree" "$served/job/tree" && rm -rf "$served/job"
 }
 tree_lftp() {
-    lftp_mirror "$work/data/tree" lftp
-    verify_tree "$work/data/tree" "$work/root/lftp" && rm -rf "$work/root/lftp"
+    timed lftp_run "mirror -R --no-perms $work/data/tree $base/lftp"
+    verify_tree "$work/data/tree" "$served/lftp" && rm -rf "$served/lftp"
+}
+
+row() { # SERVER CASE
+    printf '%-10s %-22s %9.2f %9.2f %-10s %7.3f %10d\n' "$1" "$2" "$median_ours" "$median_theirs" "${best_peer#*_}" \
+        "$(echo "$median_ours / $median_theirs" | bc -l)" "$peak_ours"
 }
 
 echo
-echo "Big file (${big_mib} MiB), best of $runs runs each:"
-race big_job big_curl
-printf '  job %.2f s   curl %.2f s   ratio %.3f\n' "$best_ours" "$best_theirs" "$(echo "$best_ours / $best_theirs" | bc -l)"
-peak_big=$peak_ours
-
-echo "Tree of 2,000 files (1 B-64 KiB, 50 folders), best of $runs runs each:"
-race tree_job tree_lftp
-printf '  job %.2f s   lftp %.2f s   ratio %.3f   job peak memory %d KiB\n' "$best_ours" "$best_theirs" \
-    "$(echo "$best_ours / $best_theirs" | bc -l)" "$peak_ours"
-
-echo "Job peak memory by file size:"
-read -r _ peak_mid < <(job "$work/data/mid.bin" /mid)
-verify "$work/data/mid.bin" "$work/root/mid/mid.bin"
-printf '  100 MiB: %d KiB   %d MiB: %d KiB\n' "$peak_mid" "$big_mib" "$peak_big"
+echo "Median of $runs runs each; the peer is the fastest of those raced (its median)."
+printf '%-10s %-22s %9s %9s %-10s %7s %10s\n' server case "job (s)" "peer (s)" peer ratio "peak KiB"
+for server in "${servers[@]}"; do
+    start_named_server "$server"
+    race big_job big_curl big_lftp big_ncftp
+    row "$server" "big file (${big_mib} MiB)"
+    race tree_job tree_lftp
+    row "$server" "tree of 2,000 files"
+    if [ "$server" = "${servers[0]}" ]; then
+        read -r _ peak_mid < <(job "$work/data/mid.bin" mid)
+        verify "$work/data/mid.bin" "$served/mid/mid.bin" && rm -rf "$served/mid"
+    fi
+    stop_named_server
+done
+echo "Job peak memory for a 100 MiB file: ${peak_mid:-?} KiB"

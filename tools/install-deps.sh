@@ -7,7 +7,7 @@ build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev
 test_packages=(libgtest-dev libgmock-dev python3-pyftpdlib)
 run_packages=()
 shot_packages=(xvfb xauth imagemagick fonts-dejavu-core trayer)
-bench_packages=(curl lftp time bc clang libclang-rt-14-dev python3-pyftpdlib)
+bench_packages=(curl lftp ncftp vsftpd time bc clang libclang-rt-14-dev python3-pyftpdlib)
 
 wanted=("${build_packages[@]}")
 case "${1:-build}" in
@@ -31,5 +31,13 @@ echo "Installing: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
+# Packaged servers (vsftpd for the benchmarks) must not start as system services on every address: the
+# benchmarks start their own on loopback. A policy that forbids starts is put in place for the install.
+policy=/usr/sbin/policy-rc.d
+if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\nexit 101\n' | "${sudo_cmd[@]}" tee "$policy" >/dev/null
+    "${sudo_cmd[@]}" chmod +x "$policy"
+    trap '"${sudo_cmd[@]}" rm -f "$policy"' EXIT
+fi
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
