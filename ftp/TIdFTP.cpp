@@ -66,6 +66,10 @@ void TIdFTP::MakeRemoteDir(const std::string& name) {
     SendCommand("MKD " + name, TReplyCodes{257});
 }
 
+bool TIdFTP::TryMakeRemoteDir(const std::string& name) {
+    return SendCommand("MKD " + name, TReplyCodes{}) == 257;
+}
+
 void TIdFTP::AbortTransfer() {
     if (IsOpen())
         WriteLine("ABOR");

@@ -40,6 +40,10 @@ public:
     void AnnounceTransferType();
     void ChangeRemoteDir(const std::string& path);
     void MakeRemoteDir(const std::string& name);
+    // MKD that answers a refusal instead of raising it: true when the folder was made (257). A walk meets
+    // existing folders on almost every file, and a raised refusal costs far more than the command itself.
+    // Failures of the connection still raise.
+    bool TryMakeRemoteDir(const std::string& name);
     // "ABOR" without reading a reply, then DropDataChannel.
     virtual void AbortTransfer();
     virtual void DropDataChannel();

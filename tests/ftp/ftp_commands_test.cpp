@@ -115,6 +115,8 @@ TEST(FtpFolders, MakeExistingRaisesAndChangeIntoItWorks) {
     PointAt(ftp, server);
     ftp.ConnectAndLogIn(true, -1);
     EXPECT_THROW(ftp.MakeRemoteDir("up"), EIdProtocolReplyError);
+    EXPECT_FALSE(ftp.TryMakeRemoteDir("up")); // the same refusal, answered
+    EXPECT_TRUE(ftp.TryMakeRemoteDir("other"));
     EXPECT_NO_THROW(ftp.ChangeRemoteDir("up"));
     EXPECT_NO_THROW(ftp.MakeRemoteDir("new"));
     EXPECT_NO_THROW(ftp.ChangeRemoteDir("/up/new"));
