@@ -33,6 +33,7 @@ FormSet::FormSet(const TStartup& startup) {
     Form6 = form6_.get();
     form7_ = std::make_unique<TForm7>(owner);
     Form7 = form7_.get();
+    form1_->setWindows(*form3_, *form6_, *form7_);
 }
 
 FormSet::~FormSet() {

@@ -3,10 +3,11 @@
 // the menu. Its handlers live beside the subsystem they drive:
 //   app/     start-up, settings commands, close request        (TForm1.cpp, TForm1Settings.cpp)
 //   copy/    the copy job and its progress display
-//   reach/   the connection check and the server search
-//   shell/   browse buttons, tray, System/Service/Help menu commands
+//   reach/   the connection check and the server search, behind TReachHost   (TForm1Reach.cpp)
+//   shell/   browse buttons, tray, System/Service/Help menu commands          (TForm1Shell.cpp)
 
 #include "ftp/TIdComponent.h"
+#include "reach/ReachHost.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -29,6 +30,9 @@ class TIdFTP;
 class TJvTrayIcon;
 class TLogView;
 class TProgressBar;
+class TForm3;
+class TForm6;
+class TForm7;
 
 // What the entry hands to the main window: the running program file and its command line
 // (arguments after the program name).
@@ -37,7 +41,7 @@ struct TStartup {
     QStringList arguments;
 };
 
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public TReachHost {
     Q_OBJECT
 public:
     explicit TForm1(const TStartup& startup);
@@ -108,14 +112,14 @@ public:
 
     // --- start-up, settings, closing (app/) ---
     void FormCreate();
-    void CollectFtpSettings();
+    void CollectFtpSettings() override;
     void SaveFtpSettings(const std::string& myIniPath);
     void Button3Click();
     void Button5Click();
     void CheckBox2Click();
     void Button6Click();
-    void AppendLog(const std::string& line);        // one line at the end of Memo1
-    void AddDestinationItem(const QString& folder); // to the drop-down list, keeping the typed text
+    void AppendLog(const std::string& line) override; // one line at the end of Memo1
+    void AddDestinationItem(const QString& folder);   // to the drop-down list, keeping the typed text
 
     // --- copy job and progress display (copy/) ---
     void Button2Click();
@@ -131,6 +135,20 @@ public:
     // --- connection check and server search (reach/) ---
     void Button1Click();
     bool TestConnection(const std::string& host);
+
+    // The windows the menu commands and the check show; FormSet hands them over once made.
+    void setWindows(TForm3& editor, TForm6& about, TForm7& search);
+
+    // --- TReachHost ---
+    void SetServerField(const std::string& server) override;
+    void SaveFtpSettings() override; // to MyIniPath
+    TIdFTP& Ftp() override { return *IdFTP1; }
+    TJvTrayIcon& Tray() override { return *JvTrayIcon1; }
+    QWidget* MessageOwner() override { return this; }
+    TForm7* SearchWindow() override { return search_; }
+    bool IsCopyIdle() const override { return CopyIdle; }
+    bool IsCheckRunning() const override { return CheckRunning; }
+    void SetCheckRunning(bool running) override { CheckRunning = running; }
 
     // --- shell, tray and menu commands (shell/) ---
     void SpeedButton2Click();
@@ -157,6 +175,9 @@ private:
     void readFtpSettingsFile();
 
     TStartup startup_;
+    TForm3* editor_ = nullptr;
+    TForm6* about_ = nullptr;
+    TForm7* search_ = nullptr;
 };
 
 extern TForm1* Form1;

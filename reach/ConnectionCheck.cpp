@@ -1,13 +1,14 @@
-// The main window's connection check: can the configured server be reached with the entered
-// login? If not, the user may search the neighbouring addresses for one.
-#include "app/TForm1.h"
-#include "settings/Settings.h"
-#include "ui/UiLayer.h"
+#include "reach/ConnectionCheck.h"
+
 #include "ftp/TIdFTP.h"
 #include "reach/HostAddress.h"
+#include "reach/ReachHost.h"
 #include "reach/ServerSearch.h"
 #include "reach/TForm7.h"
+#include "settings/Settings.h"
+#include "shell/MainWindowCommands.h"
 #include "shell/TJvTrayIcon.h"
+#include "ui/UiLayer.h"
 
 namespace {
 
@@ -17,89 +18,88 @@ const QString kCheckLine = QStringLiteral("Проверка связи с ");
 // the search window forward.
 class CheckInProgress {
 public:
-    explicit CheckInProgress(bool& flag) : flag_(flag) { flag_ = true; }
-    ~CheckInProgress() { flag_ = false; }
+    explicit CheckInProgress(TReachHost& host) : host_(host) { host_.SetCheckRunning(true); }
+    ~CheckInProgress() { host_.SetCheckRunning(false); }
     CheckInProgress(const CheckInProgress&) = delete;
     CheckInProgress& operator=(const CheckInProgress&) = delete;
 
 private:
-    bool& flag_;
+    TReachHost& host_;
 };
 
-void BringSearchWindowForward() {
-    if (Form7 != nullptr && Form7->isVisible()) {
-        Form7->raise();
-        Form7->activateWindow();
+void BringSearchWindowForward(TForm7* window) {
+    if (window != nullptr && window->isVisible()) {
+        window->raise();
+        window->activateWindow();
     }
-}
-
-void ComeBackFromTray(TJvTrayIcon& tray) {
-    tray.RestoreFromTray();
-    tray.SetActive(false);
-    ui::ProcessMessages();
 }
 
 } // namespace
 
-void TForm1::Button1Click() {
-    // The one FTP client serves one operation at a time; a copy job turns the message loop while
-    // it uploads, so this click can arrive in the middle of it.
-    if (!CopyIdle) {
+namespace reach {
+
+void RunCheck(TReachHost& host) {
+    // A copy job turns the message loop while it uploads, so this click can arrive in the middle
+    // of it.
+    if (!host.IsCopyIdle()) {
         ui::ShowMessage(QStringLiteral("Копирование уже идет"));
         return;
     }
-    if (CheckRunning) {
-        BringSearchWindowForward();
+    if (host.IsCheckRunning()) {
+        BringSearchWindowForward(host.SearchWindow());
         return;
     }
-    CheckInProgress running(CheckRunning);
+    CheckInProgress running(host);
 
-    CollectFtpSettings();
-    const std::string host = HostToAddress(FtpSettings.Server);
-    AppendLog(kCheckLine.toLocal8Bit().toStdString() + host);
-    if (TestConnection(host)) {
+    host.CollectFtpSettings();
+    const std::string address = HostToAddress(FtpSettings.Server);
+    host.AppendLog(kCheckLine.toLocal8Bit().toStdString() + address);
+    if (TestConnection(host, address)) {
         ui::ShowMessage(QStringLiteral("Связь есть"));
-        LeaveServerQuietly(*IdFTP1);
+        LeaveServerQuietly(host.Ftp());
         return;
     }
     // The "c" after "Связи" is the Latin letter in this one text.
     const QString question =
-        QStringLiteral("Связи c ") + QString::fromLocal8Bit(host) + QStringLiteral(" нет , запустить сканер?");
-    if (ui::MessageBox(this, question, QStringLiteral("Вопрос"), ui::MsgIcon::Warning, ui::Ok | ui::Cancel,
-                       ui::Cancel) != ui::Ok)
+        QStringLiteral("Связи c ") + QString::fromLocal8Bit(address) + QStringLiteral(" нет , запустить сканер?");
+    if (ui::MessageBox(host.MessageOwner(), question, QStringLiteral("Вопрос"), ui::MsgIcon::Warning,
+                       ui::Ok | ui::Cancel, ui::Cancel) != ui::Ok)
         return;
-    if (Form7 != nullptr)
-        RunServerSearch(*this, *Form7);
+    if (TForm7* window = host.SearchWindow())
+        RunServerSearch(host, *window);
 }
 
-bool TForm1::TestConnection(const std::string& host) {
-    JvTrayIcon1->HideToTray();
-    JvTrayIcon1->SetActive(true);
-    JvTrayIcon1->SetHint(kCheckLine + QString::fromLocal8Bit(host));
+bool TestConnection(TReachHost& host, const std::string& address) {
+    TJvTrayIcon& tray = host.Tray();
+    HideInTray(tray);
+    tray.SetHint(kCheckLine + QString::fromLocal8Bit(address));
     ui::ProcessMessages();
 
     // A failure to close an earlier connection is reported to the user, but never with the
     // program left hidden in the notification area.
+    TIdFTP& ftp = host.Ftp();
     try {
-        if (IdFTP1->IsOpen()) {
-            IdFTP1->AbortTransfer();
-            IdFTP1->LeaveServer();
+        if (ftp.IsOpen()) {
+            ftp.AbortTransfer();
+            ftp.LeaveServer();
         }
     } catch (...) {
-        ComeBackFromTray(*JvTrayIcon1);
+        BackFromTray(tray);
         throw;
     }
 
-    IdFTP1->SetHost(host);
-    IdFTP1->Username = FtpSettings.Login;
-    IdFTP1->Password = CurrentPassword;
+    ftp.SetHost(address);
+    ftp.Username = FtpSettings.Login;
+    ftp.Password = CurrentPassword;
     bool connected = false;
     try {
-        IdFTP1->ConnectAndLogIn(true, DefaultTimeLimit);
+        ftp.ConnectAndLogIn(true, DefaultTimeLimit);
         connected = true;
     } catch (...) {
         // Refused, unreachable, no greeting, rejected log-in, time-out: all simply "no connection".
     }
-    ComeBackFromTray(*JvTrayIcon1);
+    BackFromTray(tray);
     return connected;
 }
+
+} // namespace reach

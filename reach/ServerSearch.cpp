@@ -1,13 +1,14 @@
 #include "reach/ServerSearch.h"
 
-#include "app/TForm1.h"
+#include "ftp/PassiveReply.h"
+#include "ftp/TIdFTP.h"
+#include "reach/ConnectionCheck.h"
+#include "reach/ReachHost.h"
+#include "reach/SearchRange.h"
+#include "reach/TForm7.h"
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
 #include "ui/UiLayer.h"
-#include "ftp/PassiveReply.h"
-#include "ftp/TIdFTP.h"
-#include "reach/SearchRange.h"
-#include "reach/TForm7.h"
 #include "util/TextFields.h"
 
 #include <QLineEdit>
@@ -46,18 +47,20 @@ bool AskForRange(TForm7& form, const std::string& server) {
     return window && window->SearchRequest == TForm7::srSearch;
 }
 
-void KeepServer(TForm1& main, const std::string& candidate) {
+void KeepServer(TReachHost& host, const std::string& candidate) {
     FtpSettings.Server = CutTo255(candidate);
-    main.Edit4->setText(QString::fromLocal8Bit(candidate));
+    host.SetServerField(candidate);
     try {
-        main.SaveFtpSettings(main.MyIniPath);
+        host.SaveFtpSettings();
     } catch (...) {
-        LeaveServerQuietly(*main.IdFTP1);
+        reach::LeaveServerQuietly(host.Ftp());
         throw;
     }
 }
 
 } // namespace
+
+namespace reach {
 
 void LeaveServerQuietly(TIdFTP& ftp) {
     try {
@@ -70,7 +73,7 @@ void LeaveServerQuietly(TIdFTP& ftp) {
     }
 }
 
-void RunServerSearch(TForm1& main, TForm7& window) {
+void RunServerSearch(TReachHost& host, TForm7& window) {
     if (!AskForRange(window, FtpSettings.Server))
         return;
     const int first = ParseDecimalInteger(bytes(window.Edit1->text()));
@@ -80,19 +83,21 @@ void RunServerSearch(TForm1& main, TForm7& window) {
     // A 64-bit counter, so a range that ends at the largest integer still stops.
     for (std::int64_t n = first; n <= last; ++n) {
         const std::string candidate = CandidateAddress(prefix, n);
-        main.AppendLog(bytes(QStringLiteral("Проверка связи с ")) + candidate);
+        host.AppendLog(bytes(QStringLiteral("Проверка связи с ")) + candidate);
         ui::ProcessMessages();
-        if (!main.TestConnection(candidate))
+        if (!TestConnection(host, candidate))
             continue;
         const QString question =
             QStringLiteral("Связь Есть с ") + QString::fromLocal8Bit(candidate) + QStringLiteral(", Сохранить адрес?");
-        if (ui::MessageBox(&main, question, QStringLiteral("Вопрос"), ui::MsgIcon::Warning, ui::Ok | ui::Cancel,
-                           ui::Cancel) != ui::Ok)
+        if (ui::MessageBox(host.MessageOwner(), question, QStringLiteral("Вопрос"), ui::MsgIcon::Warning,
+                           ui::Ok | ui::Cancel, ui::Cancel) != ui::Ok)
             continue; // this connection stays open until the next test closes it
-        KeepServer(main, candidate);
-        LeaveServerQuietly(*main.IdFTP1);
+        KeepServer(host, candidate);
+        LeaveServerQuietly(host.Ftp());
         return;
     }
     ui::ShowMessage(QStringLiteral("Не удалось найти сервер"));
-    LeaveServerQuietly(*main.IdFTP1);
+    LeaveServerQuietly(host.Ftp());
 }
+
+} // namespace reach

@@ -1,21 +1,59 @@
 #pragma once
-// The seven windows with the FTP fields filled in, and the means to click the connection check
-// and answer the search window while the check waits for it.
+// The connection check and the server search, run either against a small stand-in host (plain
+// fields, a real client, tray and search window: no window set) or through the real main window,
+// with the means to answer the search window while the check waits for it.
 #include "MainWindowFixture.h"
 
+#include "ftp/TIdFTP.h"
+#include "reach/ReachHost.h"
+#include "reach/TForm7.h"
+#include "shell/TJvTrayIcon.h"
+
 #include <QStringList>
+#include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
-class TForm7;
+// The main window as the check sees it, reduced to plain values.
+class FakeReachHost : public TReachHost {
+public:
+    std::string server, login, password;
+    bool copyIdle = true;
+    bool checkRunning = false;
+    std::vector<std::string> log;
+    std::vector<std::string> serverField; // every server put into the field
+    std::vector<std::string> saved;       // FtpSettings.Server at every save
+
+    QWidget owner;
+    std::unique_ptr<TIdFTP> ftp = std::make_unique<TIdFTP>();
+    TJvTrayIcon tray{&owner};
+    TForm7 search{&owner};
+
+    void CollectFtpSettings() override;
+    void SetServerField(const std::string& text) override { serverField.push_back(text); }
+    void SaveFtpSettings() override;
+    void AppendLog(const std::string& line) override { log.push_back(line); }
+    TIdFTP& Ftp() override { return *ftp; }
+    TJvTrayIcon& Tray() override { return tray; }
+    QWidget* MessageOwner() override { return &owner; }
+    TForm7* SearchWindow() override { return &search; }
+    bool IsCopyIdle() const override { return copyIdle; }
+    bool IsCheckRunning() const override { return checkRunning; }
+    void SetCheckRunning(bool running) override { checkRunning = running; }
+};
 
 class ReachFixture : public MainWindowFixture {
 protected:
-    // Starts the windows and fills in the server, login and password; the client uses `port`.
+    // The stand-in host with the server, login and password; the client uses `port`. Settings
+    // files go to the test's folder.
+    void startHost(const QString& server, std::uint16_t port, const std::string& user, const std::string& password);
+    // The same through the seven windows and the main window's fields.
     void startWith(const QString& server, std::uint16_t port, const std::string& user, const std::string& password);
 
-    // Clicks "Проверка связи"; returns when the check (and any search) has ended.
+    // "Проверка связи" on whichever was started; returns when the check (and any search) has ended.
     void clickCheck();
 
     // Once the search window shows, `action` runs on it (from the check's waiting loop). The test
@@ -24,9 +62,13 @@ protected:
     // Sets the range and presses "Поиск" once the search window shows.
     void searchRange(const QString& first, const QString& last);
 
+    FakeReachHost& host() { return *host_; }
+    TReachHost& reachHost(); // the stand-in or the main window
     QStringList logLines();
     QStringList shownTexts() const;
-    int countShown(const QString& text) const;
+
+private:
+    std::unique_ptr<FakeReachHost> host_;
 };
 
 extern const QString kNoServer; // "Не удалось найти сервер"

@@ -1,7 +1,9 @@
-// The connection check of the main window against servers on loopback addresses.
+// The connection check against servers on loopback addresses: through the main window where the
+// window itself matters, otherwise against the stand-in host.
 #include "ReachFixture.h"
 
 #include "ftp/TIdFTP.h"
+#include "reach/ConnectionCheck.h"
 #include "reach/TForm7.h"
 #include "shell/TJvTrayIcon.h"
 #include "tests/support/FakeFtpServer.h"
@@ -63,7 +65,7 @@ TEST_F(ConnectionCheck, FailedCheckLogsOnceAndOffersTheSearch) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.server.toStdString());
-        startWith(c.server, server.port(), server.options().user, c.password);
+        startHost(c.server, server.port(), server.options().user, c.password);
         script_.clear();
         script_.answer(ui::Cancel);
         clickCheck();
@@ -76,8 +78,8 @@ TEST_F(ConnectionCheck, FailedCheckLogsOnceAndOffersTheSearch) {
         EXPECT_EQ(question.caption, "Вопрос");
         EXPECT_EQ(question.icon, ui::MsgIcon::Warning);
         EXPECT_EQ(question.buttons, ui::Ok | ui::Cancel);
-        EXPECT_FALSE(Form7->isVisible()) << "Cancel starts no search";
-        EXPECT_FALSE(form().IdFTP1->IsOpen());
+        EXPECT_FALSE(host().search.isVisible()) << "Cancel starts no search";
+        EXPECT_FALSE(host().ftp->IsOpen());
     }
     const auto commands = server.commands();
     EXPECT_NE(std::find(commands.begin(), commands.end(), "PASS wrong"), commands.end());
@@ -86,9 +88,9 @@ TEST_F(ConnectionCheck, FailedCheckLogsOnceAndOffersTheSearch) {
 TEST_F(ConnectionCheck, ConnectionLeftOpenIsClosedBeforeTheNextTest) {
     FakeFtpServer earlier(FakeFtpServer::Options::ListeningOn("127.0.0.1"));
     FakeFtpServer now(FakeFtpServer::Options::ListeningOn("127.0.0.2"));
-    start();
+    startHost(QString(), now.port(), "tester", "secret");
     // As a copy job would leave it: connected and logged in to the first server.
-    TIdFTP& ftp = *form().IdFTP1;
+    TIdFTP& ftp = *host().ftp;
     ftp.SetHost("127.0.0.1");
     ftp.SetPort(earlier.port());
     ftp.Username = "tester";
@@ -96,63 +98,62 @@ TEST_F(ConnectionCheck, ConnectionLeftOpenIsClosedBeforeTheNextTest) {
     ftp.ConnectAndLogIn(true, DefaultTimeLimit);
     ASSERT_TRUE(ftp.IsOpen());
     ftp.SetPort(now.port());
-    form().Edit5->setText(QStringLiteral("tester"));
-    form().Edit6->setText(QStringLiteral("secret"));
-    form().CollectFtpSettings(); // the test takes the login from the shared settings
+    host().CollectFtpSettings(); // the test takes the login from the shared settings
 
-    EXPECT_TRUE(form().TestConnection("127.0.0.2"));
+    EXPECT_TRUE(reach::TestConnection(host(), "127.0.0.2"));
     EXPECT_TRUE(ftp.IsOpen()) << "a successful test leaves the connection to its caller";
     ASSERT_TRUE(earlier.waitForSessionEnd(std::chrono::seconds(5)));
     const auto commands = earlier.commands();
     ASSERT_GE(commands.size(), 2u);
     EXPECT_EQ(commands[commands.size() - 2], "ABOR");
     EXPECT_EQ(commands.back(), "QUIT");
-    EXPECT_FALSE(form().JvTrayIcon1->Active());
-    EXPECT_EQ(form().JvTrayIcon1->Hint(), "Проверка связи с 127.0.0.2");
+    EXPECT_FALSE(host().tray.Active());
+    EXPECT_EQ(host().tray.Hint(), "Проверка связи с 127.0.0.2");
     ftp.LeaveServer();
 }
 
 TEST_F(ConnectionCheck, DeadCandidateFailsFastAndQuietly) {
     // Nothing listens on this port of 127.0.0.2: the port of a server bound to 127.0.0.1 only.
     FakeFtpServer elsewhere(FakeFtpServer::Options::ListeningOn("127.0.0.1"));
-    startWith(QStringLiteral("127.0.0.2"), elsewhere.port(), "tester", "secret");
+    startHost(QStringLiteral("127.0.0.2"), elsewhere.port(), "tester", "secret");
+    host().CollectFtpSettings();
     QElapsedTimer took;
     took.start();
-    EXPECT_FALSE(form().TestConnection("127.0.0.2"));
+    EXPECT_FALSE(reach::TestConnection(host(), "127.0.0.2"));
     const qint64 elapsed = took.elapsed();
     RecordProperty("dead_candidate_ms", static_cast<int>(elapsed));
     EXPECT_LT(elapsed, 2000);
     EXPECT_TRUE(script_.shown().empty()) << "a failed test shows nothing by itself";
-    EXPECT_FALSE(form().IdFTP1->IsOpen());
-    EXPECT_FALSE(form().JvTrayIcon1->Active());
+    EXPECT_FALSE(host().ftp->IsOpen());
+    EXPECT_FALSE(host().tray.Active());
+    EXPECT_FALSE(host().tray.HiddenInTray());
 }
 
 TEST_F(ConnectionCheck, FailureToCloseEarlierConnectionIsShownWithTheProgramBack) {
-    start();
-    form().IdFTP1 = std::make_unique<UnclosableFtp>();
-    form().Edit4->setText(QStringLiteral("127.0.0.1"));
+    startHost(QStringLiteral("127.0.0.1"), 1, "tester", "secret");
+    host().ftp = std::make_unique<UnclosableFtp>();
     clickCheck();
 
     ASSERT_EQ(script_.shown().size(), 1u);
     EXPECT_EQ(script_.shown().front().kind, ui::testing::Shown::Kind::Error);
     EXPECT_EQ(script_.shown().front().text, "Socket Error # 10054\r\nConnection reset by peer.");
-    EXPECT_FALSE(form().JvTrayIcon1->Active());
-    EXPECT_FALSE(form().JvTrayIcon1->HiddenInTray());
-    EXPECT_FALSE(form().CheckRunning) << "a later check can start";
+    EXPECT_FALSE(host().tray.Active());
+    EXPECT_FALSE(host().tray.HiddenInTray());
+    EXPECT_FALSE(host().checkRunning) << "a later check can start";
 }
 
 TEST_F(ConnectionCheck, RefusedWhileACopyRunsAndTouchesNothing) {
     FakeFtpServer server;
-    startWith(QStringLiteral("127.0.0.1"), server.port(), server.options().user, server.options().password);
-    form().CopyIdle = false;
+    startHost(QStringLiteral("127.0.0.1"), server.port(), server.options().user, server.options().password);
+    host().copyIdle = false;
     clickCheck();
 
     EXPECT_EQ(shownTexts(), QStringList({"Копирование уже идет"}));
     EXPECT_TRUE(logLines().isEmpty());
-    EXPECT_FALSE(form().JvTrayIcon1->Active());
-    EXPECT_TRUE(form().JvTrayIcon1->Hint().isEmpty());
+    EXPECT_FALSE(host().tray.Active());
+    EXPECT_TRUE(host().tray.Hint().isEmpty());
     EXPECT_EQ(server.sessionCount(), 0u);
-    EXPECT_FALSE(form().CheckRunning);
+    EXPECT_FALSE(host().checkRunning);
 }
 
 TEST_F(ConnectionCheck, SilentServerFailsWithinTheBoundWhileTheWindowStaysAlive) {

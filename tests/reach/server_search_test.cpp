@@ -1,10 +1,11 @@
 // The server search offered by a failed connection check: its window, its range file and the
-// candidates it tries. Every candidate is a 127.0.0.x address.
+// candidates it tries, against the stand-in host; keeping a server goes through the main window.
+// Every candidate is a 127.0.0.x address.
 #include "ReachFixture.h"
 
-#include "settings/RecordFiles.h"
 #include "ftp/TIdFTP.h"
 #include "reach/TForm7.h"
+#include "settings/RecordFiles.h"
 #include "tests/support/FakeFtpServer.h"
 
 #include <QDir>
@@ -70,7 +71,7 @@ TEST_F(ServerSearch, FindsTheServerOnTheThirdAddressAndKeepsIt) {
 
 TEST_F(ServerSearch, DeclinedServerIsLeftForTheNextCandidate) {
     FakeFtpServer server(FakeFtpServer::Options::ListeningOn("127.0.0.3"));
-    startWith(QStringLiteral("127.0.0.1"), server.port(), "tester", "secret");
+    startHost(QStringLiteral("127.0.0.1"), server.port(), "tester", "secret");
     writeFile(settingsFile(".inisearch"), "3|4\r\n");
     whenSearchWindowShows([](TForm7& window) { window.Button1->click(); });
     script_.answer(ui::Ok);
@@ -79,10 +80,10 @@ TEST_F(ServerSearch, DeclinedServerIsLeftForTheNextCandidate) {
 
     EXPECT_EQ(logLines(), checkLines({"127.0.0.1", "127.0.0.3", "127.0.0.4"}));
     EXPECT_EQ(shownTexts(), QStringList({kScanQuestion, "Связь Есть с 127.0.0.3, Сохранить адрес?", kNoServer}));
-    EXPECT_FALSE(exists(settingsFile(".MyIni")));
-    EXPECT_EQ(form().Edit4->text(), "127.0.0.1");
+    EXPECT_TRUE(host().saved.empty());
+    EXPECT_TRUE(host().serverField.empty());
     EXPECT_TRUE(server.waitForSessionEnd(std::chrono::seconds(5))) << "the declined connection is closed";
-    EXPECT_FALSE(form().IdFTP1->IsOpen());
+    EXPECT_FALSE(host().ftp->IsOpen());
 }
 
 TEST_F(ServerSearch, RangesThatTryNothing) {
@@ -101,7 +102,7 @@ TEST_F(ServerSearch, RangesThatTryNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        startWith(QStringLiteral("127.0.0.1"), 1, "tester", "secret");
+        startHost(QStringLiteral("127.0.0.1"), 1, "tester", "secret");
         script_.clear();
         script_.answer(ui::Ok);
         searchRange(c.first, c.last);
@@ -112,7 +113,7 @@ TEST_F(ServerSearch, RangesThatTryNothing) {
         EXPECT_EQ(script_.shown()[1].text, c.message);
         EXPECT_EQ(script_.shown()[1].kind, c.kind);
         EXPECT_EQ(readFile(settingsFile(".inisearch")), c.stored) << "the range is kept before it is used";
-        EXPECT_FALSE(form().CheckRunning);
+        EXPECT_FALSE(host().checkRunning);
     }
 }
 
@@ -126,7 +127,7 @@ TEST_F(ServerSearch, CancelAndClosingTheWindowWriteAndTryNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        startWith(QStringLiteral("127.0.0.1"), 1, "tester", "secret");
+        startHost(QStringLiteral("127.0.0.1"), 1, "tester", "secret");
         writeFile(settingsFile(".inisearch"), "4|6\r\n");
         script_.clear();
         script_.answer(ui::Ok);
@@ -143,16 +144,16 @@ TEST_F(ServerSearch, CancelAndClosingTheWindowWriteAndTryNothing) {
         EXPECT_EQ(logLines(), checkLines({"127.0.0.1"}));
         EXPECT_EQ(shownTexts(), QStringList({kScanQuestion}));
         EXPECT_EQ(readFile(settingsFile(".inisearch")), "4|6\r\n");
-        EXPECT_FALSE(Form7->isVisible());
+        EXPECT_FALSE(host().search.isVisible());
     }
 }
 
 TEST_F(ServerSearch, SecondCheckCannotStartWhileTheWindowIsOpen) {
-    startWith(QStringLiteral("127.0.0.1"), 1, "tester", "secret");
+    startHost(QStringLiteral("127.0.0.1"), 1, "tester", "secret");
     script_.answer(ui::Ok);
     int linesDuringSecondClick = -1;
     whenSearchWindowShows([&](TForm7& window) {
-        form().Button1->click();
+        clickCheck();
         linesDuringSecondClick = static_cast<int>(logLines().size());
         window.Button2->click();
     });
@@ -165,7 +166,7 @@ TEST_F(ServerSearch, SecondCheckCannotStartWhileTheWindowIsOpen) {
 }
 
 TEST_F(ServerSearch, RangeFileThatCannotBeCreatedIsReportedAndTheSearchGoesOn) {
-    startWith(QStringLiteral("127.0.0.1"), 1, "tester", "secret");
+    startHost(QStringLiteral("127.0.0.1"), 1, "tester", "secret");
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(settingsFile(".inisearch"))));
     script_.answer(ui::Ok);
     searchRange(QStringLiteral("2"), QStringLiteral("1"));

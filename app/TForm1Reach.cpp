@@ -1,0 +1,21 @@
+// The main window's connection check and its side of TReachHost; the check itself is in reach/.
+#include "app/TForm1.h"
+#include "reach/ConnectionCheck.h"
+
+#include <QLineEdit>
+
+void TForm1::Button1Click() {
+    reach::RunCheck(*this);
+}
+
+bool TForm1::TestConnection(const std::string& host) {
+    return reach::TestConnection(*this, host);
+}
+
+void TForm1::SetServerField(const std::string& server) {
+    Edit4->setText(QString::fromLocal8Bit(server));
+}
+
+void TForm1::SaveFtpSettings() {
+    SaveFtpSettings(MyIniPath);
+}

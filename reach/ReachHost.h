@@ -1,0 +1,34 @@
+#pragma once
+// What the connection check and the server search need from the window that runs them. The main
+// window implements it; tests give a small stand-in, so the check runs without the window set.
+
+#include <string>
+
+class QWidget;
+class TForm7;
+class TIdFTP;
+class TJvTrayIcon;
+
+class TReachHost {
+public:
+    virtual ~TReachHost() = default;
+
+    // Brings FtpSettings and CurrentPassword up to date from the window's fields.
+    virtual void CollectFtpSettings() = 0;
+    // Puts a server the user kept into the server field.
+    virtual void SetServerField(const std::string& server) = 0;
+    // Saves the FTP settings to ".MyIni", with the window's password question.
+    virtual void SaveFtpSettings() = 0;
+    virtual void AppendLog(const std::string& line) = 0;
+
+    virtual TIdFTP& Ftp() = 0;
+    virtual TJvTrayIcon& Tray() = 0;
+    virtual QWidget* MessageOwner() = 0;
+    // Null while the window set is incomplete: then a failed check offers no search.
+    virtual TForm7* SearchWindow() = 0;
+
+    // The one FTP client serves one operation at a time.
+    virtual bool IsCopyIdle() const = 0;
+    virtual bool IsCheckRunning() const = 0;
+    virtual void SetCheckRunning(bool running) = 0;
+};

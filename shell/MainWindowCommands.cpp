@@ -1,0 +1,99 @@
+#include "shell/MainWindowCommands.h"
+
+#include "shell/FolderPicker.h"
+#include "shell/RunProgram.h"
+#include "shell/Shortcuts.h"
+#include "shell/SiblingFiles.h"
+#include "shell/TJvTrayIcon.h"
+#include "ui/UiLayer.h"
+#include "util/Paths.h"
+
+#include <QDir>
+#include <QWidget>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+QString Local(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+}
+
+bool FileExists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::filesystem::path(path), error);
+}
+
+std::string ShortcutName(const std::string& programPath) {
+    return ShortcutFileName(NameWithoutExtension(programPath));
+}
+
+} // namespace
+
+void HideInTray(TJvTrayIcon& tray) {
+    tray.HideToTray();
+    tray.SetActive(true);
+}
+
+void BackFromTray(TJvTrayIcon& tray) {
+    tray.RestoreFromTray();
+    tray.SetActive(false);
+    ui::ProcessMessages();
+}
+
+std::optional<TSourceFields> BrowseSourceFolder(QWidget* owner) {
+    const TFolderChoice choice = BrowseForFolder(owner);
+    if (!choice.chosen) {
+        ui::ShowMessage(QStringLiteral("Папка не выбрана"));
+        return std::nullopt;
+    }
+    return TSourceFields{Local(choice.path), QStringLiteral("*.*")};
+}
+
+std::optional<TSourceFields> BrowseSourceFile(QWidget* owner) {
+    const std::optional<QString> file = ui::ChooseFile(owner);
+    if (!file) {
+        ui::ShowMessage(QStringLiteral("Файл не выбран"));
+        return std::nullopt;
+    }
+    const std::string path = QDir::toNativeSeparators(*file).toLocal8Bit().toStdString();
+    return TSourceFields{Local(FolderPart(path)), Local(FileNamePart(path))};
+}
+
+void RunAsAdministrator(const std::string& programPath) {
+    const std::string tool = HoisterPath();
+    if (!FileExists(tool)) {
+        ui::ShowMessage(QStringLiteral("Ошибка: Нет файла - ") + Local(tool) +
+                        QStringLiteral(" , возможно его удалил антивирус"));
+        return;
+    }
+    RunProgram(tool, "\"" + programPath + "\"", std::string());
+    ui::HaltProgram();
+}
+
+void AddToSendTo(const std::string& programPath) {
+    PlaceSendToShortcut(ShortcutName(programPath), programPath);
+}
+
+void PutShortcutOnDesktop(const std::string& programPath) {
+    PlaceDesktopShortcut(ShortcutName(programPath), std::string(), programPath);
+}
+
+void StartSendToEditor() {
+    RunProgram(MenuwrightPath(), std::string(), std::string());
+}
+
+void OpenHelp() {
+    const std::string help = HelpFilePath();
+    if (!FileExists(help)) {
+        ui::ShowMessage(QStringLiteral("Ошибка: Нет файла - ") + Local(help) + QStringLiteral(" "));
+        return;
+    }
+    RunProgram(help, std::string(), std::string());
+}
+
+void ShowWithoutModality(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
