@@ -2,13 +2,14 @@
 
 #include "reach/ConnectionCheck.h"
 #include "settings/Settings.h"
-#include "ui/TLogView.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 const QString kNoServer = QStringLiteral("Не удалось найти сервер");
 
@@ -32,21 +33,6 @@ void ReachFixture::startHost(const QString& server, std::uint16_t port, const st
     SetSettingsBase(folder() + "ferrylo");
 }
 
-void ReachFixture::startWith(const QString& server, std::uint16_t port, const std::string& user,
-                             const std::string& password) {
-    start();
-    form().Edit4->setText(server);
-    form().Edit5->setText(QString::fromStdString(user));
-    form().Edit6->setText(QString::fromStdString(password));
-    form().IdFTP1->SetPort(port);
-}
-
-TReachHost& ReachFixture::reachHost() {
-    if (host_)
-        return *host_;
-    return form();
-}
-
 void ReachFixture::clickCheck() {
     // A search wait that never ends would hang the test: after a bound it is answered "Отмена"
     // and the test fails.
@@ -60,10 +46,11 @@ void ReachFixture::clickCheck() {
         }
     });
     bound.start(10000);
-    if (host_)
-        ui::RunHandler([this] { reach::RunCheck(*host_); }); // as the window runs its handlers
-    else
-        form().Button1->click();
+    runCheck();
+}
+
+void ReachFixture::runCheck() {
+    ui::RunHandler([this] { reach::RunCheck(*host_); }); // as the window runs its handlers
 }
 
 void ReachFixture::whenSearchWindowShows(std::function<void(TForm7&)> action) {
@@ -96,14 +83,10 @@ void ReachFixture::searchRange(const QString& first, const QString& last) {
 }
 
 QStringList ReachFixture::logLines() {
-    if (host_) {
-        QStringList lines;
-        for (const std::string& line : host_->log)
-            lines << QString::fromLocal8Bit(line);
-        return lines;
-    }
-    const QString text = form().Memo1->toPlainText();
-    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+    QStringList lines;
+    for (const std::string& line : host_->log)
+        lines << QString::fromLocal8Bit(line);
+    return lines;
 }
 
 QStringList ReachFixture::shownTexts() const {
@@ -111,4 +94,23 @@ QStringList ReachFixture::shownTexts() const {
     for (const QString& text : script_.texts())
         texts << text;
     return texts;
+}
+
+std::string ReachFixture::folder() const {
+    return dir_.path().toStdString() + "/";
+}
+
+std::string ReachFixture::settingsFile(const char* suffix) const {
+    return folder() + "ferrylo" + suffix;
+}
+
+void ReachFixture::writeFile(const std::string& path, const std::string& bytes) const {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReachFixture::readFile(const std::string& path) const {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
 }

@@ -1,18 +1,19 @@
 #pragma once
-// The connection check and the server search, run either against a small stand-in host (plain
-// fields, a real client, tray and search window: no window set) or through the real main window,
-// with the means to answer the search window while the check waits for it.
-#include "MainWindowFixture.h"
-
+// The connection check and the server search against a small stand-in host (plain fields, a real
+// client, tray and search window: no window set), with the means to answer the search window
+// while the check waits for it. ReachWindowFixture runs the same through the main window.
 #include "ftp/TIdFTP.h"
 #include "reach/ReachHost.h"
 #include "reach/TForm7.h"
 #include "shell/TJvTrayIcon.h"
+#include "ui/UiLayer.h"
 
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,15 +46,13 @@ public:
     void SetCheckRunning(bool running) override { checkRunning = running; }
 };
 
-class ReachFixture : public MainWindowFixture {
+class ReachFixture : public ::testing::Test {
 protected:
     // The stand-in host with the server, login and password; the client uses `port`. Settings
     // files go to the test's folder.
     void startHost(const QString& server, std::uint16_t port, const std::string& user, const std::string& password);
-    // The same through the seven windows and the main window's fields.
-    void startWith(const QString& server, std::uint16_t port, const std::string& user, const std::string& password);
 
-    // "Проверка связи" on whichever was started; returns when the check (and any search) has ended.
+    // "Проверка связи"; returns when the check (and any search) has ended.
     void clickCheck();
 
     // Once the search window shows, `action` runs on it (from the check's waiting loop). The test
@@ -63,9 +62,18 @@ protected:
     void searchRange(const QString& first, const QString& last);
 
     FakeReachHost& host() { return *host_; }
-    TReachHost& reachHost(); // the stand-in or the main window
-    QStringList logLines();
+    virtual TReachHost& reachHost() { return *host_; }
+    virtual void runCheck();
+    virtual QStringList logLines();
     QStringList shownTexts() const;
+
+    std::string folder() const; // the test's program folder, with its trailing "/"
+    std::string settingsFile(const char* suffix) const;
+    void writeFile(const std::string& path, const std::string& bytes) const;
+    std::string readFile(const std::string& path) const; // empty when missing
+
+    QTemporaryDir dir_;
+    ui::testing::Script script_;
 
 private:
     std::unique_ptr<FakeReachHost> host_;

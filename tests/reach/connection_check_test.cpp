@@ -1,5 +1,4 @@
-// The connection check against servers on loopback addresses: through the main window where the
-// window itself matters, otherwise against the stand-in host.
+// The connection check against servers on loopback addresses, run against the stand-in host.
 #include "ReachFixture.h"
 
 #include "ftp/TIdFTP.h"
@@ -7,25 +6,16 @@
 #include "reach/TForm7.h"
 #include "shell/TJvTrayIcon.h"
 #include "tests/support/FakeFtpServer.h"
-#include "tests/support/PyFtpdServer.h"
 
-#include <QCloseEvent>
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>
 
 using ConnectionCheck = ReachFixture;
 using ferrylo::testing::FakeFtpServer;
-using ferrylo::testing::PyFtpdServer;
 
 namespace {
-
-const QString kConnected = QStringLiteral("Связь есть");
 
 // A client whose earlier connection cannot be closed: the goodbye itself fails.
 class UnclosableFtp : public TIdFTP {
@@ -35,23 +25,6 @@ public:
 };
 
 } // namespace
-
-TEST_F(ConnectionCheck, ReachableServerTwiceInARowByAddressAndByName) {
-    PyFtpdServer server;
-    startWith(QStringLiteral("127.0.0.1"), server.port(), server.user(), server.password());
-    clickCheck();
-    form().Edit4->setText(QStringLiteral("localhost"));
-    clickCheck();
-
-    EXPECT_EQ(logLines(), QStringList({"Проверка связи с 127.0.0.1", "Проверка связи с 127.0.0.1"}));
-    EXPECT_EQ(shownTexts(), QStringList({kConnected, kConnected}));
-    EXPECT_FALSE(form().IdFTP1->IsOpen()) << "the check leaves the server again";
-    EXPECT_EQ(form().IdFTP1->Port(), server.port()) << "the check keeps the client's port";
-    EXPECT_FALSE(form().JvTrayIcon1->Active());
-    EXPECT_FALSE(form().JvTrayIcon1->HiddenInTray());
-    EXPECT_EQ(form().JvTrayIcon1->Hint(), "Проверка связи с 127.0.0.1");
-    EXPECT_FALSE(Form7->isVisible());
-}
 
 TEST_F(ConnectionCheck, FailedCheckLogsOnceAndOffersTheSearch) {
     FakeFtpServer server;
@@ -154,39 +127,4 @@ TEST_F(ConnectionCheck, RefusedWhileACopyRunsAndTouchesNothing) {
     EXPECT_TRUE(host().tray.Hint().isEmpty());
     EXPECT_EQ(server.sessionCount(), 0u);
     EXPECT_FALSE(host().checkRunning);
-}
-
-TEST_F(ConnectionCheck, SilentServerFailsWithinTheBoundWhileTheWindowStaysAlive) {
-    FakeFtpServer::Options options;
-    options.greeting = ""; // accepts, never greets
-    FakeFtpServer silent(options);
-    startWith(QStringLiteral("127.0.0.1"), silent.port(), options.user, options.password);
-    constexpr int kBoundMs = 1500;
-    form().IdFTP1->ReplyTimeLimit = kBoundMs;
-    form().JvTrayIcon1->setTrayAvailableProbe([] { return true; }); // really hidden, as on a desktop
-
-    // Fires only when the message loop turns: counts the turns while the program sits in the tray
-    // and, at the first, asks the main window to close.
-    int turnsWhileHidden = 0;
-    QTimer loop;
-    QObject::connect(&loop, &QTimer::timeout, [&] {
-        if (form().JvTrayIcon1->HiddenInTray() && turnsWhileHidden++ == 0)
-            QCoreApplication::postEvent(&form(), new QCloseEvent);
-    });
-    loop.start(100);
-    bool backBeforeTheQuestion = false;
-    script_.onMessage([&](const ui::testing::Shown&) {
-        backBeforeTheQuestion = !form().JvTrayIcon1->HiddenInTray() && !form().JvTrayIcon1->Active();
-    });
-    script_.answer(ui::Cancel);
-    QElapsedTimer took;
-    took.start();
-    clickCheck();
-
-    EXPECT_LT(took.elapsed(), kBoundMs + 1500);
-    EXPECT_EQ(shownTexts(), QStringList({"Связи c 127.0.0.1 нет , запустить сканер?"}));
-    EXPECT_TRUE(backBeforeTheQuestion);
-    EXPECT_GE(turnsWhileHidden, 5) << "the message loop turned during the wait";
-    EXPECT_EQ(script_.haltRequests(), 1) << "the close request was served during the wait";
-    EXPECT_FALSE(form().IdFTP1->IsOpen());
 }

@@ -1,11 +1,10 @@
 // The server search offered by a failed connection check: its window, its range file and the
-// candidates it tries, against the stand-in host; keeping a server goes through the main window.
-// Every candidate is a 127.0.0.x address.
+// candidates it tries, against the stand-in host (keeping a server is tried through the main window
+// in window_check_test). Every candidate is a 127.0.0.x address.
 #include "ReachFixture.h"
 
 #include "ftp/TIdFTP.h"
 #include "reach/TForm7.h"
-#include "settings/RecordFiles.h"
 #include "tests/support/FakeFtpServer.h"
 
 #include <QDir>
@@ -30,44 +29,6 @@ QStringList checkLines(std::initializer_list<const char*> hosts) {
 }
 
 } // namespace
-
-TEST_F(ServerSearch, FindsTheServerOnTheThirdAddressAndKeepsIt) {
-    FakeFtpServer server(FakeFtpServer::Options::ListeningOn("127.0.0.3"));
-    startWith(QStringLiteral("127.0.0.1"), server.port(), "tester", "secret");
-    QStringList offered;
-    whenSearchWindowShows([&offered](TForm7& window) {
-        offered << window.Edit1->text() << window.Edit2->text() << window.StaticText2->text()
-                << window.StaticText4->text();
-        window.Edit2->setText(QStringLiteral("5"));
-        offered << window.StaticText4->text(); // the preview follows every change
-        window.Button1->click();
-    });
-    script_.answer(ui::Ok);  // search
-    script_.answer(ui::Ok);  // keep 127.0.0.3
-    script_.answer(ui::Yes); // and its password
-    clickCheck();
-
-    EXPECT_EQ(offered, QStringList({"1", "10", "127.0.0.1", "127.0.0.10", "127.0.0.5"}));
-    EXPECT_EQ(logLines(), checkLines({"127.0.0.1", "127.0.0.1", "127.0.0.2", "127.0.0.3"}))
-        << "each candidate is logged in order, and the search stops at the kept one";
-    ASSERT_EQ(script_.shown().size(), 3u);
-    const auto& found = script_.shown()[1];
-    EXPECT_EQ(found.text, "Связь Есть с 127.0.0.3, Сохранить адрес?");
-    EXPECT_EQ(found.caption, "Вопрос");
-    EXPECT_EQ(found.icon, ui::MsgIcon::Warning);
-    EXPECT_EQ(found.buttons, ui::Ok | ui::Cancel);
-    EXPECT_EQ(script_.shown()[2].text, "Сохранить пароль?");
-
-    TFtpSettings stored;
-    DecodeFtpRecord(readFile(settingsFile(".MyIni")), stored);
-    EXPECT_EQ(stored.Server, "127.0.0.3");
-    EXPECT_EQ(stored.Login, "tester");
-    EXPECT_EQ(form().Edit4->text(), "127.0.0.3");
-    EXPECT_EQ(readFile(settingsFile(".inisearch")), "1|5\r\n");
-    EXPECT_EQ(readFile(settingsFile(".path")), "/\r\n") << "the folder list is brought up to date";
-    EXPECT_TRUE(server.waitForSessionEnd(std::chrono::seconds(5)));
-    EXPECT_FALSE(form().IdFTP1->IsOpen());
-}
 
 TEST_F(ServerSearch, DeclinedServerIsLeftForTheNextCandidate) {
     FakeFtpServer server(FakeFtpServer::Options::ListeningOn("127.0.0.3"));
