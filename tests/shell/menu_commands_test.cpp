@@ -1,64 +1,10 @@
-// The browse, tray and System, Service and Help commands, with the program in a temporary folder
-// whose Files/ holds only harmless stand-ins: the commands on their own, then the main window's
-// handlers that pass them its fields and windows.
-#include "ShellEnvironment.h"
-#include "app/FormSet.h"
-#include "dialogs/TForm3.h"
-#include "dialogs/TForm6.h"
+// The browse, tray and System, Service and Help commands on their own, given the program path.
+#include "MenuCommandsFixture.h"
 #include "shell/MainWindowCommands.h"
-#include "shell/RunProgram.h"
-#include "shell/TJvTrayIcon.h"
-#include "ui/UiLayer.h"
-#include "util/ProgramFolder.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QLineEdit>
-#include <QTest>
-#include <gtest/gtest.h>
-#include <memory>
+#include <utility>
 
 namespace {
-
-class MenuCommands : public ::testing::Test {
-protected:
-    void SetUp() override {
-        QDir().mkpath(program_.path() + QStringLiteral("/Files"));
-        SetProgramFolder(program());
-    }
-
-    std::string folder() const { return program_.path().toStdString() + "/"; }
-    std::string program() const { return folder() + "ferrylo"; }
-    QString local(const std::string& text) const { return QString::fromLocal8Bit(text); }
-    // The messages shown, without the pickers that the script also records.
-    std::vector<QString> messages() const {
-        std::vector<QString> texts;
-        for (const auto& shown : script_.shown())
-            if (shown.kind == ui::testing::Shown::Kind::Information)
-                texts.push_back(shown.text);
-        return texts;
-    }
-
-    ShellEnvironment env_;
-    QTemporaryDir program_;
-    ui::testing::Script script_;
-    shell::testing::RunRecorder runs_;
-};
-
-// The same program folder with the seven windows around it.
-class MainWindowMenus : public MenuCommands {
-protected:
-    void SetUp() override {
-        MenuCommands::SetUp();
-        forms_ = std::make_unique<FormSet>(TStartup{QString::fromStdString(program()), {}});
-        script_.clear();
-    }
-    void TearDown() override { forms_.reset(); }
-
-    TForm1& form() { return forms_->main(); }
-
-    std::unique_ptr<FormSet> forms_;
-};
 
 TEST_F(MenuCommands, AdministratorCommandStartsTheToolWithTheQuotedProgramAndEndsOnlyThen) {
     RunAsAdministrator(program());
@@ -138,47 +84,6 @@ TEST_F(MenuCommands, BrowsingGivesTheSourceFieldsOrSaysNothingWasChosen) {
         EXPECT_EQ(file->file, fields.second);
     }
     EXPECT_EQ(messages().size(), 2u);
-}
-
-TEST_F(MainWindowMenus, TrayButtonHidesAndAClickOnTheIconRestoresAndRemovesIt) {
-    form().show();
-    bool trayThere = true;
-    form().JvTrayIcon1->setTrayAvailableProbe([&] { return trayThere; });
-    form().Button4Click();
-    EXPECT_FALSE(form().isVisible());
-    EXPECT_TRUE(form().JvTrayIcon1->Active());
-
-    form().JvTrayIcon1->simulateActivation(QSystemTrayIcon::MiddleClick);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form().isVisible(); }, QApplication::doubleClickInterval() + 2000));
-    EXPECT_FALSE(form().JvTrayIcon1->Active());
-
-    // No notification area: the button only minimises, the window stays reachable.
-    trayThere = false;
-    form().Button4Click();
-    EXPECT_TRUE(form().isVisible());
-    EXPECT_TRUE(form().isMinimized());
-}
-
-TEST_F(MainWindowMenus, HandlersPassTheirFieldsProgramAndWindows) {
-    form().Edit1->setText(QStringLiteral("before"));
-    script_.folder(std::nullopt);
-    form().SpeedButton2Click();
-    EXPECT_EQ(form().Edit1->text(), QStringLiteral("before")) << "nothing chosen leaves the fields";
-    script_.file(QStringLiteral("/srv/data/a.txt"));
-    form().SpeedButton3Click();
-    EXPECT_EQ(form().Edit1->text(), QStringLiteral("/srv/data"));
-    EXPECT_EQ(form().Edit2->text(), QStringLiteral("a.txt"));
-
-    form().N3Click();
-    EXPECT_NE(ReadWholeFile(env_.sendTo() + "ferrylo.desktop").find(program()), std::string::npos);
-
-    form().N6Click();
-    EXPECT_TRUE(Form3->isVisible());
-    EXPECT_FALSE(Form3->isModal());
-    form().N8Click();
-    EXPECT_TRUE(Form6->isVisible());
-    EXPECT_FALSE(Form6->isModal());
-    EXPECT_EQ(messages(), std::vector<QString>{QStringLiteral("Папка не выбрана")});
 }
 
 } // namespace
