@@ -23,6 +23,7 @@ FormSet::FormSet(const TStartup& startup) {
     form2_ = std::make_unique<TForm2>(owner);
     Form2 = form2_.get();
     Form2->setMainStartButton(form1_->Button2);
+    form1_->setOptionsWindow(*form2_);
     form3_ = std::make_unique<TForm3>(form1_->ComboBox1, owner);
     Form3 = form3_.get();
     form4_ = std::make_unique<TForm4>(owner);

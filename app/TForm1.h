@@ -2,10 +2,11 @@
 // The main window: source, FTP server and destination fields, the log, the progress display and
 // the menu. Its handlers live beside the subsystem they drive:
 //   app/     start-up, settings commands, close request        (TForm1.cpp, TForm1Settings.cpp)
-//   copy/    the copy job and its progress display
+//   copy/    the copy job and its progress display, behind TCopyHost         (TForm1Copy*.cpp)
 //   reach/   the connection check and the server search, behind TReachHost   (TForm1Reach.cpp)
 //   shell/   browse buttons, tray, System/Service/Help menu commands          (TForm1Shell.cpp)
 
+#include "copy/CopyHost.h"
 #include "ftp/TIdComponent.h"
 #include "reach/ReachHost.h"
 
@@ -30,6 +31,7 @@ class TIdFTP;
 class TJvTrayIcon;
 class TLogView;
 class TProgressBar;
+class TForm2;
 class TForm3;
 class TForm6;
 class TForm7;
@@ -41,7 +43,7 @@ struct TStartup {
     QStringList arguments;
 };
 
-class TForm1 : public QMainWindow, public TReachHost {
+class TForm1 : public QMainWindow, public TReachHost, public TCopyHost, public TCopyState {
     Q_OBJECT
 public:
     explicit TForm1(const TStartup& startup);
@@ -96,19 +98,10 @@ public:
     QTimer* Timer1;
 
     // --- values shared with the copy job, the connection check and the server search ---
-    bool CopyIdle = true;
-    std::string ProgramPath;             // the running program file, as the shell names it
-    std::string MyIniPath;               // worked out once at start-up
-    std::vector<std::string> PathList;   // destination folders: the buffer of ".path"
-    std::vector<std::string> SourceList; // files of the running copy job, in upload order
-    std::int64_t TotalBytes = 0;
-    std::int64_t CurrentFileBytes = 0;
-    std::int64_t FinishedBytes = 0;
-    std::int64_t SentBytes = 0;
-    double StartTime = 0; // date-time in days, so a job past midnight stays right
-    double IconStep = 0;
-    int IconStage = 0;
-    bool CheckRunning = false; // a connection check (with its search window) is under way
+    std::string ProgramPath;           // the running program file, as the shell names it
+    std::string MyIniPath;             // worked out once at start-up
+    std::vector<std::string> PathList; // destination folders: the buffer of ".path"
+    bool CheckRunning = false;         // a connection check (with its search window) is under way
 
     // --- start-up, settings, closing (app/) ---
     void FormCreate();
@@ -121,7 +114,7 @@ public:
     void AppendLog(const std::string& line) override; // one line at the end of Memo1
     void AddDestinationItem(const QString& folder);   // to the drop-down list, keeping the typed text
 
-    // --- copy job and progress display (copy/) ---
+    // --- copy job and progress display (copy/), the job's values in TCopyState ---
     void Button2Click();
     bool ConnectToServer(const std::string& host);
     void MakeRemotePath(const std::string& path);
@@ -131,6 +124,23 @@ public:
     void IdFTP1Work(TIdComponent* sender, TWorkMode mode, std::int64_t workCount);
     void IdFTP1WorkEnd(TIdComponent* sender, TWorkMode mode);
     void Timer1Timer();
+
+    // The options window whose boxes the copy job reads; FormSet hands it over once made.
+    void setOptionsWindow(TForm2& options);
+
+    // --- TCopyHost (Ftp, CollectFtpSettings, AppendLog, MessageOwner, IsCheckRunning shared above) ---
+    std::string SourceFolder() const override;
+    std::string SourceFileName() const override;
+    std::string Destination() const override;
+    void SetDestination(const std::string& folder) override;
+    TCopyOptions Options() const override;
+    void TickDeleteSources() override;
+    TCopyState& CopyState() override { return *this; }
+    void SetStartEnabled(bool enabled) override;
+    void RunTimer(bool running) override;
+    void HideToTray() override;
+    void ShowTrayPicture(const QIcon& picture) override;
+    TProgressControls Progress() override;
 
     // --- connection check and server search (reach/) ---
     void Button1Click();
@@ -175,6 +185,7 @@ private:
     void readFtpSettingsFile();
 
     TStartup startup_;
+    TForm2* options_ = nullptr;
     TForm3* editor_ = nullptr;
     TForm6* about_ = nullptr;
     TForm7* search_ = nullptr;

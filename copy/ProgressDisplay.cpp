@@ -1,12 +1,10 @@
-// The progress display of a copy job: the bars follow the work events of each upload, and the
-// timer turns the byte counters into speed, elapsed and remaining time and the tray picture.
-#include "app/TForm1.h"
-#include "ui/TProgressBar.h"
-#include "ui/UiLayer.h"
+#include "copy/ProgressDisplay.h"
+
+#include "copy/CopyHost.h"
 #include "copy/ProgressMath.h"
 #include "copy/UploadTally.h"
-#include "ftp/TIdComponent.h"
-#include "shell/TJvTrayIcon.h"
+#include "ui/TProgressBar.h"
+#include "ui/UiLayer.h"
 #include "util/TimeTexts.h"
 
 #include <QIcon>
@@ -14,52 +12,63 @@
 #include <QPixmap>
 #include <stdexcept>
 
-void TForm1::IdFTP1WorkBegin(TIdComponent*, TWorkMode mode, std::int64_t workCountMax) {
+namespace copyjob {
+
+void WorkBegin(TCopyHost& host, TWorkMode mode, std::int64_t workCountMax) {
     if (mode != wmWrite)
         return;
-    ProgressBar1->SetMax(KilobyteScale(workCountMax));
-    ProgressBar1->SetPosition(0);
+    TProgressBar& fileBar = host.Progress().FileBar;
+    fileBar.SetMax(KilobyteScale(workCountMax));
+    fileBar.SetPosition(0);
     CurrentUploadTally().Begin(workCountMax);
 }
 
-void TForm1::IdFTP1Work(TIdComponent*, TWorkMode mode, std::int64_t workCount) {
+void Work(TCopyHost& host, TWorkMode mode, std::int64_t workCount) {
     if (mode == wmWrite) {
-        ProgressBar1->SetPosition(FileBarPosition(workCount));
-        SentBytes = FinishedBytes + workCount;
-        ProgressBar2->SetPosition(JobBarPosition(FinishedBytes, workCount));
+        TCopyState& state = host.CopyState();
+        const TProgressControls shown = host.Progress();
+        shown.FileBar.SetPosition(FileBarPosition(workCount));
+        state.SentBytes = state.FinishedBytes + workCount;
+        shown.JobBar.SetPosition(JobBarPosition(state.FinishedBytes, workCount));
         CurrentUploadTally().Work(workCount);
     }
     // The window stays live during an upload: the loop turns after every send.
     ui::ProcessMessages();
 }
 
-void TForm1::IdFTP1WorkEnd(TIdComponent*, TWorkMode mode) {
-    ProgressBar1->SetPosition(0);
-    FinishedBytes += CurrentFileBytes;
+void WorkEnd(TCopyHost& host, TWorkMode mode) {
+    TCopyState& state = host.CopyState();
+    host.Progress().FileBar.SetPosition(0);
+    state.FinishedBytes += state.CurrentFileBytes;
     if (mode == wmWrite)
         CurrentUploadTally().End();
     ui::ProcessMessages();
 }
 
-void TForm1::Timer1Timer() {
-    const std::int64_t elapsed = WholeSecondsBetween(StartTime, NowInDays());
-    Label9->setText(QString::fromLocal8Bit(ElapsedClockText(elapsed)));
+void Tick(TCopyHost& host) {
+    TCopyState& state = host.CopyState();
+    const TProgressControls shown = host.Progress();
+    const std::int64_t elapsed = WholeSecondsBetween(state.StartTime, NowInDays());
+    shown.Elapsed.setText(QString::fromLocal8Bit(ElapsedClockText(elapsed)));
 
-    const std::int64_t speed = AverageSpeedKB(SentBytes, elapsed > 0 ? elapsed : 1);
-    Label7->setText(QString::number(speed) + QStringLiteral(" kB/Sec"));
-    Label11->setText(QString::fromLocal8Bit(SecondsToClock(RemainingSeconds(TotalBytes, SentBytes, speed))));
+    const std::int64_t speed = AverageSpeedKB(state.SentBytes, elapsed > 0 ? elapsed : 1);
+    shown.Speed.setText(QString::number(speed) + QStringLiteral(" kB/Sec"));
+    shown.Remaining.setText(
+        QString::fromLocal8Bit(SecondsToClock(RemainingSeconds(state.TotalBytes, state.SentBytes, speed))));
 
-    const int stage = TrayStage(SentBytes, IconStep);
-    if (stage != IconStage && stage >= 0 && stage <= 6)
-        LoadTrayPicture("ICON" + std::to_string(stage));
-    IconStage = stage;
+    const int stage = TrayStage(state.SentBytes, state.IconStep);
+    if (stage != state.IconStage && stage >= 0 && stage <= 6)
+        LoadTrayPicture(host, "ICON" + std::to_string(stage));
+    state.IconStage = stage;
 
     ui::ProcessMessages();
 }
 
-void TForm1::LoadTrayPicture(const std::string& name) {
+void LoadTrayPicture(TCopyHost& host, const std::string& name) {
     const QPixmap picture(QStringLiteral(":/MYFOLDER/") + QString::fromLatin1(name.c_str()));
     if (picture.isNull())
         throw std::runtime_error("Resource " + name + " not found");
-    JvTrayIcon1->SetIcon(QIcon(picture));
+    host.ShowTrayPicture(QIcon(picture));
 }
+
+} // namespace copyjob

@@ -1,15 +1,11 @@
 #include "CopyJobFixture.h"
 
-#include "ui/TProgressBar.h"
-#include "dialogs/TForm2.h"
+#include "copy/CopyJob.h"
 #include "ftp/TIdFTP.h"
+#include "ftp/WaitSlices.h"
+#include "settings/Settings.h"
+#include "util/ProgramFolder.h"
 
-#include "ui/TLogView.h"
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTimer>
 #include <arpa/inet.h>
 #include <filesystem>
 #include <fstream>
@@ -22,14 +18,17 @@ namespace fs = std::filesystem;
 
 void CopyJobFixture::SetUp() {
     ASSERT_TRUE(dir_.isValid());
-    forms_ = std::make_unique<FormSet>(TStartup{dir_.filePath(QStringLiteral("ferrylo")), {}});
-    setOptions(false, false, false, false, false);
+    SetProgramFolder(dir_.filePath(QStringLiteral("ferrylo")).toLocal8Bit().toStdString());
+    FtpSettings = {};
+    CurrentPassword.clear();
+    host_ = std::make_unique<FakeCopyHost>();
+    // As in the main window: the loop turns between the slices of every network wait.
+    ftp::SetWaitSliceHook([] { ui::ProcessMessages(); });
 }
 
 void CopyJobFixture::TearDown() {
-    // A case that failed half-way must not leave a job that outlives its windows.
-    form().Timer1->stop();
-    forms_.reset();
+    ftp::SetWaitSliceHook({});
+    host_.reset();
 }
 
 std::string CopyJobFixture::programFolder() const {
@@ -61,39 +60,34 @@ bool CopyJobFixture::exists(const std::string& path) {
 }
 
 void CopyJobFixture::setSource(const std::string& folder, const std::string& fileName, const std::string& destination) {
-    form().Edit1->setText(QString::fromStdString(folder));
-    form().Edit2->setText(QString::fromStdString(fileName));
-    form().ComboBox1->setEditText(QString::fromStdString(destination));
+    host().sourceFolder = folder;
+    host().sourceFileName = fileName;
+    host().destination = destination;
 }
 
-void CopyJobFixture::pointAt(const std::string& host, std::uint16_t port, const std::string& user,
+void CopyJobFixture::pointAt(const std::string& address, std::uint16_t port, const std::string& user,
                              const std::string& password) {
-    form().Edit4->setText(QString::fromStdString(host));
-    form().Edit5->setText(QString::fromStdString(user));
-    form().Edit6->setText(QString::fromStdString(password));
-    form().CheckBox2->setChecked(true);
-    form().IdFTP1->Passive = true;
-    form().IdFTP1->SetPort(port);
+    host().server = address;
+    host().login = user;
+    host().password = password;
+    host().passive = true;
+    host().ftp.Passive = true;
+    host().ftp.SetPort(port);
 }
 
 void CopyJobFixture::setOptions(bool powerOff, bool deleteSources, bool notifyDone, bool exitAfterCopy,
                                 bool trayOnStart) {
-    Form2->CheckBox1->setChecked(powerOff);
-    Form2->CheckBox2->setChecked(deleteSources);
-    Form2->CheckBox3->setChecked(notifyDone);
-    Form2->CheckBox4->setChecked(exitAfterCopy);
-    Form2->CheckBox5->setChecked(trayOnStart);
+    host().options = {powerOff, deleteSources, notifyDone, exitAfterCopy, trayOnStart};
 }
 
 void CopyJobFixture::startJob() {
-    form().Button2->click();
+    // As a click runs it: an error the job does not catch goes to the error box.
+    ui::RunHandler([this] { copyjob::Start(host()); });
 }
 
 std::vector<std::string> CopyJobFixture::logTexts() const {
     std::vector<std::string> texts;
-    const QStringList lines = forms_->main().Memo1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString& line : lines) {
-        const std::string text = line.toStdString();
+    for (const std::string& text : host_->log) {
         const auto colon = text.find(": "); // the stamp's time may hold ':' but never ": "
         texts.push_back(colon == std::string::npos ? text : text.substr(colon));
     }
@@ -110,24 +104,24 @@ std::vector<QString> CopyJobFixture::errors() const {
 }
 
 void CopyJobFixture::onWorkBegin(std::function<void(std::int64_t)> hook) {
-    auto original = form().IdFTP1->OnWorkBegin;
-    form().IdFTP1->OnWorkBegin = [original, hook](TIdComponent* sender, TWorkMode mode, std::int64_t max) {
+    auto original = host().ftp.OnWorkBegin;
+    host().ftp.OnWorkBegin = [original, hook](TIdComponent* sender, TWorkMode mode, std::int64_t max) {
         original(sender, mode, max);
         hook(max);
     };
 }
 
 void CopyJobFixture::onWork(std::function<void(std::int64_t)> hook) {
-    auto original = form().IdFTP1->OnWork;
-    form().IdFTP1->OnWork = [original, hook](TIdComponent* sender, TWorkMode mode, std::int64_t count) {
+    auto original = host().ftp.OnWork;
+    host().ftp.OnWork = [original, hook](TIdComponent* sender, TWorkMode mode, std::int64_t count) {
         original(sender, mode, count);
         hook(count);
     };
 }
 
 void CopyJobFixture::onWorkEnd(std::function<void()> hook) {
-    auto original = form().IdFTP1->OnWorkEnd;
-    form().IdFTP1->OnWorkEnd = [original, hook](TIdComponent* sender, TWorkMode mode) {
+    auto original = host().ftp.OnWorkEnd;
+    host().ftp.OnWorkEnd = [original, hook](TIdComponent* sender, TWorkMode mode) {
         original(sender, mode);
         hook();
     };

@@ -1,7 +1,7 @@
 #pragma once
-// The seven windows around one copy-job case: a fresh program folder, a source tree under it,
-// every prompt answered by the test, and helpers to point the main window at a test server.
-#include "app/FormSet.h"
+// One copy-job case: a stand-in host, a fresh program folder with a source tree under it, every
+// prompt answered by the test, and helpers to point the host at a test server.
+#include "FakeCopyHost.h"
 #include "ui/UiLayer.h"
 
 #include <QTemporaryDir>
@@ -21,7 +21,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    TForm1& form() { return forms_->main(); }
+    FakeCopyHost& host() { return *host_; }
 
     std::string programFolder() const; // with its trailing "/"
     // A file under the program folder, with its folders; returns its full path.
@@ -30,19 +30,19 @@ protected:
     static std::string readFile(const std::string& path);
     static bool exists(const std::string& path);
 
-    // The window's fields for one job; the options window's boxes are left as they are.
+    // The host's fields for one job; the options are left as they are.
     void setSource(const std::string& folder, const std::string& fileName, const std::string& destination);
-    void pointAt(const std::string& host, std::uint16_t port, const std::string& user, const std::string& password);
+    void pointAt(const std::string& address, std::uint16_t port, const std::string& user, const std::string& password);
     // Options: PowerOff, DeleteSources, NotifyDone, ExitAfterCopy, TrayOnStart.
     void setOptions(bool powerOff, bool deleteSources, bool notifyDone, bool exitAfterCopy, bool trayOnStart);
 
-    // Clicks "Старт копирования" as the user would; returns when the job has ended.
+    // Starts the job as a click on "Старт копирования" does; returns when the job has ended.
     void startJob();
 
     std::vector<std::string> logTexts() const; // log lines without their time stamp
     std::vector<QString> errors() const;       // texts of the standard error box
 
-    // Runs `hook` inside each work event of the window's FTP client, after the window's own handler.
+    // Runs `hook` inside each work event of the host's FTP client, after the display's own handler.
     void onWorkBegin(std::function<void(std::int64_t)> hook);
     void onWork(std::function<void(std::int64_t)> hook);
     void onWorkEnd(std::function<void()> hook);
@@ -51,7 +51,7 @@ protected:
     ui::testing::Script script_;
 
 private:
-    std::unique_ptr<FormSet> forms_;
+    std::unique_ptr<FakeCopyHost> host_;
 };
 
 // A loopback port on which nothing listens (bound, then released).

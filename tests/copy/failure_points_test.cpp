@@ -9,9 +9,6 @@
 #include "ftp/TIdFTP.h"
 #include "tests/support/FakeFtpServer.h"
 
-#include <QCheckBox>
-#include <QPushButton>
-#include <QTimer>
 #include <cerrno>
 #include <functional>
 #include <map>
@@ -48,8 +45,8 @@ protected:
     std::map<std::string, std::string> prepareRun() {
         server_ = std::make_unique<FakeFtpServer>();
         pointAt(server_->host(), server_->port(), "tester", "secret");
-        form().CheckBox2->setChecked(GetParam());
-        form().IdFTP1->Passive = GetParam();
+        host().passive = GetParam();
+        host().ftp.Passive = GetParam();
         setOptions(false, true, false, false, false);
         const std::string folder = makeFolder("src/data");
         setSource(folder, "*.*", "/in");
@@ -90,9 +87,9 @@ TEST_P(FailurePoints, EveryCallOfAThreeFileMoveJobEndsCleanly) {
             const std::string at = std::string(point.name) + " #" + std::to_string(n);
 
             EXPECT_EQ(TFileStream::OpenCount(), 0) << at;
-            EXPECT_EQ(form().IdFTP1->DataChannel(), nullptr) << at;
+            EXPECT_EQ(host().ftp.DataChannel(), nullptr) << at;
             EXPECT_EQ(begins_, ends_) << at;
-            EXPECT_TRUE(form().CopyIdle && form().Button2->isEnabled() && !form().Timer1->isActive()) << at;
+            EXPECT_TRUE(host().CopyIdle && host().startEnabled && !host().timerRunning) << at;
 
             // The job ended on one of its paths: done, no connection, a failed upload with its log
             // line, or an error it does not catch (shown in the error box).

@@ -1,14 +1,10 @@
 // The copy job against a real FTP server on loopback, in both data connection modes.
 #include "CopyJobFixture.h"
 
-#include "ui/TProgressBar.h"
 #include "ftp/TIdFTP.h"
 #include "tests/support/PyFtpdServer.h"
+#include "ui/TProgressBar.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QTimer>
 #include <filesystem>
 
 using ferrylo::testing::PyFtpdServer;
@@ -32,20 +28,20 @@ TEST_F(RealServerCopyTest, TreeArrivesByteForByteInBothModes) {
     for (const auto& [name, bytes] : files)
         makeFile("src/данные/" + name, bytes);
 
-    const auto windowsOwn = form().IdFTP1->OnWork;
+    const auto displaysOwn = host().ftp.OnWork;
     for (const bool passive : {true, false}) {
         SCOPED_TRACE(passive ? "passive" : "active");
         PyFtpdServer server;
         pointAt(server.host(), server.port(), server.user(), server.password());
-        form().CheckBox2->setChecked(passive);
-        form().IdFTP1->Passive = passive;
+        host().passive = passive;
+        host().ftp.Passive = passive;
         setSource(folder, "*.*", "/in");
         script_.clear();
         int lastJobBar = 0;
         bool jobBarWentBack = false;
         onWork([&](std::int64_t) {
-            jobBarWentBack |= form().ProgressBar2->Position() < lastJobBar;
-            lastJobBar = form().ProgressBar2->Position();
+            jobBarWentBack |= host().jobBar.Position() < lastJobBar;
+            lastJobBar = host().jobBar.Position();
         });
         startJob();
 
@@ -56,16 +52,16 @@ TEST_F(RealServerCopyTest, TreeArrivesByteForByteInBothModes) {
             EXPECT_EQ(got.size(), bytes.size()) << name;
             EXPECT_TRUE(got == bytes) << name;
         }
-        EXPECT_EQ(form().Label18->text(), QStringLiteral("1 Mb"));
+        EXPECT_EQ(host().totalSize.text(), QStringLiteral("1 Mb"));
         EXPECT_FALSE(jobBarWentBack);
-        EXPECT_EQ(form().ProgressBar2->Position(), form().ProgressBar2->Max());
-        EXPECT_EQ(form().ProgressBar1->Position(), 0);
-        EXPECT_EQ(form().FinishedBytes, form().TotalBytes);
-        EXPECT_TRUE(form().CopyIdle);
-        EXPECT_TRUE(form().Button2->isEnabled());
-        EXPECT_FALSE(form().Timer1->isActive());
-        EXPECT_FALSE(form().IdFTP1->IsOpen());
-        form().IdFTP1->OnWork = windowsOwn; // the next round installs its own observer
+        EXPECT_EQ(host().jobBar.Position(), host().jobBar.Max());
+        EXPECT_EQ(host().fileBar.Position(), 0);
+        EXPECT_EQ(host().FinishedBytes, host().TotalBytes);
+        EXPECT_TRUE(host().CopyIdle);
+        EXPECT_TRUE(host().startEnabled);
+        EXPECT_FALSE(host().timerRunning);
+        EXPECT_FALSE(host().ftp.IsOpen());
+        host().ftp.OnWork = displaysOwn; // the next round installs its own observer
     }
 }
 

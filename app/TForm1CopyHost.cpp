@@ -1,0 +1,77 @@
+// The main window as the copy job's host: its fields, the options window's boxes, the progress
+// controls, the start button, the timer and the tray.
+#include "app/TForm1.h"
+#include "dialogs/TForm2.h"
+#include "shell/TJvTrayIcon.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+std::string bytes(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+} // namespace
+
+void TForm1::setOptionsWindow(TForm2& options) {
+    options_ = &options;
+}
+
+std::string TForm1::SourceFolder() const {
+    return bytes(Edit1->text());
+}
+
+std::string TForm1::SourceFileName() const {
+    return bytes(Edit2->text());
+}
+
+std::string TForm1::Destination() const {
+    return bytes(ComboBox1->currentText());
+}
+
+void TForm1::SetDestination(const std::string& folder) {
+    ComboBox1->setEditText(QString::fromLocal8Bit(folder));
+}
+
+TCopyOptions TForm1::Options() const {
+    // The boxes as they are now: a change made during a job applies from then on. Until the
+    // options window exists, the options read at start-up.
+    if (!options_)
+        return CopyOptions;
+    return {options_->CheckBox1->isChecked(), options_->CheckBox2->isChecked(), options_->CheckBox3->isChecked(),
+            options_->CheckBox4->isChecked(), options_->CheckBox5->isChecked()};
+}
+
+void TForm1::TickDeleteSources() {
+    if (options_)
+        options_->CheckBox2->setChecked(true);
+    else
+        CopyOptions.DeleteSources = true;
+}
+
+void TForm1::SetStartEnabled(bool enabled) {
+    Button2->setEnabled(enabled);
+}
+
+void TForm1::RunTimer(bool running) {
+    if (running)
+        Timer1->start();
+    else
+        Timer1->stop();
+}
+
+void TForm1::HideToTray() {
+    JvTrayIcon1->HideToTray();
+    JvTrayIcon1->SetActive(true);
+}
+
+void TForm1::ShowTrayPicture(const QIcon& picture) {
+    JvTrayIcon1->SetIcon(picture);
+}
+
+TProgressControls TForm1::Progress() {
+    return {*Label18, *ProgressBar1, *ProgressBar2, *Label7, *Label9, *Label11};
+}

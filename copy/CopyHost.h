@@ -1,0 +1,70 @@
+#pragma once
+// What the copy job needs of the window that runs it. The job lives below the window, so it reaches
+// the fields, the progress display, the tray and the FTP client only through this interface; the
+// main window implements it, and tests give a small stand-in.
+
+#include "settings/Settings.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QIcon;
+class QLabel;
+class QWidget;
+class TIdFTP;
+class TProgressBar;
+
+// The values of a job: kept by the host for the whole run, written by the job and its display.
+struct TCopyState {
+    bool CopyIdle = true;                // false while a job runs
+    std::vector<std::string> SourceList; // files of the running copy job, in upload order
+    std::int64_t TotalBytes = 0;
+    std::int64_t CurrentFileBytes = 0;
+    std::int64_t FinishedBytes = 0;
+    std::int64_t SentBytes = 0;
+    double StartTime = 0; // date-time in days, so a job past midnight stays right
+    double IconStep = 0;
+    int IconStage = 0;
+};
+
+// The controls the progress display writes to.
+struct TProgressControls {
+    QLabel& TotalSize;     // megabytes of the job
+    TProgressBar& FileBar; // the current file, in kilobytes
+    TProgressBar& JobBar;  // the whole job, in kilobytes
+    QLabel& Speed;
+    QLabel& Elapsed;
+    QLabel& Remaining;
+};
+
+class TCopyHost {
+public:
+    virtual ~TCopyHost() = default;
+
+    // The source and destination fields as they read now (8-bit text), and an empty destination made "/".
+    virtual std::string SourceFolder() const = 0;
+    virtual std::string SourceFileName() const = 0;
+    virtual std::string Destination() const = 0;
+    virtual void SetDestination(const std::string& folder) = 0;
+    // The FTP fields into FtpSettings and CurrentPassword.
+    virtual void CollectFtpSettings() = 0;
+
+    // The copy options as the options window shows them now; the move question may tick DeleteSources.
+    virtual TCopyOptions Options() const = 0;
+    virtual void TickDeleteSources() = 0;
+
+    virtual void AppendLog(const std::string& line) = 0;
+    virtual QWidget* MessageOwner() = 0; // owner of the job's question box
+
+    virtual TCopyState& CopyState() = 0;
+    virtual bool IsCheckRunning() const = 0; // a connection check holds the FTP client
+    virtual TIdFTP& Ftp() = 0;
+
+    // The running job: the start button, the one-second timer, the tray.
+    virtual void SetStartEnabled(bool enabled) = 0;
+    virtual void RunTimer(bool running) = 0;
+    virtual void HideToTray() = 0; // into the notification area, icon shown
+    virtual void ShowTrayPicture(const QIcon& picture) = 0;
+    virtual TProgressControls Progress() = 0;
+};

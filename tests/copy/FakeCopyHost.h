@@ -1,0 +1,49 @@
+#pragma once
+// A stand-in for the main window as the copy job's host: plain fields, the options as values, the
+// log as a list of lines, a real FTP client whose work events drive the progress display, and the
+// few controls that display writes to.
+#include "copy/CopyHost.h"
+#include "ftp/TIdFTP.h"
+#include "ui/TProgressBar.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <string>
+#include <vector>
+
+class FakeCopyHost : public TCopyHost, public TCopyState {
+public:
+    FakeCopyHost();
+
+    std::string sourceFolder, sourceFileName, destination;
+    std::string server, login, password; // the FTP fields
+    bool passive = true;
+    TCopyOptions options;
+    std::vector<std::string> log;
+    bool checkRunning = false;
+    bool startEnabled = true;
+    bool timerRunning = false;
+    bool inTray = false;
+    QIcon trayPicture;
+    TIdFTP ftp;
+    QLabel totalSize, speed, elapsed, remaining;
+    TProgressBar fileBar, jobBar;
+
+    std::string SourceFolder() const override { return sourceFolder; }
+    std::string SourceFileName() const override { return sourceFileName; }
+    std::string Destination() const override { return destination; }
+    void SetDestination(const std::string& folder) override { destination = folder; }
+    void CollectFtpSettings() override;
+    TCopyOptions Options() const override { return options; }
+    void TickDeleteSources() override { options.DeleteSources = true; }
+    void AppendLog(const std::string& line) override { log.push_back(line); }
+    QWidget* MessageOwner() override { return nullptr; }
+    TCopyState& CopyState() override { return *this; }
+    bool IsCheckRunning() const override { return checkRunning; }
+    TIdFTP& Ftp() override { return ftp; }
+    void SetStartEnabled(bool enabled) override { startEnabled = enabled; }
+    void RunTimer(bool running) override { timerRunning = running; }
+    void HideToTray() override { inTray = true; }
+    void ShowTrayPicture(const QIcon& picture) override { trayPicture = picture; }
+    TProgressControls Progress() override { return {totalSize, fileBar, jobBar, speed, elapsed, remaining}; }
+};
