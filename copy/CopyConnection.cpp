@@ -44,9 +44,9 @@ void MakeRemotePath(TIdFTP& ftp, const std::string& path) {
     ftp.ChangeRemoteDir("/");
     for (const std::string& name : RemoteWalkNames(path)) {
         try {
-            ftp.MakeRemoteDir(name);
+            ftp.TryMakeRemoteDir(name); // most often the folder exists: entering it tells whether it is usable
         } catch (const std::exception&) {
-            // Most often the folder exists; entering it below tells whether it is usable.
+            // A failing connection shows again at once, in the change of folder below.
         }
         ftp.ChangeRemoteDir(name);
     }
