@@ -43,11 +43,34 @@ void TLogView::appendLine(const QString& line) {
     starts_.push_back(text_.size());
     text_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     text_.push_back('\n');
-    widest_ = std::max(widest_, fontMetrics().horizontalAdvance(line));
+    widest_ = std::max(widest_, widthOf(line));
     updateScrollRanges();
     if (following)
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     viewport()->update();
+}
+
+int TLogView::widthOf(const QString& line) {
+    // Shaping a line costs more than everything else a job does for one file, and the width only sets the
+    // scroll range: the sum of the characters' own advances (kept per character) is that width to within the
+    // kerning, and one average character more covers the difference.
+    const QFontMetrics metrics = fontMetrics();
+    int width = metrics.averageCharWidth();
+    for (const QChar c : line) {
+        if (c.isSurrogate())
+            return std::max(width, metrics.horizontalAdvance(line)); // outside the cache's plane: measure it all
+        auto cached = advances_.constFind(c.unicode());
+        if (cached == advances_.constEnd())
+            cached = advances_.insert(c.unicode(), metrics.horizontalAdvance(c));
+        width += *cached;
+    }
+    return width;
+}
+
+void TLogView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange)
+        advances_.clear(); // measured in the old font
+    QAbstractScrollArea::changeEvent(event);
 }
 
 void TLogView::clear() {

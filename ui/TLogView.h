@@ -4,6 +4,7 @@
 // (a few bytes over the text itself per line) and only the visible ones are laid out and drawn; a
 // rich text editor would spend about a kilobyte per line.
 #include <QAbstractScrollArea>
+#include <QHash>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -24,9 +25,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void appendLine(const QString& line);
+    int widthOf(const QString& line);
     int visibleLines() const;
     void updateScrollRanges();
     void copyAll() const;
@@ -34,4 +37,5 @@ private:
     std::string text_;                // every line in UTF-8, each followed by '\n'
     std::vector<std::size_t> starts_; // where each line begins in text_
     int widest_ = 0;                  // pixels of the widest line, for the horizontal range
+    QHash<char16_t, int> advances_;   // pixels of each character met, in the current font
 };
