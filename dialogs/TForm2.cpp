@@ -17,29 +17,30 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 void TForm2::createControls() {
-    setObjectName("Form2");
-    setWindowTitle("Опции копирования");
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Опции копирования"));
     setFixedSize(640, 212);
 
     const auto checkBox = [this](const char* name, const QString& caption, int top, bool designed) {
         auto* box = new QCheckBox(caption, this);
-        box->setObjectName(name);
+        box->setObjectName(QString::fromLatin1(name));
         box->setGeometry(16, top, 612, 24);
         box->setChecked(designed); // FormCreate overwrites it with the saved option
         return box;
     };
-    CheckBox1 = checkBox("CheckBox1", "Выключить комп после скачивания всех файлов", 12, false);
-    CheckBox2 = checkBox("CheckBox2", "Удалять исходные файлы после удачного копирования на сервер (Перенос файлов)",
+    CheckBox1 = checkBox("CheckBox1", QStringLiteral("Выключить комп после скачивания всех файлов"), 12, false);
+    CheckBox2 = checkBox("CheckBox2",
+                         QStringLiteral("Удалять исходные файлы после удачного копирования на сервер (Перенос файлов)"),
                          40, false);
-    CheckBox3 = checkBox("CheckBox3", "Сообщать когда все скопируется", 68, true);
-    CheckBox4 = checkBox("CheckBox4", "После копирования всех файлов выйти из программы", 96, true);
-    CheckBox5 = checkBox("CheckBox5", "Свернуть в  Tray при запуске  копирования", 124, false);
+    CheckBox3 = checkBox("CheckBox3", QStringLiteral("Сообщать когда все скопируется"), 68, true);
+    CheckBox4 = checkBox("CheckBox4", QStringLiteral("После копирования всех файлов выйти из программы"), 96, true);
+    CheckBox5 = checkBox("CheckBox5", QStringLiteral("Свернуть в  Tray при запуске  копирования"), 124, false);
 
-    Button1 = new QPushButton("Старт  копирования", this);
-    Button1->setObjectName("Button1");
+    Button1 = new QPushButton(QStringLiteral("Старт  копирования"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(16, 164, 200, 32);
-    Button3 = new QPushButton("Сохранить опции", this);
-    Button3->setObjectName("Button3");
+    Button3 = new QPushButton(QStringLiteral("Сохранить опции"), this);
+    Button3->setObjectName(QStringLiteral("Button3"));
     Button3->setGeometry(424, 164, 200, 32);
 }
 
@@ -75,7 +76,7 @@ void TForm2::Button1Click() {
     if (mainStartButton_ && mainStartButton_->isEnabled())
         mainStartButton_->click();
     else if (mainStartButton_)
-        ui::ShowMessage("Копирование уже идет"); // the main start button is off while a job runs
+        ui::ShowMessage(QStringLiteral("Копирование уже идет")); // the main start button is off while a job runs
     hide();
 }
 

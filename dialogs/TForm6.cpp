@@ -1,8 +1,8 @@
 #include "dialogs/TForm6.h"
 
-#include "ui/UiLayer.h"
 #include "dialogs/JpegDecoder.h"
 #include "dialogs/TImage.h"
+#include "ui/UiLayer.h"
 
 #include <QFile>
 #include <QLabel>
@@ -40,18 +40,18 @@ TForm6::TForm6(const QByteArray& jpeg, QWidget* parent) : QWidget(parent, Qt::Wi
 }
 
 void TForm6::buildControls() {
-    setObjectName("Form6");
-    setWindowTitle("О программе");
+    setObjectName(QStringLiteral("Form6"));
+    setWindowTitle(QStringLiteral("О программе"));
     setFixedSize(733, 524);
     move(192, 125);
 
     Image1 = new TImage(this);
-    Image1->setObjectName("Image1");
-    Image1->setAccessibleName("Image1");
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setAccessibleName(QStringLiteral("Image1"));
     Image1->setGeometry(8, 8, 721, 449);
 
     StaticText1 = new QLabel(ProductLine(), this);
-    StaticText1->setObjectName("StaticText1");
+    StaticText1->setObjectName(QStringLiteral("StaticText1"));
     StaticText1->setGeometry(48, 488, 608, 24);
     QFont font = StaticText1->font();
     font.setPixelSize(16);

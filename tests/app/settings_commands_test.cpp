@@ -1,10 +1,10 @@
 // The main window's save commands, the password rule as the user meets it, and the close request.
 #include "MainWindowFixture.h"
 
+#include "ftp/TIdFTP.h"
 #include "settings/PasswordCipher.h"
 #include "settings/RecordFiles.h"
 #include "settings/Settings.h"
-#include "ftp/TIdFTP.h"
 #include <QApplication>
 
 #include <QCheckBox>
@@ -35,7 +35,7 @@ TEST_F(SaveCommands, StoredPasswordIsKeptReplacedOrExtendedAsTyped) {
     saved.Password = EncryptPassword("1234567");
     writeFile(settingsFile(".MyIni"), EncodeFtpRecord(saved));
     start();
-    ASSERT_EQ(form().Edit6->text(), "*******");
+    ASSERT_EQ(form().Edit6->text(), QStringLiteral("*******"));
 
     script_.answer(ui::Yes);
     form().Button3->click();
@@ -64,10 +64,10 @@ TEST_F(SaveCommands, PasswordQuestionAnswers) {
     EXPECT_FALSE(exists(settingsFile(".MyIni")));
     EXPECT_FALSE(exists(settingsFile(".path")));
     ASSERT_EQ(script_.shown().size(), 2u);
-    EXPECT_EQ(script_.shown()[0].text, "Сохранить пароль?");
-    EXPECT_EQ(script_.shown()[0].caption, "Хранить пароль не безопасно");
+    EXPECT_EQ(script_.shown()[0].text, QStringLiteral("Сохранить пароль?"));
+    EXPECT_EQ(script_.shown()[0].caption, QStringLiteral("Хранить пароль не безопасно"));
     EXPECT_EQ(script_.shown()[0].defaultButton, ui::No);
-    EXPECT_EQ(script_.shown()[1].text, "Сохранено");
+    EXPECT_EQ(script_.shown()[1].text, QStringLiteral("Сохранено"));
 
     // No: the password is neither stored nor kept in memory.
     script_.answer(ui::No);
@@ -89,7 +89,7 @@ TEST_F(SaveCommands, FolderListGetsTheDestinationOnlyWhenItIsNew) {
     form().Button3->click();
     EXPECT_EQ(readFile(settingsFile(".path")), "/in\r\n/IN\r\n");
     EXPECT_EQ(form().ComboBox1->count(), 2);
-    EXPECT_EQ(form().ComboBox1->currentText(), "/IN");
+    EXPECT_EQ(form().ComboBox1->currentText(), QStringLiteral("/IN"));
 
     form().ComboBox1->setEditText(QString());
     form().Button3->click();
@@ -113,9 +113,10 @@ TEST_F(SaveCommands, UnwritableRecordGivesTheAdviceAndStillUpdatesTheList) {
     form().ComboBox1->setEditText(QStringLiteral("/up"));
     form().Button3->click();
     ASSERT_EQ(script_.shown().size(), 2u);
-    EXPECT_EQ(script_.shown()[0].text, "Не могу сохранить конфигурацию,выберите в моей программе пункт "
-                                       "\"Система\\Запускать   эту программу от  имени администратора\"");
-    EXPECT_EQ(script_.shown()[1].text, "Сохранено");
+    EXPECT_EQ(script_.shown()[0].text,
+              QStringLiteral("Не могу сохранить конфигурацию,выберите в моей программе пункт "
+                             "\"Система\\Запускать   эту программу от  имени администратора\""));
+    EXPECT_EQ(script_.shown()[1].text, QStringLiteral("Сохранено"));
     EXPECT_EQ(readFile(settingsFile(".path")), "/up\r\n");
 }
 
@@ -128,13 +129,13 @@ TEST_F(SaveCommands, SourceFieldsAreSavedAndReadBack) {
     EXPECT_TRUE(script_.shown().empty());
 
     start();
-    EXPECT_EQ(form().Edit1->text(), "/данные");
+    EXPECT_EQ(form().Edit1->text(), QStringLiteral("/данные"));
 
     QFile::remove(QString::fromStdString(settingsFile(".iniInp")));
     QDir(dir_.path()).mkdir(QStringLiteral("ferrylo.iniInp"));
     form().Button5->click();
     ASSERT_EQ(script_.shown().size(), 1u);
-    EXPECT_EQ(script_.shown()[0].text, "Ошибка 6");
+    EXPECT_EQ(script_.shown()[0].text, QStringLiteral("Ошибка 6"));
 }
 
 TEST_F(SaveCommands, PassiveBoxReachesTheClientAtOnceButNotTheRecord) {
@@ -158,8 +159,8 @@ TEST_F(CloseRequest, IdleEndsAtOnceCopyingAsksFirst) {
     QCloseEvent cancelled;
     QApplication::sendEvent(&form(), &cancelled);
     ASSERT_EQ(script_.shown().size(), 1u);
-    EXPECT_EQ(script_.shown()[0].text, "Идет копирование , Выходим из программы?");
-    EXPECT_EQ(script_.shown()[0].caption, "Вопрос");
+    EXPECT_EQ(script_.shown()[0].text, QStringLiteral("Идет копирование , Выходим из программы?"));
+    EXPECT_EQ(script_.shown()[0].caption, QStringLiteral("Вопрос"));
     EXPECT_EQ(script_.shown()[0].icon, ui::MsgIcon::Warning);
     EXPECT_EQ(script_.shown()[0].defaultButton, ui::Cancel);
     EXPECT_EQ(script_.haltRequests(), 1);

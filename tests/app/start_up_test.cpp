@@ -1,12 +1,12 @@
 // Start-up: what the main window shows from the settings files and the command line.
 #include "MainWindowFixture.h"
 
-#include "ui/TProgressBar.h"
+#include "dialogs/TForm2.h"
+#include "ftp/TIdFTP.h"
 #include "settings/PasswordCipher.h"
 #include "settings/RecordFiles.h"
 #include "settings/Settings.h"
-#include "dialogs/TForm2.h"
-#include "ftp/TIdFTP.h"
+#include "ui/TProgressBar.h"
 
 #include "ui/TLogView.h"
 #include <QCheckBox>
@@ -53,7 +53,7 @@ TEST_F(StartUp, WithoutSettingsFilesEveryFieldHasItsDefault) {
     start();
     EXPECT_TRUE(form().Edit1->text().isEmpty());
     EXPECT_TRUE(form().Edit2->text().isEmpty());
-    EXPECT_EQ(form().ComboBox1->currentText(), "/");
+    EXPECT_EQ(form().ComboBox1->currentText(), QStringLiteral("/"));
     EXPECT_EQ(form().ComboBox1->count(), 0);
     EXPECT_TRUE(form().Edit4->text().isEmpty());
     EXPECT_TRUE(form().Edit5->text().isEmpty());
@@ -77,9 +77,9 @@ TEST_F(StartUp, CaptionFixedClientAreaAndNamedControls) {
           "Button1",      "Button2", "Button3",      "Button4",      "Button5",   "Button6",   "ProgressBar1",
           "ProgressBar2", "Label18", "SpeedButton2", "SpeedButton3", "CheckBox2", "GroupBox1", "StaticText2"})
         EXPECT_NE(form().findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
-    EXPECT_EQ(form().Button2->text(), "Старт копирования");
-    EXPECT_EQ(form().N2->text(), "Запускать   эту программу от  имени администратора");
-    EXPECT_EQ(form().N10->text(), "Редактор контекстного меню файла (пункт \"Отправить\")");
+    EXPECT_EQ(form().Button2->text(), QStringLiteral("Старт копирования"));
+    EXPECT_EQ(form().N2->text(), QStringLiteral("Запускать   эту программу от  имени администратора"));
+    EXPECT_EQ(form().N10->text(), QStringLiteral("Редактор контекстного меню файла (пункт \"Отправить\")"));
 }
 
 TEST_F(StartUp, SettingsFilesFillTheWindow) {
@@ -89,13 +89,13 @@ TEST_F(StartUp, SettingsFilesFillTheWindow) {
     writeFile(settingsFile(".MyIni"), ftpRecord("/in", "127.0.0.1", "bob", "s3cret", false));
     start();
     EXPECT_EQ(form().ComboBox1->count(), 3);
-    EXPECT_EQ(form().ComboBox1->itemText(1), "");
-    EXPECT_EQ(form().ComboBox1->currentText(), "/in");
-    EXPECT_EQ(form().Edit1->text(), "/data");
-    EXPECT_EQ(form().Edit2->text(), "*.*");
-    EXPECT_EQ(form().Edit4->text(), "127.0.0.1");
-    EXPECT_EQ(form().Edit5->text(), "bob");
-    EXPECT_EQ(form().Edit6->text(), "******");
+    EXPECT_EQ(form().ComboBox1->itemText(1), QStringLiteral(""));
+    EXPECT_EQ(form().ComboBox1->currentText(), QStringLiteral("/in"));
+    EXPECT_EQ(form().Edit1->text(), QStringLiteral("/data"));
+    EXPECT_EQ(form().Edit2->text(), QStringLiteral("*.*"));
+    EXPECT_EQ(form().Edit4->text(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(form().Edit5->text(), QStringLiteral("bob"));
+    EXPECT_EQ(form().Edit6->text(), QStringLiteral("******"));
     EXPECT_EQ(CurrentPassword, "s3cret");
     EXPECT_FALSE(form().CheckBox2->isChecked());
     EXPECT_FALSE(form().IdFTP1->Passive);
@@ -108,21 +108,21 @@ TEST_F(StartUp, SettingsFilesFillTheWindow) {
 TEST_F(StartUp, SourceLineFieldsTakeTheFirstTwoPipeFields) {
     writeFile(settingsFile(".iniInp"), "/only/folder\r\n");
     start();
-    EXPECT_EQ(form().Edit1->text(), "/only/folder");
+    EXPECT_EQ(form().Edit1->text(), QStringLiteral("/only/folder"));
     EXPECT_TRUE(form().Edit2->text().isEmpty());
 
     writeFile(settingsFile(".iniInp"), "/a|b.txt|ignored\r\n");
     start();
-    EXPECT_EQ(form().Edit1->text(), "/a");
-    EXPECT_EQ(form().Edit2->text(), "b.txt");
+    EXPECT_EQ(form().Edit1->text(), QStringLiteral("/a"));
+    EXPECT_EQ(form().Edit2->text(), QStringLiteral("b.txt"));
 }
 
 TEST_F(StartUp, ShortRecordFillsOnlyWhatItHas) {
     const std::string full = ftpRecord("/in", "ftp.example.invalid", "bob", "", true);
     writeFile(settingsFile(".MyIni"), full.substr(0, 256 + 5)); // folder and 4 bytes of the server
     start();
-    EXPECT_EQ(form().ComboBox1->currentText(), "/in");
-    EXPECT_EQ(form().Edit4->text(), "ftp.");
+    EXPECT_EQ(form().ComboBox1->currentText(), QStringLiteral("/in"));
+    EXPECT_EQ(form().Edit4->text(), QStringLiteral("ftp."));
     EXPECT_TRUE(form().Edit5->text().isEmpty());
     EXPECT_TRUE(form().CheckBox2->isChecked()); // the passive byte is missing: stays on
     EXPECT_TRUE(script_.shown().empty());       // no login, so no password question
@@ -133,10 +133,10 @@ TEST_F(StartUp, LoginWithoutStoredPasswordAsksForIt) {
     script_.input(QStringLiteral("пароль1"));
     start();
     ASSERT_EQ(script_.shown().size(), 1u);
-    EXPECT_EQ(script_.shown()[0].caption, "login:bob");
-    EXPECT_EQ(script_.shown()[0].text, "Введите пароль");
+    EXPECT_EQ(script_.shown()[0].caption, QStringLiteral("login:bob"));
+    EXPECT_EQ(script_.shown()[0].text, QStringLiteral("Введите пароль"));
     EXPECT_EQ(CurrentPassword, QStringLiteral("пароль1").toStdString());
-    EXPECT_EQ(form().Edit6->text(), "*******"); // characters, not bytes
+    EXPECT_EQ(form().Edit6->text(), QStringLiteral("*******")); // characters, not bytes
 
     script_.clear();
     start(); // not primed: the question is cancelled
@@ -152,19 +152,19 @@ TEST_F(StartUp, CommandLineOverridesTheSavedSource) {
 
     start({data});
     EXPECT_EQ(form().Edit1->text(), data);
-    EXPECT_EQ(form().Edit2->text(), "*.*");
+    EXPECT_EQ(form().Edit2->text(), QStringLiteral("*.*"));
 
     start({data + QStringLiteral("/a.txt")}); // need not exist
     EXPECT_EQ(form().Edit1->text(), data);
-    EXPECT_EQ(form().Edit2->text(), "a.txt");
+    EXPECT_EQ(form().Edit2->text(), QStringLiteral("a.txt"));
 
     start({QStringLiteral("/a.txt")});
-    EXPECT_EQ(form().Edit1->text(), "/");
-    EXPECT_EQ(form().Edit2->text(), "a.txt");
+    EXPECT_EQ(form().Edit1->text(), QStringLiteral("/"));
+    EXPECT_EQ(form().Edit2->text(), QStringLiteral("a.txt"));
 
     start({QStringLiteral("/")}); // the root is a folder
-    EXPECT_EQ(form().Edit1->text(), "/");
-    EXPECT_EQ(form().Edit2->text(), "*.*");
+    EXPECT_EQ(form().Edit1->text(), QStringLiteral("/"));
+    EXPECT_EQ(form().Edit2->text(), QStringLiteral("*.*"));
 }
 
 TEST_F(StartUp, UnreadableFolderListEndsTheReadingThere) {

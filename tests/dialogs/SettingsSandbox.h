@@ -14,7 +14,7 @@
 class SettingsSandbox : public ::testing::Test {
 protected:
     SettingsSandbox() : savedBase_(SettingsBase()), savedOptions_(CopyOptions) {
-        SetSettingsBase(dir_.filePath("ferrylo").toStdString());
+        SetSettingsBase(dir_.filePath(QStringLiteral("ferrylo")).toStdString());
         CopyOptions = TCopyOptions{};
     }
     ~SettingsSandbox() override {
@@ -23,7 +23,7 @@ protected:
     }
 
     // Settings files then go to a folder that does not exist, so none can be created.
-    void makeSettingsUnwritable() { SetSettingsBase(dir_.filePath("missing/ferrylo").toStdString()); }
+    void makeSettingsUnwritable() { SetSettingsBase(dir_.filePath(QStringLiteral("missing/ferrylo")).toStdString()); }
 
     static std::string readFile(std::string_view suffix) {
         std::ifstream in(SettingsFile(suffix), std::ios::binary);

@@ -1,7 +1,7 @@
-#include "ui/UiLayer.h"
 #include "dialogs/JpegDecoder.h"
 #include "dialogs/TForm6.h"
 #include "dialogs/TImage.h"
+#include "ui/UiLayer.h"
 
 #include <QFile>
 #include <QLabel>
@@ -15,7 +15,7 @@
 namespace {
 
 QByteArray aboutPicture() {
-    QFile file(":/about.jpg");
+    QFile file(QStringLiteral(":/about.jpg"));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     return file.readAll();
 }
@@ -61,13 +61,13 @@ TEST(TForm6, FixedWindowDrawsThePictureUnscaledFromTheTopLeft) {
     ui::testing::Script script;
     TForm6 form;
     EXPECT_TRUE(script.shown().empty());
-    EXPECT_EQ(form.windowTitle(), "О программе");
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("О программе"));
     EXPECT_EQ(form.minimumSize(), QSize(733, 524));
     EXPECT_EQ(form.maximumSize(), QSize(733, 524));
     EXPECT_TRUE(form.isWindow());
     EXPECT_EQ(form.Image1->geometry(), QRect(8, 8, 721, 449));
     EXPECT_EQ(form.StaticText1->geometry(), QRect(48, 488, 608, 24));
-    EXPECT_TRUE(form.StaticText1->text().startsWith("Ferrylo "));
+    EXPECT_TRUE(form.StaticText1->text().startsWith(QStringLiteral("Ferrylo ")));
     EXPECT_EQ(form.StaticText1->palette().color(QPalette::WindowText), QColor(Qt::red));
 
     const QImage& picture = form.Image1->picture();
@@ -84,7 +84,7 @@ TEST(TForm6, UndecodablePictureIsReportedAndTheWindowStillWorks) {
     TForm6 form(QByteArray("\xFF\xD8 broken", 9));
     ASSERT_EQ(script.shown().size(), 1u);
     EXPECT_EQ(script.shown()[0].kind, ui::testing::Shown::Kind::Error);
-    EXPECT_TRUE(QRegularExpression("^JPEG error #\\d+$").match(script.shown()[0].text).hasMatch())
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^JPEG error #\\d+$")).match(script.shown()[0].text).hasMatch())
         << script.shown()[0].text.toStdString();
     EXPECT_TRUE(form.Image1->picture().isNull());
     form.show();

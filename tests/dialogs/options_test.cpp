@@ -90,5 +90,5 @@ TEST_F(OptionsDialog, StartClicksTheMainStartButtonOrRefusesWhileACopyRuns) {
     click(form.Button1);
     EXPECT_EQ(jobs, 1);
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(script_.texts(), std::vector<QString>{"Копирование уже идет"});
+    EXPECT_EQ(script_.texts(), std::vector<QString>{QStringLiteral("Копирование уже идет")});
 }

@@ -44,9 +44,11 @@ TEST(LogView, FollowsTheEndUnlessScrolledBack) {
 TEST(LogView, HostileTextsStayReadableAndBreaksStartNewLines) {
     TLogView log;
     const QString bad(QChar::ReplacementCharacter);
-    log.appendPlainText("550 a" + QString(QChar(0)) + "b\x01" + QString::fromLocal8Bit("\xff"));
-    log.appendPlainText("421 one\r\n421 two\rthree\n\tfour");
-    EXPECT_EQ(log.toPlainText(), "550 a" + bad + "b" + bad + bad + "\n421 one\n421 two\nthree\n\tfour");
+    log.appendPlainText(QStringLiteral("550 a") + QString(QChar(0)) + QStringLiteral("b\x01") +
+                        QString::fromLocal8Bit("\xff"));
+    log.appendPlainText(QStringLiteral("421 one\r\n421 two\rthree\n\tfour"));
+    EXPECT_EQ(log.toPlainText(), QStringLiteral("550 a") + bad + QStringLiteral("b") + bad + bad +
+                                     QStringLiteral("\n421 one\n421 two\nthree\n\tfour"));
     EXPECT_EQ(log.lineCount(), 5);
-    EXPECT_EQ(log.line(4), "\tfour");
+    EXPECT_EQ(log.line(4), QStringLiteral("\tfour"));
 }

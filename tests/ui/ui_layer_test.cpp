@@ -7,30 +7,32 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 
+using namespace Qt::StringLiterals;
 using ui::testing::Script;
 using ui::testing::Shown;
 
 TEST(UiLayer, MessageBoxTakesPrimedAnswersThenItsDefault) {
     Script script;
     script.answer(ui::Ok);
-    EXPECT_EQ(ui::MessageBox(nullptr, "q1", "Вопрос", ui::MsgIcon::Warning, ui::Ok | ui::Cancel, ui::Cancel), ui::Ok);
-    EXPECT_EQ(ui::MessageBox(nullptr, "q2", "Вопрос", ui::MsgIcon::Warning, ui::Ok | ui::Cancel, ui::Cancel),
+    EXPECT_EQ(ui::MessageBox(nullptr, u"q1"_s, u"Вопрос"_s, ui::MsgIcon::Warning, ui::Ok | ui::Cancel, ui::Cancel),
+              ui::Ok);
+    EXPECT_EQ(ui::MessageBox(nullptr, u"q2"_s, u"Вопрос"_s, ui::MsgIcon::Warning, ui::Ok | ui::Cancel, ui::Cancel),
               ui::Cancel);
     ASSERT_EQ(script.shown().size(), 2u);
-    EXPECT_EQ(script.shown()[0].caption, "Вопрос");
+    EXPECT_EQ(script.shown()[0].caption, u"Вопрос"_s);
     EXPECT_EQ(script.shown()[0].icon, ui::MsgIcon::Warning);
     EXPECT_EQ(script.shown()[1].defaultButton, ui::Cancel);
 }
 
 TEST(UiLayer, InputAndPickersAreCancelledUnlessPrimed) {
     Script script;
-    script.input(QString("secret"));
-    EXPECT_EQ(ui::InputBox("login:bob", "Введите пароль", ""), QString("secret"));
-    EXPECT_FALSE(ui::InputBox("login:bob", "Введите пароль", "").has_value());
-    EXPECT_FALSE(ui::ChooseFolder(nullptr, "Select Folder").has_value());
-    script.file(QString("/tmp/a.txt"));
-    EXPECT_EQ(ui::ChooseFile(nullptr), QString("/tmp/a.txt"));
-    EXPECT_EQ(script.shown()[2].caption, "Select Folder");
+    script.input(u"secret"_s);
+    EXPECT_EQ(ui::InputBox(u"login:bob"_s, u"Введите пароль"_s, u""_s), u"secret"_s);
+    EXPECT_FALSE(ui::InputBox(u"login:bob"_s, u"Введите пароль"_s, u""_s).has_value());
+    EXPECT_FALSE(ui::ChooseFolder(nullptr, u"Select Folder"_s).has_value());
+    script.file(u"/tmp/a.txt"_s);
+    EXPECT_EQ(ui::ChooseFile(nullptr), u"/tmp/a.txt"_s);
+    EXPECT_EQ(script.shown()[2].caption, u"Select Folder"_s);
 }
 
 TEST(UiLayer, EscapedErrorsReachTheErrorBoxAndHaltIsOnlyCounted) {
@@ -39,7 +41,7 @@ TEST(UiLayer, EscapedErrorsReachTheErrorBoxAndHaltIsOnlyCounted) {
     ui::HaltProgram();
     ASSERT_EQ(script.shown().size(), 1u);
     EXPECT_EQ(script.shown()[0].kind, Shown::Kind::Error);
-    EXPECT_EQ(script.shown()[0].text, "Connection refused.");
+    EXPECT_EQ(script.shown()[0].text, u"Connection refused."_s);
     EXPECT_EQ(script.haltRequests(), 1);
 }
 
@@ -50,11 +52,12 @@ TEST(UiLayer, BoxesShowHostileTextsReadableAndWhole) {
         QString raw;
         QString shown;
     } cases[] = {
-        {"550 a" + QString(QChar(0)) + "b", "550 a" + bad + "b"},
-        {QString::fromLocal8Bit("550 \xff\xfe name"), "550 " + bad + bad + " name"},
-        {"\x1b[31m" + QString(QChar(0x85)) + "\x7f", bad + "[31m" + bad + bad},
-        {QString(QChar(0xD800)) + "x" + QString::fromUcs4(U"\U0001F600"), bad + "x" + QString::fromUcs4(U"\U0001F600")},
-        {"<b>x</b>\r\n\t&amp;", "<b>x</b>\r\n\t&amp;"},
+        {u"550 a"_s + QString(QChar(0)) + u"b"_s, u"550 a"_s + bad + u"b"_s},
+        {QString::fromLocal8Bit("550 \xff\xfe name"), u"550 "_s + bad + bad + u" name"_s},
+        {u"\x1b[31m"_s + QString(QChar(0x85)) + u"\x7f"_s, bad + u"[31m"_s + bad + bad},
+        {QString(QChar(0xD800)) + u"x"_s + QString::fromUcs4(U"\U0001F600"),
+         bad + u"x"_s + QString::fromUcs4(U"\U0001F600")},
+        {u"<b>x</b>\r\n\t&amp;"_s, u"<b>x</b>\r\n\t&amp;"_s},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.raw.toStdString());
@@ -90,7 +93,7 @@ TEST(UiLayer, RealBoxShowsItsTextPlain) {
             box->close();
     });
     bound.start(5000);
-    ui::ShowMessage("<b>x</b>" + QString(QChar(0)));
+    ui::ShowMessage(u"<b>x</b>"_s + QString(QChar(0)));
     EXPECT_EQ(format, Qt::PlainText);
-    EXPECT_EQ(shownText, "<b>x</b>" + QString(QChar::ReplacementCharacter));
+    EXPECT_EQ(shownText, u"<b>x</b>"_s + QString(QChar::ReplacementCharacter));
 }
