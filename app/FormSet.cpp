@@ -26,10 +26,11 @@ FormSet::FormSet(const TStartup& startup) {
     form1_->setOptionsWindow(*form2_);
     form3_ = std::make_unique<TForm3>(form1_->ComboBox1, owner);
     Form3 = form3_.get();
-    form4_ = std::make_unique<TForm4>(owner);
+    form4_ = std::make_unique<TForm4>(*form3_->ListBox1, owner);
     Form4 = form4_.get();
-    form5_ = std::make_unique<TForm5>(owner);
+    form5_ = std::make_unique<TForm5>(*form3_->ListBox1, owner);
     Form5 = form5_.get();
+    form3_->setEntryDialogs(*form4_, *form5_);
     form6_ = std::make_unique<TForm6>(owner);
     Form6 = form6_.get();
     form7_ = std::make_unique<TForm7>(owner);

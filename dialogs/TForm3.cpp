@@ -1,12 +1,12 @@
 #include "dialogs/TForm3.h"
 
+#include "dialogs/ListItems.h"
+#include "dialogs/TForm4.h"
+#include "dialogs/TForm5.h"
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
 #include "ui/FormBuilder.h"
 #include "ui/UiLayer.h"
-#include "dialogs/ListItems.h"
-#include "dialogs/TForm4.h"
-#include "dialogs/TForm5.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -24,40 +24,40 @@ TForm3::TForm3(QComboBox* destinationBox, QWidget* parent) : QWidget(parent, Qt:
 }
 
 void TForm3::createControls() {
-    setObjectName("Form3");
-    setWindowTitle("Редактор путей");
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("Редактор путей"));
     setFixedSize(480, 330);
 
     ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName("ListBox1");
-    ListBox1->setAccessibleName("ListBox1");
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setAccessibleName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(8, 8, 280, 314);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
 
     PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName("PopupMenu1");
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     const auto item = [this](const char* name, const QString& caption) {
         QAction* action = PopupMenu1->addAction(caption);
-        action->setObjectName(name);
+        action->setObjectName(QString::fromLatin1(name));
         return action;
     };
-    N1 = item("N1", "Создать ");
-    N2 = item("N2", "Изменить");
-    N3 = item("N3", "Удалить");
+    N1 = item("N1", QStringLiteral("Создать "));
+    N2 = item("N2", QStringLiteral("Изменить"));
+    N3 = item("N3", QStringLiteral("Удалить"));
 
     const auto button = [this](const char* name, const QString& caption, int top) {
         auto* b = new QPushButton(caption, this);
-        b->setObjectName(name);
+        b->setObjectName(QString::fromLatin1(name));
         b->setGeometry(300, top, 172, 30);
         return b;
     };
-    Button1 = button("Button1", "Добавить", 8);
-    Button2 = button("Button2", "Удалить", 46);
-    Button4 = button("Button4", "Изменить", 84);
-    Button5 = button("Button5", "Вверх", 140);
-    Button6 = button("Button6", "Вниз", 178);
-    Button3 = button("Button3", "Сохранить изменения", 292);
+    Button1 = button("Button1", QStringLiteral("Добавить"), 8);
+    Button2 = button("Button2", QStringLiteral("Удалить"), 46);
+    Button4 = button("Button4", QStringLiteral("Изменить"), 84);
+    Button5 = button("Button5", QStringLiteral("Вверх"), 140);
+    Button6 = button("Button6", QStringLiteral("Вниз"), 178);
+    Button3 = button("Button3", QStringLiteral("Сохранить изменения"), 292);
 }
 
 void TForm3::connectHandlers() {
@@ -84,6 +84,11 @@ void TForm3::setDestinationBox(QComboBox* box) {
     destinationBox_ = box;
 }
 
+void TForm3::setEntryDialogs(TForm4& add, TForm5& change) {
+    addDialog_ = &add;
+    changeDialog_ = &change;
+}
+
 void TForm3::setPathList(std::vector<std::string>* list) {
     pathList_ = list ? list : &ownPathList_;
 }
@@ -96,9 +101,11 @@ void TForm3::Open() {
 }
 
 void TForm3::addEntry() {
-    Form4->Edit1->clear();
-    Form4->show();
-    Form4->raise();
+    if (!addDialog_)
+        return;
+    addDialog_->Edit1->clear();
+    addDialog_->show();
+    addDialog_->raise();
 }
 
 // At once and without a question; the selection goes with the entry, so a second press does
@@ -113,11 +120,11 @@ void TForm3::deleteEntry() {
 
 void TForm3::changeEntry() {
     const int row = SelectedRow(*ListBox1);
-    if (row < 0)
+    if (row < 0 || !changeDialog_)
         return;
-    Form5->Edit1->setText(ListBox1->item(row)->text());
-    Form5->show();
-    Form5->raise();
+    changeDialog_->Edit1->setText(ListBox1->item(row)->text());
+    changeDialog_->show();
+    changeDialog_->raise();
 }
 
 void TForm3::Button1Click() {
@@ -165,6 +172,6 @@ void TForm3::Button3Click() {
             destinationBox_->addItem(QString::fromLocal8Bit(line));
         destinationBox_->setEditText(typed);
     }
-    ui::ShowMessage("сохранено");
+    ui::ShowMessage(QStringLiteral("сохранено"));
     hide();
 }

@@ -13,6 +13,8 @@ class QComboBox;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class TForm4;
+class TForm5;
 
 class TForm3 : public QWidget {
     Q_OBJECT
@@ -33,6 +35,8 @@ public:
     QPushButton* Button6; // "Вниз"
 
     void setDestinationBox(QComboBox* box);
+    // The add and change dialogs, made after the editor because they edit its list.
+    void setEntryDialogs(TForm4& add, TForm5& change);
     // The main window's list of destination folders, which loading and saving go through (the
     // buffer of ".path"); without one the editor keeps its own.
     void setPathList(std::vector<std::string>* list);
@@ -59,6 +63,8 @@ private:
     void changeEntry();
 
     QPointer<QComboBox> destinationBox_;
+    QPointer<TForm4> addDialog_;
+    QPointer<TForm5> changeDialog_;
     std::vector<std::string> ownPathList_;
     std::vector<std::string>* pathList_ = &ownPathList_;
 };

@@ -1,9 +1,8 @@
 #include "dialogs/TForm4.h"
 
+#include "dialogs/EntryDialog.h"
 #include "ui/FormBuilder.h"
 #include "ui/UiLayer.h"
-#include "dialogs/EntryDialog.h"
-#include "dialogs/TForm3.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,8 +10,9 @@
 
 TForm4* Form4 = nullptr;
 
-TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window) {
-    const EntryDialogControls controls = BuildEntryDialog(*this, "Form4", "Добавить ", "Добавить");
+TForm4::TForm4(QListWidget& list, QWidget* parent) : QWidget(parent, Qt::Window), list_(list) {
+    const EntryDialogControls controls =
+        BuildEntryDialog(*this, "Form4", QStringLiteral("Добавить "), QStringLiteral("Добавить"));
     Edit1 = controls.edit;
     Button1 = controls.button;
     ui::OnSignal(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
@@ -27,13 +27,13 @@ void TForm4::FormCreate() {
 void TForm4::Button1Click() {
     const QString text = Edit1->text();
     if (text.isEmpty()) {
-        ui::ShowMessage("Неизвестное имя папки");
+        ui::ShowMessage(QStringLiteral("Неизвестное имя папки"));
         return;
     }
-    if (!text.startsWith('/')) {
-        ui::ShowMessage("имя папки  должно начинаться на \"/\"");
+    if (!text.startsWith(u'/')) {
+        ui::ShowMessage(QStringLiteral("имя папки  должно начинаться на \"/\""));
         return;
     }
-    Form3->ListBox1->addItem(text);
+    list_.addItem(text);
     hide();
 }

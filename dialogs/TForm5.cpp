@@ -1,10 +1,9 @@
 #include "dialogs/TForm5.h"
 
-#include "ui/FormBuilder.h"
-#include "ui/UiLayer.h"
 #include "dialogs/EntryDialog.h"
 #include "dialogs/ListItems.h"
-#include "dialogs/TForm3.h"
+#include "ui/FormBuilder.h"
+#include "ui/UiLayer.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,8 +11,9 @@
 
 TForm5* Form5 = nullptr;
 
-TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window) {
-    const EntryDialogControls controls = BuildEntryDialog(*this, "Form5", "Изменить", "Сохранить");
+TForm5::TForm5(QListWidget& list, QWidget* parent) : QWidget(parent, Qt::Window), list_(list) {
+    const EntryDialogControls controls =
+        BuildEntryDialog(*this, "Form5", QStringLiteral("Изменить"), QStringLiteral("Сохранить"));
     Edit1 = controls.edit;
     Button1 = controls.button;
     ui::OnSignal(Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
@@ -28,6 +28,6 @@ void TForm5::Button1Click() {
     const QString text = Edit1->text();
     if (text.isEmpty())
         return;
-    SetItemText(*Form3->ListBox1, SelectedRow(*Form3->ListBox1), text.toLocal8Bit().toStdString());
+    SetItemText(list_, SelectedRow(list_), text.toLocal8Bit().toStdString());
     hide();
 }

@@ -5,20 +5,25 @@
 #include <QWidget>
 
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 
 class TForm5 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm5(QWidget* parent = nullptr);
+    // `list`: the editor's list, whose selected entry a confirmed text replaces.
+    explicit TForm5(QListWidget& list, QWidget* parent = nullptr);
 
     QLineEdit* Edit1;
     QPushButton* Button1; // "Сохранить"
 
     void FormCreate();
-    // Puts the text into the entry selected in the editor (Form3) and hides; an empty text does
+    // Puts the text into the entry selected in the editor's list and hides; an empty text does
     // nothing. Throws EListError when no entry is selected any more.
     void Button1Click();
+
+private:
+    QListWidget& list_;
 };
 
 extern TForm5* Form5;

@@ -1,6 +1,5 @@
 // The six other windows belong to the main window, and the program outlives every box it shows.
 #include "app/FormSet.h"
-#include "ui/UiLayer.h"
 #include "dialogs/TForm2.h"
 #include "dialogs/TForm3.h"
 #include "dialogs/TForm4.h"
@@ -8,8 +7,11 @@
 #include "dialogs/TForm6.h"
 #include "reach/TForm7.h"
 #include "shell/TJvTrayIcon.h"
+#include "ui/UiLayer.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -56,6 +58,22 @@ TEST(WindowFamily, OtherWindowsBelongToTheMainWindowAndGoToTheTrayWithIt) {
     EXPECT_TRUE(Form6->isVisible());
     EXPECT_TRUE(Form7->isVisible());
     EXPECT_FALSE(Form3->isVisible()) << "only what was shown comes back";
+}
+
+TEST(WindowFamily, TheEditorsDialogsEditTheEditorsList) {
+    Program program;
+    Form3->Button1->click();
+    ASSERT_TRUE(Form4->isVisible());
+    Form4->Edit1->setText(QStringLiteral("/incoming"));
+    Form4->Button1->click();
+    ASSERT_EQ(Form3->ListBox1->count(), 1);
+
+    Form3->ListBox1->setCurrentRow(0);
+    Form3->Button4->click();
+    ASSERT_TRUE(Form5->isVisible());
+    Form5->Edit1->setText(QStringLiteral("/daily"));
+    Form5->Button1->click();
+    EXPECT_EQ(Form3->ListBox1->item(0)->text(), QStringLiteral("/daily"));
 }
 
 TEST(WindowFamily, ClosingABoxWhileInTheTrayDoesNotEndTheProgram) {

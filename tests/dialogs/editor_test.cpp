@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using Shown = ui::testing::Shown;
@@ -20,18 +22,10 @@ class FolderEditor : public SettingsSandbox {
 protected:
     FolderEditor() {
         destination.setEditable(true);
-        Form3 = &editor;
-        Form4 = &add;
-        Form5 = &change;
+        editor.setEntryDialogs(add, change);
         writeFile(PathSuffix, "A\r\nB\r\nC\r\n");
         open();
     }
-    ~FolderEditor() override {
-        Form3 = nullptr;
-        Form4 = nullptr;
-        Form5 = nullptr;
-    }
-
     void open() {
         editor.Open();
         editor.show();
@@ -57,8 +51,8 @@ protected:
 
     QComboBox destination;
     TForm3 editor{&destination};
-    TForm4 add;
-    TForm5 change;
+    TForm4 add{*editor.ListBox1};
+    TForm5 change{*editor.ListBox1};
 };
 
 using List = std::vector<QString>;
@@ -66,7 +60,7 @@ using List = std::vector<QString>;
 } // namespace
 
 TEST_F(FolderEditor, AddDialogRefusesEmptyAndRelativeNamesAndAppendsAbsoluteOnes) {
-    add.Edit1->setText("left over");
+    add.Edit1->setText(u"left over"_s);
     editor.Button1->click();
     ASSERT_TRUE(add.isVisible());
     EXPECT_TRUE(add.Edit1->text().isEmpty());
@@ -74,7 +68,7 @@ TEST_F(FolderEditor, AddDialogRefusesEmptyAndRelativeNamesAndAppendsAbsoluteOnes
     const struct {
         QString text;
         QString message;
-    } refused[] = {{"", "Неизвестное имя папки"}, {"incoming", "имя папки  должно начинаться на \"/\""}};
+    } refused[] = {{u""_s, u"Неизвестное имя папки"_s}, {u"incoming"_s, u"имя папки  должно начинаться на \"/\""_s}};
     for (const auto& c : refused) {
         script_.clear();
         add.Edit1->setText(c.text);
@@ -83,12 +77,12 @@ TEST_F(FolderEditor, AddDialogRefusesEmptyAndRelativeNamesAndAppendsAbsoluteOnes
         EXPECT_TRUE(add.isVisible());
         EXPECT_EQ(add.Edit1->text(), c.text);
     }
-    EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+    EXPECT_EQ(entries(), (List{u"A"_s, u"B"_s, u"C"_s}));
 
     script_.clear();
-    add.Edit1->setText("/входящие");
+    add.Edit1->setText(u"/входящие"_s);
     add.Button1->click();
-    EXPECT_EQ(entries(), (List{"A", "B", "C", "/входящие"}));
+    EXPECT_EQ(entries(), (List{u"A"_s, u"B"_s, u"C"_s, u"/входящие"_s}));
     EXPECT_FALSE(add.isVisible());
     EXPECT_TRUE(script_.shown().empty());
 }
@@ -96,23 +90,23 @@ TEST_F(FolderEditor, AddDialogRefusesEmptyAndRelativeNamesAndAppendsAbsoluteOnes
 TEST_F(FolderEditor, MovesSwapWithTheNeighbourAndASecondPressUndoesThem) {
     select(2);
     editor.Button5->click();
-    EXPECT_EQ(entries(), (List{"A", "C", "B"}));
+    EXPECT_EQ(entries(), (List{u"A"_s, u"C"_s, u"B"_s}));
     EXPECT_EQ(selected(), 2);
     editor.Button5->click();
-    EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+    EXPECT_EQ(entries(), (List{u"A"_s, u"B"_s, u"C"_s}));
 
     select(0);
     editor.Button6->click();
-    EXPECT_EQ(entries(), (List{"B", "A", "C"}));
+    EXPECT_EQ(entries(), (List{u"B"_s, u"A"_s, u"C"_s}));
     EXPECT_EQ(selected(), 0);
     editor.Button6->click();
-    EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+    EXPECT_EQ(entries(), (List{u"A"_s, u"B"_s, u"C"_s}));
     EXPECT_TRUE(script_.shown().empty());
 
     editor.ListBox1->clearSelection();
     editor.Button5->click();
     editor.Button6->click();
-    EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+    EXPECT_EQ(entries(), (List{u"A"_s, u"B"_s, u"C"_s}));
     EXPECT_TRUE(script_.shown().empty());
 }
 
@@ -121,8 +115,8 @@ TEST_F(FolderEditor, MovingPastEitherEndReportsTheMissingIndexAndChangesNothing)
         int row;
         QPushButton* button;
         QString error;
-    } cases[] = {{0, editor.Button5, "List index out of bounds (-1)"},
-                 {2, editor.Button6, "List index out of bounds (3)"}};
+    } cases[] = {{0, editor.Button5, u"List index out of bounds (-1)"_s},
+                 {2, editor.Button6, u"List index out of bounds (3)"_s}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error.toStdString());
         script_.clear();
@@ -131,7 +125,7 @@ TEST_F(FolderEditor, MovingPastEitherEndReportsTheMissingIndexAndChangesNothing)
         ASSERT_EQ(script_.shown().size(), 1u);
         EXPECT_EQ(script_.shown()[0].kind, Shown::Kind::Error);
         EXPECT_EQ(script_.shown()[0].text, c.error);
-        EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+        EXPECT_EQ(entries(), (List{u"A"_s, u"B"_s, u"C"_s}));
         EXPECT_EQ(selected(), c.row);
     }
 }
@@ -140,19 +134,19 @@ TEST_F(FolderEditor, PopupItemsRunDeleteAndChangeCrosswiseAndNeedASelection) {
     editor.N2->trigger(); // nothing selected: nothing happens
     editor.N3->trigger();
     editor.Button2->click();
-    EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+    EXPECT_EQ(entries(), (List{u"A"_s, u"B"_s, u"C"_s}));
     EXPECT_FALSE(change.isVisible());
 
     select(1);
     editor.N2->trigger(); // "Изменить" deletes
-    EXPECT_EQ(entries(), (List{"A", "C"}));
+    EXPECT_EQ(entries(), (List{u"A"_s, u"C"_s}));
     editor.N2->trigger(); // the selection went with the entry
-    EXPECT_EQ(entries(), (List{"A", "C"}));
+    EXPECT_EQ(entries(), (List{u"A"_s, u"C"_s}));
 
     select(1);
     editor.N3->trigger(); // "Удалить" opens the change dialog
     EXPECT_TRUE(change.isVisible());
-    EXPECT_EQ(change.Edit1->text(), "C");
+    EXPECT_EQ(change.Edit1->text(), u"C"_s);
 
     editor.N1->trigger();
     EXPECT_TRUE(add.isVisible());
@@ -163,17 +157,17 @@ TEST_F(FolderEditor, ChangeTakesAnyNonEmptyTextAndLandsOnTheEntrySelectedAtSaveT
     select(0);
     editor.Button4->click();
     ASSERT_TRUE(change.isVisible());
-    EXPECT_EQ(change.Edit1->text(), "A");
+    EXPECT_EQ(change.Edit1->text(), u"A"_s);
 
     change.Edit1->clear();
     change.Button1->click();
     EXPECT_TRUE(change.isVisible());
-    EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+    EXPECT_EQ(entries(), (List{u"A"_s, u"B"_s, u"C"_s}));
 
-    change.Edit1->setText("incoming");
+    change.Edit1->setText(u"incoming"_s);
     select(2); // the dialog is not modal: the user picked another entry meanwhile
     change.Button1->click();
-    EXPECT_EQ(entries(), (List{"A", "B", "incoming"}));
+    EXPECT_EQ(entries(), (List{u"A"_s, u"B"_s, u"incoming"_s}));
     EXPECT_FALSE(change.isVisible());
     EXPECT_TRUE(script_.shown().empty());
 }
@@ -181,37 +175,37 @@ TEST_F(FolderEditor, ChangeTakesAnyNonEmptyTextAndLandsOnTheEntrySelectedAtSaveT
 TEST_F(FolderEditor, ReopeningDropsUnsavedEdits) {
     select(0);
     editor.Button2->click();
-    add.Edit1->setText("/new");
+    add.Edit1->setText(u"/new"_s);
     add.Button1->click();
-    EXPECT_EQ(entries(), (List{"B", "C", "/new"}));
+    EXPECT_EQ(entries(), (List{u"B"_s, u"C"_s, u"/new"_s}));
     open();
-    EXPECT_EQ(entries(), (List{"A", "B", "C"}));
+    EXPECT_EQ(entries(), (List{u"A"_s, u"B"_s, u"C"_s}));
     EXPECT_EQ(readFile(PathSuffix), "A\r\nB\r\nC\r\n");
 }
 
 TEST_F(FolderEditor, SaveWritesTheFileRefillsTheDropDownKeepingItsTextAndHides) {
     std::vector<std::string> mainList{"stale"};
     editor.setPathList(&mainList);
-    destination.addItems({"old1", "old2"});
-    destination.setEditText("/typed");
+    destination.addItems({u"old1"_s, u"old2"_s});
+    destination.setEditText(u"/typed"_s);
 
     select(1);
     editor.Button5->click();
-    add.Edit1->setText("/входящие");
+    add.Edit1->setText(u"/входящие"_s);
     add.Button1->click();
     editor.Button3->click();
 
     EXPECT_EQ(readFile(PathSuffix), "B\r\nA\r\nC\r\n/входящие\r\n");
     EXPECT_EQ(mainList, (std::vector<std::string>{"B", "A", "C", "/входящие"}));
-    EXPECT_EQ(dropDown(), (List{"B", "A", "C", "/входящие"}));
-    EXPECT_EQ(destination.currentText(), "/typed");
-    EXPECT_EQ(script_.texts(), List{"сохранено"});
+    EXPECT_EQ(dropDown(), (List{u"B"_s, u"A"_s, u"C"_s, u"/входящие"_s}));
+    EXPECT_EQ(destination.currentText(), u"/typed"_s);
+    EXPECT_EQ(script_.texts(), List{u"сохранено"_s});
     EXPECT_FALSE(editor.isVisible());
 }
 
 TEST_F(FolderEditor, SavingAnEmptyListEmptiesFileAndDropDownButNotTheTypedFolder) {
-    destination.addItems({"A", "B", "C"});
-    destination.setEditText("B"); // a folder about to be deleted stays typed
+    destination.addItems({u"A"_s, u"B"_s, u"C"_s});
+    destination.setEditText(u"B"_s); // a folder about to be deleted stays typed
     for (int i = 0; i < 3; ++i) {
         select(0);
         editor.Button2->click();
@@ -219,15 +213,15 @@ TEST_F(FolderEditor, SavingAnEmptyListEmptiesFileAndDropDownButNotTheTypedFolder
     editor.Button3->click();
     EXPECT_EQ(readFile(PathSuffix), "");
     EXPECT_EQ(destination.count(), 0);
-    EXPECT_EQ(destination.currentText(), "B");
+    EXPECT_EQ(destination.currentText(), u"B"_s);
 
     open();
     EXPECT_TRUE(entries().empty());
 }
 
 TEST_F(FolderEditor, SaveThatCannotCreateTheFileStopsBeforeTheMainWindow) {
-    destination.addItems({"A", "B", "C"});
-    destination.setEditText("/typed");
+    destination.addItems({u"A"_s, u"B"_s, u"C"_s});
+    destination.setEditText(u"/typed"_s);
     select(0);
     editor.Button2->click();
     makeSettingsUnwritable();
@@ -235,9 +229,10 @@ TEST_F(FolderEditor, SaveThatCannotCreateTheFileStopsBeforeTheMainWindow) {
 
     ASSERT_EQ(script_.shown().size(), 1u);
     EXPECT_EQ(script_.shown()[0].kind, Shown::Kind::Error);
-    EXPECT_TRUE(script_.shown()[0].text.startsWith("Cannot create file \"")) << script_.shown()[0].text.toStdString();
-    EXPECT_EQ(dropDown(), (List{"A", "B", "C"}));
-    EXPECT_EQ(destination.currentText(), "/typed");
+    EXPECT_TRUE(script_.shown()[0].text.startsWith(u"Cannot create file \""_s))
+        << script_.shown()[0].text.toStdString();
+    EXPECT_EQ(dropDown(), (List{u"A"_s, u"B"_s, u"C"_s}));
+    EXPECT_EQ(destination.currentText(), u"/typed"_s);
     EXPECT_TRUE(editor.isVisible());
 }
 
