@@ -12,6 +12,8 @@
 #include <chrono>
 #include <stdexcept>
 
+using namespace Qt::StringLiterals;
+
 using ConnectionCheck = ReachFixture;
 using ferrylo::testing::FakeFtpServer;
 
@@ -43,12 +45,12 @@ TEST_F(ConnectionCheck, FailedCheckLogsOnceAndOffersTheSearch) {
         script_.answer(ui::Cancel);
         clickCheck();
 
-        EXPECT_EQ(logLines(), QStringList({"Проверка связи с " + c.shownHost}));
+        EXPECT_EQ(logLines(), QStringList({u"Проверка связи с "_s + c.shownHost}));
         ASSERT_EQ(script_.shown().size(), 1u);
         const auto& question = script_.shown().front();
         // The "c" after "Связи" is a Latin letter; every other text uses the Cyrillic one.
-        EXPECT_EQ(question.text, "Связи c " + c.shownHost + " нет , запустить сканер?");
-        EXPECT_EQ(question.caption, "Вопрос");
+        EXPECT_EQ(question.text, u"Связи c "_s + c.shownHost + u" нет , запустить сканер?"_s);
+        EXPECT_EQ(question.caption, u"Вопрос"_s);
         EXPECT_EQ(question.icon, ui::MsgIcon::Warning);
         EXPECT_EQ(question.buttons, ui::Ok | ui::Cancel);
         EXPECT_FALSE(host().search.isVisible()) << "Cancel starts no search";
@@ -81,7 +83,7 @@ TEST_F(ConnectionCheck, ConnectionLeftOpenIsClosedBeforeTheNextTest) {
     EXPECT_EQ(commands[commands.size() - 2], "ABOR");
     EXPECT_EQ(commands.back(), "QUIT");
     EXPECT_FALSE(host().tray.Active());
-    EXPECT_EQ(host().tray.Hint(), "Проверка связи с 127.0.0.2");
+    EXPECT_EQ(host().tray.Hint(), u"Проверка связи с 127.0.0.2"_s);
     ftp.LeaveServer();
 }
 
@@ -109,7 +111,7 @@ TEST_F(ConnectionCheck, FailureToCloseEarlierConnectionIsShownWithTheProgramBack
 
     ASSERT_EQ(script_.shown().size(), 1u);
     EXPECT_EQ(script_.shown().front().kind, ui::testing::Shown::Kind::Error);
-    EXPECT_EQ(script_.shown().front().text, "Socket Error # 10054\r\nConnection reset by peer.");
+    EXPECT_EQ(script_.shown().front().text, u"Socket Error # 10054\r\nConnection reset by peer."_s);
     EXPECT_FALSE(host().tray.Active());
     EXPECT_FALSE(host().tray.HiddenInTray());
     EXPECT_FALSE(host().checkRunning) << "a later check can start";
@@ -121,7 +123,7 @@ TEST_F(ConnectionCheck, RefusedWhileACopyRunsAndTouchesNothing) {
     host().copyIdle = false;
     clickCheck();
 
-    EXPECT_EQ(shownTexts(), QStringList({"Копирование уже идет"}));
+    EXPECT_EQ(shownTexts(), QStringList({u"Копирование уже идет"_s}));
     EXPECT_TRUE(logLines().isEmpty());
     EXPECT_FALSE(host().tray.Active());
     EXPECT_TRUE(host().tray.Hint().isEmpty());

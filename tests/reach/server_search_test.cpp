@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 using ServerSearch = ReachFixture;
 using ferrylo::testing::FakeFtpServer;
 
@@ -40,7 +42,7 @@ TEST_F(ServerSearch, DeclinedServerIsLeftForTheNextCandidate) {
     clickCheck();
 
     EXPECT_EQ(logLines(), checkLines({"127.0.0.1", "127.0.0.3", "127.0.0.4"}));
-    EXPECT_EQ(shownTexts(), QStringList({kScanQuestion, "Связь Есть с 127.0.0.3, Сохранить адрес?", kNoServer}));
+    EXPECT_EQ(shownTexts(), QStringList({kScanQuestion, u"Связь Есть с 127.0.0.3, Сохранить адрес?"_s, kNoServer}));
     EXPECT_TRUE(host().saved.empty());
     EXPECT_TRUE(host().serverField.empty());
     EXPECT_TRUE(server.waitForSessionEnd(std::chrono::seconds(5))) << "the declined connection is closed";
@@ -55,11 +57,11 @@ TEST_F(ServerSearch, RangesThatTryNothing) {
         ui::testing::Shown::Kind kind;
         const char* stored;
     } cases[] = {
-        {"reversed", "10", "1", kNoServer, ui::testing::Shown::Kind::Information, "10|1\r\n"},
-        {"first not a number", "x", "3", "'x' is not a valid integer value", ui::testing::Shown::Kind::Error,
+        {"reversed", u"10"_s, u"1"_s, kNoServer, ui::testing::Shown::Kind::Information, "10|1\r\n"},
+        {"first not a number", u"x"_s, u"3"_s, u"'x' is not a valid integer value"_s, ui::testing::Shown::Kind::Error,
          "x|3\r\n"},
-        {"last not an integer", "1", "3.5", "'3.5' is not a valid integer value", ui::testing::Shown::Kind::Error,
-         "1|3.5\r\n"},
+        {"last not an integer", u"1"_s, u"3.5"_s, u"'3.5' is not a valid integer value"_s,
+         ui::testing::Shown::Kind::Error, "1|3.5\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -101,7 +103,7 @@ TEST_F(ServerSearch, CancelAndClosingTheWindowWriteAndTryNothing) {
         });
         clickCheck();
 
-        EXPECT_EQ(offered, QStringList({"4", "6", "127.0.0.4", "127.0.0.6"}));
+        EXPECT_EQ(offered, QStringList({u"4"_s, u"6"_s, u"127.0.0.4"_s, u"127.0.0.6"_s}));
         EXPECT_EQ(logLines(), checkLines({"127.0.0.1"}));
         EXPECT_EQ(shownTexts(), QStringList({kScanQuestion}));
         EXPECT_EQ(readFile(settingsFile(".inisearch")), "4|6\r\n");
@@ -133,5 +135,5 @@ TEST_F(ServerSearch, RangeFileThatCannotBeCreatedIsReportedAndTheSearchGoesOn) {
     searchRange(QStringLiteral("2"), QStringLiteral("1"));
     clickCheck();
 
-    EXPECT_EQ(shownTexts(), QStringList({kScanQuestion, "Ошибка 70", kNoServer}));
+    EXPECT_EQ(shownTexts(), QStringList({kScanQuestion, u"Ошибка 70"_s, kNoServer}));
 }

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 using ConnectionCheck = ReachWindowFixture;
 using ServerSearch = ReachWindowFixture;
 using ferrylo::testing::FakeFtpServer;
@@ -33,13 +35,13 @@ TEST_F(ConnectionCheck, ReachableServerTwiceInARowByAddressAndByName) {
     form().Edit4->setText(QStringLiteral("localhost"));
     clickCheck();
 
-    EXPECT_EQ(logLines(), QStringList({"Проверка связи с 127.0.0.1", "Проверка связи с 127.0.0.1"}));
+    EXPECT_EQ(logLines(), QStringList({u"Проверка связи с 127.0.0.1"_s, u"Проверка связи с 127.0.0.1"_s}));
     EXPECT_EQ(shownTexts(), QStringList({kConnected, kConnected}));
     EXPECT_FALSE(form().IdFTP1->IsOpen()) << "the check leaves the server again";
     EXPECT_EQ(form().IdFTP1->Port(), server.port()) << "the check keeps the client's port";
     EXPECT_FALSE(form().JvTrayIcon1->Active());
     EXPECT_FALSE(form().JvTrayIcon1->HiddenInTray());
-    EXPECT_EQ(form().JvTrayIcon1->Hint(), "Проверка связи с 127.0.0.1");
+    EXPECT_EQ(form().JvTrayIcon1->Hint(), u"Проверка связи с 127.0.0.1"_s);
     EXPECT_FALSE(Form7->isVisible());
 }
 
@@ -71,7 +73,7 @@ TEST_F(ConnectionCheck, SilentServerFailsWithinTheBoundWhileTheWindowStaysAlive)
     clickCheck();
 
     EXPECT_LT(took.elapsed(), kBoundMs + 1500);
-    EXPECT_EQ(shownTexts(), QStringList({"Связи c 127.0.0.1 нет , запустить сканер?"}));
+    EXPECT_EQ(shownTexts(), QStringList({u"Связи c 127.0.0.1 нет , запустить сканер?"_s}));
     EXPECT_TRUE(backBeforeTheQuestion);
     EXPECT_GE(turnsWhileHidden, 5) << "the message loop turned during the wait";
     EXPECT_EQ(script_.haltRequests(), 1) << "the close request was served during the wait";
@@ -94,23 +96,23 @@ TEST_F(ServerSearch, FindsTheServerOnTheThirdAddressAndKeepsIt) {
     script_.answer(ui::Yes); // and its password
     clickCheck();
 
-    EXPECT_EQ(offered, QStringList({"1", "10", "127.0.0.1", "127.0.0.10", "127.0.0.5"}));
-    EXPECT_EQ(logLines(), QStringList({"Проверка связи с 127.0.0.1", "Проверка связи с 127.0.0.1",
-                                       "Проверка связи с 127.0.0.2", "Проверка связи с 127.0.0.3"}))
+    EXPECT_EQ(offered, QStringList({u"1"_s, u"10"_s, u"127.0.0.1"_s, u"127.0.0.10"_s, u"127.0.0.5"_s}));
+    EXPECT_EQ(logLines(), QStringList({u"Проверка связи с 127.0.0.1"_s, u"Проверка связи с 127.0.0.1"_s,
+                                       u"Проверка связи с 127.0.0.2"_s, u"Проверка связи с 127.0.0.3"_s}))
         << "each candidate is logged in order, and the search stops at the kept one";
     ASSERT_EQ(script_.shown().size(), 3u);
     const auto& found = script_.shown()[1];
-    EXPECT_EQ(found.text, "Связь Есть с 127.0.0.3, Сохранить адрес?");
-    EXPECT_EQ(found.caption, "Вопрос");
+    EXPECT_EQ(found.text, u"Связь Есть с 127.0.0.3, Сохранить адрес?"_s);
+    EXPECT_EQ(found.caption, u"Вопрос"_s);
     EXPECT_EQ(found.icon, ui::MsgIcon::Warning);
     EXPECT_EQ(found.buttons, ui::Ok | ui::Cancel);
-    EXPECT_EQ(script_.shown()[2].text, "Сохранить пароль?");
+    EXPECT_EQ(script_.shown()[2].text, u"Сохранить пароль?"_s);
 
     TFtpSettings stored;
     DecodeFtpRecord(readFile(settingsFile(".MyIni")), stored);
     EXPECT_EQ(stored.Server, "127.0.0.3");
     EXPECT_EQ(stored.Login, "tester");
-    EXPECT_EQ(form().Edit4->text(), "127.0.0.3");
+    EXPECT_EQ(form().Edit4->text(), u"127.0.0.3"_s);
     EXPECT_EQ(readFile(settingsFile(".inisearch")), "1|5\r\n");
     EXPECT_EQ(readFile(settingsFile(".path")), "/\r\n") << "the folder list is brought up to date";
     EXPECT_TRUE(server.waitForSessionEnd(std::chrono::seconds(5)));
