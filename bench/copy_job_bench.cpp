@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
 
     // A program folder of its own: no settings of the user are read, no sibling program is reachable.
     QTemporaryDir programFolder;
-    ui::testing::Script prompts; // the move question takes its default, No
+    ui::testing::Script prompts;
+    prompts.answer(ui::No); // the move question: keep the sources
     FormSet forms(TStartup{programFolder.filePath(QStringLiteral("ferrylo")), {}});
     TForm1& form = forms.main();
     for (QCheckBox* option : {Form2->CheckBox1, Form2->CheckBox2, Form2->CheckBox3, Form2->CheckBox4, Form2->CheckBox5})

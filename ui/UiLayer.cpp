@@ -4,9 +4,12 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <bit>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <exception>
+#include <utility>
 
 namespace ui {
 namespace testing {
@@ -18,28 +21,22 @@ struct Script::State {
     std::deque<std::optional<QString>> files;
     std::function<void(const Shown&)> hook;
     std::vector<Shown> shown;
+    std::vector<Shown> unprimed;
+    bool lenient = false;
     int halts = 0;
 };
 
 namespace {
 Script::State* active = nullptr;
-
-template <typename T> std::optional<QString> takeFront(std::deque<T>& queue) {
-    if (queue.empty())
-        return std::nullopt;
-    auto value = queue.front();
-    queue.pop_front();
-    return value;
-}
+Script::FailureHook failureHook;
 } // namespace
 
-Script::Script() : state_(new State) {
-    active = state_;
+Script::Script() : state_(std::make_unique<State>()) {
+    active = state_.get();
 }
 Script::~Script() {
-    if (active == state_)
+    if (active == state_.get())
         active = nullptr;
-    delete state_;
 }
 void Script::answer(MsgButton button) {
     state_->answers.push_back(button);
@@ -53,6 +50,9 @@ void Script::folder(std::optional<QString> path) {
 void Script::file(std::optional<QString> path) {
     state_->files.push_back(std::move(path));
 }
+void Script::lenient() {
+    state_->lenient = true;
+}
 void Script::onMessage(std::function<void(const Shown&)> hook) {
     state_->hook = std::move(hook);
 }
@@ -64,6 +64,12 @@ std::vector<QString> Script::texts() const {
     for (const auto& entry : state_->shown)
         result.push_back(entry.text);
     return result;
+}
+const std::vector<Shown>& Script::unprimed() const {
+    return state_->unprimed;
+}
+Script::FailureHook Script::setFailureHook(FailureHook hook) {
+    return std::exchange(failureHook, std::move(hook));
 }
 int Script::haltRequests() const {
     return state_->halts;
@@ -82,12 +88,57 @@ testing::Script::State* script() {
     return testing::active;
 }
 
+QString describe(const Shown& entry) {
+    switch (entry.kind) {
+    case Shown::Kind::Message:
+        return QStringLiteral("message box \"%1\" (caption \"%2\")").arg(entry.text, entry.caption);
+    case Shown::Kind::Input:
+        return QStringLiteral("input box \"%1\" (caption \"%2\")").arg(entry.text, entry.caption);
+    case Shown::Kind::Folder:
+        return QStringLiteral("folder picker \"%1\"").arg(entry.caption);
+    case Shown::Kind::File:
+        return QStringLiteral("file picker");
+    case Shown::Kind::Information:
+    case Shown::Kind::Error:
+        break;
+    }
+    return entry.text;
+}
+
+// A strict Script found nothing primed for the prompt it just recorded: the test relied on a
+// default it never stated.
+void reportUnprimed(const Shown& entry) {
+    testing::Script::State& state = *script();
+    if (state.lenient)
+        return;
+    state.unprimed.push_back(entry);
+    const QString report = QStringLiteral("No answer primed for the ") + describe(entry);
+    if (testing::failureHook)
+        testing::failureHook(report);
+    else
+        std::fprintf(stderr, "%s\n", report.toLocal8Bit().constData());
+}
+
 void record(const Shown& entry) {
     script()->shown.push_back(entry);
     if (script()->hook) {
         auto hook = script()->hook; // the hook may show boxes of its own
         hook(script()->shown.back());
     }
+}
+
+// The value primed for a value prompt; nothing primed cancels it. A primed value may itself be a cancel.
+std::optional<QString> primedValue(std::deque<std::optional<QString>> testing::Script::State::*queue,
+                                   const Shown& entry) {
+    record(entry);
+    auto& values = (*script()).*queue;
+    if (values.empty()) {
+        reportUnprimed(entry);
+        return std::nullopt;
+    }
+    std::optional<QString> value = std::move(values.front());
+    values.pop_front();
+    return value;
 }
 
 QMessageBox::Icon toQt(MsgIcon icon) {
@@ -153,9 +204,14 @@ MsgButton MessageBox(QWidget* owner, const QString& rawText, const QString& rawC
     const QString text = Readable(rawText);
     const QString caption = Readable(rawCaption);
     if (script()) {
-        record({Shown::Kind::Message, owner, text, caption, icon, buttons, defaultButton});
-        if (script()->answers.empty())
+        const Shown entry{Shown::Kind::Message, owner, text, caption, icon, buttons, defaultButton};
+        record(entry);
+        if (script()->answers.empty()) {
+            // A box with one button asks nothing: there is no answer to prime.
+            if (std::popcount(buttons) > 1)
+                reportUnprimed(entry);
             return defaultButton;
+        }
         const MsgButton answer = script()->answers.front();
         script()->answers.pop_front();
         return answer;
@@ -201,8 +257,8 @@ void ShowError(const QString& rawMessage) {
 
 std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString& defaultValue) {
     if (script()) {
-        record({Shown::Kind::Input, nullptr, prompt, caption, MsgIcon::None, Ok | Cancel, Ok});
-        return testing::takeFront(script()->inputs);
+        return primedValue(&testing::Script::State::inputs,
+                           {Shown::Kind::Input, nullptr, prompt, caption, MsgIcon::None, Ok | Cancel, Ok});
     }
     bool accepted = false;
     const QString text = QInputDialog::getText(QApplication::activeWindow(), caption, prompt, QLineEdit::Normal,
@@ -214,8 +270,8 @@ std::optional<QString> InputBox(const QString& caption, const QString& prompt, c
 
 std::optional<QString> ChooseFolder(QWidget* owner, const QString& title) {
     if (script()) {
-        record({Shown::Kind::Folder, owner, QString(), title, MsgIcon::None, Ok | Cancel, Ok});
-        return testing::takeFront(script()->folders);
+        return primedValue(&testing::Script::State::folders,
+                           {Shown::Kind::Folder, owner, QString(), title, MsgIcon::None, Ok | Cancel, Ok});
     }
     const QString path = QFileDialog::getExistingDirectory(owner, title, QString());
     if (path.isEmpty())
@@ -225,8 +281,8 @@ std::optional<QString> ChooseFolder(QWidget* owner, const QString& title) {
 
 std::optional<QString> ChooseFile(QWidget* owner) {
     if (script()) {
-        record({Shown::Kind::File, owner, QString(), QString(), MsgIcon::None, Ok | Cancel, Ok});
-        return testing::takeFront(script()->files);
+        return primedValue(&testing::Script::State::files,
+                           {Shown::Kind::File, owner, QString(), QString(), MsgIcon::None, Ok | Cancel, Ok});
     }
     const QString path = QFileDialog::getOpenFileName(owner);
     if (path.isEmpty())

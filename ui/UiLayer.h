@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -65,9 +66,15 @@ struct Shown {
     MsgButton defaultButton = Ok;
 };
 
-// While a Script lives, no real dialog opens: message boxes take the next primed answer (or their
-// default button), the input box and the pickers take the next primed value (or are cancelled),
-// and the immediate end is only counted. Every prompt is recorded in order.
+// While a Script lives, no real dialog opens: message boxes take the next primed answer, the input
+// box and the pickers take the next primed value, and the immediate end is only counted. Every
+// prompt is recorded in order.
+//
+// A Script is strict: a prompt that asks something (a box with more than one button, the input box,
+// a picker) and finds nothing primed is a fault of the test. It is kept in unprimed(), reported
+// through the failure hook, and then answered as a lenient Script does: the box takes its default
+// button, the input box and the pickers are cancelled. A test that really means "whatever
+// the default is" says so with lenient(). Information and error boxes have only OK and ask nothing.
 class Script {
 public:
     Script();
@@ -79,19 +86,27 @@ public:
     void input(std::optional<QString> text);
     void folder(std::optional<QString> path);
     void file(std::optional<QString> path);
+    // Unprimed prompts take their default from now on, without a failure.
+    void lenient();
     // Called when a message box is shown, after it was recorded and before it answers; lets a
     // test act "while the box is open" (for example, click something else).
     void onMessage(std::function<void(const Shown&)> hook);
 
     const std::vector<Shown>& shown() const;
-    std::vector<QString> texts() const; // texts of every prompt, in order
+    std::vector<QString> texts() const;         // texts of every prompt, in order
+    const std::vector<Shown>& unprimed() const; // prompts a strict Script had no answer for
     int haltRequests() const;
-    void clear();
+    void clear(); // forgets what was shown; primed answers stay
+
+    // Where a strict Script reports an unprimed prompt; the test support turns it into a test
+    // failure. Without a hook the report goes to standard error. Returns the hook it replaces.
+    using FailureHook = std::function<void(const QString& report)>;
+    static FailureHook setFailureHook(FailureHook hook);
 
     struct State;
 
 private:
-    State* state_;
+    std::unique_ptr<State> state_;
 };
 
 } // namespace testing

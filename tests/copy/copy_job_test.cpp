@@ -102,6 +102,7 @@ TEST_F(CopyJobTest, EmptyDestinationBecomesRootAndTheJobGoesOn) {
     const std::string file = makeFile("src/data/a.txt", "alpha");
     useFakeServer();
     setSource(folder, "a.txt", "");
+    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     startJob();
     EXPECT_EQ(host().destination, "/");
     EXPECT_EQ(storedNames(), Commands{"/a.txt"});
@@ -119,6 +120,7 @@ TEST_F(CopyJobTest, TreeGoesUnderTheDestinationWithAFolderWalkPerFile) {
     makeFile("src/data/sub/b.txt", "beta");
     useFakeServer();
     setSource(folder, "*.*", "/in");
+    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     startJob();
 
     const Commands destinationWalk = {"CWD /", "MKD in", "CWD in", "CWD /"};
@@ -177,6 +179,7 @@ TEST_F(CopyJobTest, PathsEndingInSlashSendNoEmptyFolderCommand) {
         useFakeServer();
         script_.clear();
         setSource(folder, c.fileName, c.destination);
+        script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
         startJob();
         EXPECT_EQ(walkAndStores(), c.expected) << c.fileName << " to " << c.destination;
         EXPECT_TRUE(errors().empty()) << c.fileName << " to " << c.destination;
@@ -197,6 +200,7 @@ TEST_F(CopyJobTest, TrailingSeparatorAndMaskChooseWhatGoesWhere) {
     // Typed with a trailing separator: no folder name on the server, file names intact.
     setSource(folder + "/", "*.*", "/in");
     useFakeServer();
+    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     startJob();
     auto names = storedNames();
     std::sort(names.begin(), names.end());
@@ -206,6 +210,7 @@ TEST_F(CopyJobTest, TrailingSeparatorAndMaskChooseWhatGoesWhere) {
     server_ = std::make_unique<FakeFtpServer>();
     useFakeServer();
     setSource(folder, "*.txt", "/in");
+    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     startJob();
     names = storedNames();
     std::sort(names.begin(), names.end());
@@ -218,6 +223,7 @@ TEST_F(CopyJobTest, EmptyFolderStillRunsTheEndSteps) {
     useFakeServer();
     setOptions(false, false, true, false, false);
     setSource(folder, "*.*", "/in");
+    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     startJob();
     EXPECT_TRUE(storedNames().empty());
     EXPECT_EQ(script_.texts().back(), QStringLiteral("Копирование завершено"));
@@ -382,6 +388,7 @@ TEST_F(CopyJobTest, ConnectionFailureSaysSoAndReturnsToIdle) {
     makeFile("src/data/a.txt", "a");
     pointAt("127.0.0.1", UnusedLoopbackPort(), "tester", "secret");
     setSource(folder, "*.*", "/in");
+    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     startJob();
     EXPECT_EQ(script_.texts().back(), QStringLiteral("Нет связи"));
     EXPECT_TRUE(logTexts().empty());
@@ -391,6 +398,7 @@ TEST_F(CopyJobTest, ConnectionFailureSaysSoAndReturnsToIdle) {
     useFakeServer();
     host().password = "wrong";
     script_.clear();
+    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     startJob();
     EXPECT_EQ(script_.texts().back(), QStringLiteral("Нет связи"));
     EXPECT_TRUE(idle());
@@ -402,6 +410,7 @@ TEST_F(CopyJobTest, RefusedFolderReachesTheErrorBoxAndTheWindowIsIdleAgain) {
     server_->setReply("MKD", "550 Permission denied.");
     useFakeServer();
     setSource(folder, "*.*", "/in");
+    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     startJob();
     ASSERT_EQ(errors().size(), 1u);
     EXPECT_TRUE(storedNames().empty());
@@ -440,6 +449,7 @@ TEST_F(CopyJobTest, StartDuringACheckOrAJobSaysWhyAndStartsNothing) {
             startJob();
         }
     });
+    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     startJob();
     EXPECT_TRUE(startedDuringUpload);
     EXPECT_EQ(script_.texts(),
@@ -485,6 +495,7 @@ TEST_F(CopyJobTest, RelativeSourceFolderLeavesTheWorkingFolderAlone) {
     } back{before};
     useFakeServer();
     setSource("data", "*.*", "/in");
+    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     startJob();
     EXPECT_EQ(storedNames(), Commands{"/in/data/sub/b.txt"});
     EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), working));
@@ -497,6 +508,7 @@ TEST_F(CopyJobTest, SingleFileNameWithMaskCharactersIsThatFile) {
     makeFile("src/data/a1.txt", "matched by the mask");
     useFakeServer();
     setSource(folder, "a[1].txt", "/in");
+    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     startJob();
     ASSERT_EQ(server_->stored().size(), 1u);
     EXPECT_EQ(server_->stored()[0].argument, "/in//a[1].txt");
@@ -523,6 +535,7 @@ TEST_F(CopyJobTest, FifoInTheTreeIsSkipped) {
     useFakeServer();
     setOptions(false, false, true, false, false);
     setSource(folder, "*.*", "/in");
+    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     startJob();
     done = true;
     writer.join();
@@ -599,6 +612,7 @@ TEST_F(CopyJobTest, EndOptionsStartThePowerOffToolWithoutWaitingAndEndTheProgram
     setSource(folder, "*.*", "/in");
     QElapsedTimer clock;
     clock.start();
+    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     startJob();
     EXPECT_LT(clock.elapsed(), 900);
     EXPECT_FALSE(exists(marker)); // the job did not wait for it

@@ -61,6 +61,7 @@ TEST(CopyThroughTheWindow, StartButtonsRunOneJobAtATime) {
             Form2->Button1->click();
         }
     };
+    script.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     form.Button2->click();
 
     EXPECT_TRUE(uploadShown);

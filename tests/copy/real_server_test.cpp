@@ -43,6 +43,7 @@ TEST_F(RealServerCopyTest, TreeArrivesByteForByteInBothModes) {
             jobBarWentBack |= host().jobBar.Position() < lastJobBar;
             lastJobBar = host().jobBar.Position();
         });
+        script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
         startJob();
 
         EXPECT_TRUE(errors().empty()) << server.log();

@@ -1,4 +1,6 @@
 // One QApplication per test binary, created before any test runs; windows are offscreen.
+#include "ui/UiLayer.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -7,5 +9,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    // A prompt that no test answered fails the test that showed it, wherever it was shown.
+    ui::testing::Script::setFailureHook([](const QString& report) { ADD_FAILURE() << report.toStdString(); });
     return RUN_ALL_TESTS();
 }

@@ -4,8 +4,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 using ui::testing::Script;
@@ -13,6 +15,7 @@ using ui::testing::Shown;
 
 TEST(UiLayer, MessageBoxTakesPrimedAnswersThenItsDefault) {
     Script script;
+    script.lenient();
     script.answer(ui::Ok);
     EXPECT_EQ(ui::MessageBox(nullptr, u"q1"_s, u"Вопрос"_s, ui::MsgIcon::Warning, ui::Ok | ui::Cancel, ui::Cancel),
               ui::Ok);
@@ -22,10 +25,12 @@ TEST(UiLayer, MessageBoxTakesPrimedAnswersThenItsDefault) {
     EXPECT_EQ(script.shown()[0].caption, u"Вопрос"_s);
     EXPECT_EQ(script.shown()[0].icon, ui::MsgIcon::Warning);
     EXPECT_EQ(script.shown()[1].defaultButton, ui::Cancel);
+    EXPECT_TRUE(script.unprimed().empty());
 }
 
 TEST(UiLayer, InputAndPickersAreCancelledUnlessPrimed) {
     Script script;
+    script.lenient();
     script.input(u"secret"_s);
     EXPECT_EQ(ui::InputBox(u"login:bob"_s, u"Введите пароль"_s, u""_s), u"secret"_s);
     EXPECT_FALSE(ui::InputBox(u"login:bob"_s, u"Введите пароль"_s, u""_s).has_value());
@@ -33,6 +38,68 @@ TEST(UiLayer, InputAndPickersAreCancelledUnlessPrimed) {
     script.file(u"/tmp/a.txt"_s);
     EXPECT_EQ(ui::ChooseFile(nullptr), u"/tmp/a.txt"_s);
     EXPECT_EQ(script.shown()[2].caption, u"Select Folder"_s);
+}
+
+// A strict Script fails the test on every prompt that asks something and found no answer, then
+// answers it as closing it would; boxes that only inform pass unprimed.
+TEST(UiLayer, StrictScriptReportsEveryUnprimedQuestion) {
+    const struct {
+        const char* name;
+        std::function<bool()> prompt; // true when it was answered as closing it would
+        bool asks;
+    } cases[] = {
+        {"question",
+         [] {
+             return ui::MessageBox(nullptr, u"q"_s, u"Вопрос"_s, ui::MsgIcon::Warning, ui::Yes | ui::No, ui::No) ==
+                    ui::No;
+         },
+         true},
+        {"input", [] { return !ui::InputBox(u"login:bob"_s, u"Введите пароль"_s, u""_s).has_value(); }, true},
+        {"folder", [] { return !ui::ChooseFolder(nullptr, u"Select Folder"_s).has_value(); }, true},
+        {"file", [] { return !ui::ChooseFile(nullptr).has_value(); }, true},
+        {"one-button box",
+         [] { return ui::MessageBox(nullptr, u"m"_s, u"c"_s, ui::MsgIcon::None, ui::Ok, ui::Ok) == ui::Ok; }, false},
+        {"information",
+         [] {
+             ui::ShowMessage(u"Сохранено"_s);
+             return true;
+         },
+         false},
+        {"error",
+         [] {
+             ui::ShowError(u"Ошибка 6"_s);
+             return true;
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<QString> reports;
+        const auto previous = Script::setFailureHook([&](const QString& report) { reports.push_back(report); });
+        bool closed = false;
+        std::size_t unprimed = 0;
+        {
+            Script script;
+            closed = c.prompt();
+            unprimed = script.unprimed().size();
+        }
+        Script::setFailureHook(previous);
+        EXPECT_TRUE(closed);
+        EXPECT_EQ(unprimed, c.asks ? 1u : 0u);
+        ASSERT_EQ(reports.size(), c.asks ? 1u : 0u);
+        if (c.asks) {
+            EXPECT_TRUE(reports[0].startsWith(u"No answer primed for the "_s)) << reports[0].toStdString();
+        }
+
+        Script lenient;
+        lenient.lenient();
+        reports.clear();
+        Script::setFailureHook([&](const QString& report) { reports.push_back(report); });
+        EXPECT_TRUE(c.prompt());
+        Script::setFailureHook(previous);
+        EXPECT_TRUE(reports.empty());
+        EXPECT_TRUE(lenient.unprimed().empty());
+    }
 }
 
 TEST(UiLayer, EscapedErrorsReachTheErrorBoxAndHaltIsOnlyCounted) {
