@@ -50,52 +50,65 @@ public:
     ~TForm1() override;
 
     // --- controls (object names equal the member names) ---
-    QLabel* Label1;
-    QLineEdit* Edit1;
-    QToolButton* SpeedButton2;
-    QLabel* Label2;
-    QLineEdit* Edit2;
-    QToolButton* SpeedButton3;
-    QLabel* Label17;
-    QLabel* Label18;
-    QPushButton* Button5;
-    QGroupBox* GroupBox1;
-    QLabel* StaticText2;
-    QLineEdit* Edit4;
-    QLabel* Label14;
-    QLineEdit* Edit5;
-    QLabel* Label4;
-    QLineEdit* Edit6;
-    QCheckBox* CheckBox2;
-    TLogView* Memo1;
-    QPushButton* Button1;
-    QLabel* Label5;
-    QComboBox* ComboBox1;
-    QPushButton* Button3;
-    TProgressBar* ProgressBar1;
-    TProgressBar* ProgressBar2;
-    QLabel* Label6;
-    QLabel* Label7;
-    QLabel* Label8;
-    QLabel* Label9;
-    QLabel* Label10;
-    QLabel* Label11;
-    QPushButton* Button4;
-    QPushButton* Button6;
-    QPushButton* Button2;
-    QMenu* N1;
-    QAction* N2;
-    QAction* N3;
-    QAction* N4;
-    QMenu* N5;
-    QAction* N6;
-    QAction* N10;
-    QMenu* N7;
-    QAction* N8;
-    QAction* N9;
-    std::unique_ptr<TIdFTP> IdFTP1;
-    TJvTrayIcon* JvTrayIcon1;
-    QTimer* Timer1;
+    // The source: what the copy job uploads.
+    QLabel* Label1;            // "Исходящая папка" -> label of Edit1
+    QLineEdit* Edit1;          // source folder
+    QToolButton* SpeedButton2; // "..." -> picks the source folder
+    QLabel* Label2;            // "Исходящий файл" -> label of Edit2
+    QLineEdit* Edit2;          // source file name, or "*.*" for the whole folder with its subfolders
+    QToolButton* SpeedButton3; // "..." -> picks the source file
+    QLabel* Label17;           // "размер исходящих файлов" -> label of Label18
+    QLabel* Label18;           // red: total size of the running job's files, "<n> Mb"
+    QPushButton* Button5; // "Сохранить параметры исходящих  файлов" -> writes ".iniInp"
+
+    // The server, in the "FTP" frame.
+    QGroupBox* GroupBox1; // "FTP" -> holds the server, login, password and passive mode
+    QLabel* StaticText2;  // "IP Адрес FTP сервера" -> label of Edit4
+    QLineEdit* Edit4;     // server name or address
+    QLabel* Label14;      // "login" -> label of Edit5
+    QLineEdit* Edit5;     // user name
+    QLabel* Label4;       // "Пароль" -> label of Edit6
+    QLineEdit* Edit6;     // password, shown as "*"
+    QCheckBox* CheckBox2; // "Пассивный режим" -> passive data connections; ticked at creation
+
+    // Beside the frame: the check, the destination and the log.
+    TLogView* Memo1;      // log of the connection check and the copy job, one line per event
+    QPushButton* Button1; // "Проверка связи" -> connection check, with the server search
+    QLabel* Label5;       // "Папка назначения" -> label of ComboBox1
+    QComboBox* ComboBox1; // editable destination folder on the server; the list holds ".path"
+    QPushButton* Button3; // "Сохранить параметры FTP сервера" -> writes ".MyIni" and ".path"
+
+    // The progress of a job.
+    TProgressBar* ProgressBar1; // the current file
+    TProgressBar* ProgressBar2; // the whole job
+    QLabel* Label6;             // "Средняя скорость" -> label of Label7
+    QLabel* Label7;             // red: average speed
+    QLabel* Label8;             // "Прошло времени" -> label of Label9
+    QLabel* Label9;             // red: elapsed time
+    QLabel* Label10;            // "Осталось времени" -> label of Label11
+    QLabel* Label11;            // red: remaining time
+
+    // The bottom row.
+    QPushButton* Button4; // "Свернуть в tray" -> hides the window to the tray
+    QPushButton* Button6; // "Опции копирования" -> shows the copy options window
+    QPushButton* Button2; // "Старт копирования" -> starts the copy job; disabled while it runs
+
+    // The main menu.
+    QMenu* N1;   // "Система"
+    QAction* N2; //   "Запускать   эту программу от  имени администратора" -> restart through the sibling tool
+    QAction* N3; //   "Добавить в пункт "Отправить" " -> shortcut in the Send To folder
+    QAction* N4; //   "Отправить ярлык на рабочий стол" -> shortcut on the desktop
+    QMenu* N5;   // "Сервис"
+    QAction* N6; //   "Редактор Папок назначения" -> the destination folder editor
+    QAction* N10; //   "Редактор контекстного меню файла (пункт "Отправить")" -> the Send To menu editor
+    QMenu* N7;    // "Помощь"
+    QAction* N8;  //   "О программе" -> the About window
+    QAction* N9;  //   "Помощь" -> the help page
+
+    // Without a face of their own.
+    std::unique_ptr<TIdFTP> IdFTP1; // the program's one FTP client; its work events drive the progress
+    TJvTrayIcon* JvTrayIcon1;       // the tray icon, inactive until the window hides; a click brings it back
+    QTimer* Timer1;                 // one-second tick of the progress display, running only during a job
 
     // --- values shared with the copy job, the connection check and the server search ---
     std::string ProgramPath;           // the running program file, as the shell names it
