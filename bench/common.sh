@@ -85,7 +85,11 @@ start_vsftpd() {
     served=$top/up base=/up
     user=anonymous password=bench
     port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-    local passive=$((20000 + RANDOM % 10000)) # wide: a tree job opens a passive port per file
+    # Wide, since a tree job opens a passive port per file, and below the system's range of ephemeral ports:
+    # a client's socket lingering on one of them would make vsftpd's bind fail ("OOPS: vsf_sysutil_bind").
+    local low
+    read -r low _ </proc/sys/net/ipv4/ip_local_port_range
+    local passive=$((low > 22000 ? low - 20000 : 2000))
     cat >"$work/vsftpd.conf" <<CONF
 listen=YES
 listen_ipv6=NO
@@ -104,7 +108,7 @@ anon_root=$top
 pasv_enable=YES
 pasv_address=127.0.0.1
 pasv_min_port=$passive
-pasv_max_port=$((passive + 30000))
+pasv_max_port=$((passive + 19999))
 port_enable=YES
 connect_from_port_20=NO
 xferlog_enable=NO
