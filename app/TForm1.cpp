@@ -1,12 +1,12 @@
 #include "app/TForm1.h"
 
-#include "ui/TLogView.h"
-#include "ui/TProgressBar.h"
-#include "ui/FormBuilder.h"
-#include "ui/UiLayer.h"
 #include "ftp/TIdFTP.h"
 #include "ftp/WaitSlices.h"
 #include "shell/TJvTrayIcon.h"
+#include "ui/FormBuilder.h"
+#include "ui/TLogView.h"
+#include "ui/TProgressBar.h"
+#include "ui/UiLayer.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -72,7 +72,7 @@ void TForm1::createControls() {
     Edit2 = Place(new QLineEdit(client), "Edit2", {8, 74, 470, 22});
     Label2 = PlaceLabel(client, "Label2", QStringLiteral("Исходящий файл"), {8, 56, 300, 16}, Edit2);
     SpeedButton3 = browseButton(client, "SpeedButton3", QStringLiteral("Выбрать исходящий файл"), {484, 74, 28, 22});
-    Label18 = PlaceValueLabel(client, "Label18", {184, 106, 200, 16});
+    Label18 = PlaceValueLabel(client, "Label18", QStringLiteral("Размер исходящих файлов"), {184, 106, 200, 16});
     Label17 = PlaceLabel(client, "Label17", QStringLiteral("размер исходящих файлов"), {8, 106, 170, 16}, Label18);
     Button5 = Place(new QPushButton(QStringLiteral("Сохранить параметры исходящих  файлов"), client), "Button5",
                     {8, 128, 304, 26});
@@ -82,13 +82,15 @@ void TForm1::createControls() {
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     Label5 = PlaceLabel(client, "Label5", QStringLiteral("Папка назначения"), {8, 166, 300, 16}, ComboBox1);
 
-    ProgressBar1 = PlaceAnnounced(new TProgressBar(client), "ProgressBar1", {8, 222, 504, 20});
-    ProgressBar2 = PlaceAnnounced(new TProgressBar(client), "ProgressBar2", {8, 248, 504, 20});
-    Label7 = PlaceValueLabel(client, "Label7", {164, 280, 200, 16});
+    ProgressBar1 =
+        PlaceAnnounced(new TProgressBar(client), "ProgressBar1", QStringLiteral("Прогресс файла"), {8, 222, 504, 20});
+    ProgressBar2 =
+        PlaceAnnounced(new TProgressBar(client), "ProgressBar2", QStringLiteral("Общий прогресс"), {8, 248, 504, 20});
+    Label7 = PlaceValueLabel(client, "Label7", QStringLiteral("Средняя скорость"), {164, 280, 200, 16});
     Label6 = PlaceLabel(client, "Label6", QStringLiteral("Средняя скорость"), {8, 280, 150, 16}, Label7);
-    Label9 = PlaceValueLabel(client, "Label9", {164, 302, 200, 16});
+    Label9 = PlaceValueLabel(client, "Label9", QStringLiteral("Прошло времени"), {164, 302, 200, 16});
     Label8 = PlaceLabel(client, "Label8", QStringLiteral("Прошло времени"), {8, 302, 150, 16}, Label9);
-    Label11 = PlaceValueLabel(client, "Label11", {164, 324, 200, 16});
+    Label11 = PlaceValueLabel(client, "Label11", QStringLiteral("Осталось времени"), {164, 324, 200, 16});
     Label10 = PlaceLabel(client, "Label10", QStringLiteral("Осталось времени"), {8, 324, 150, 16}, Label11);
 
     Button4 = Place(new QPushButton(QStringLiteral("Свернуть в tray"), client), "Button4", {8, 374, 160, 30});
@@ -111,7 +113,7 @@ void TForm1::createControls() {
     Button1 = Place(new QPushButton(QStringLiteral("Проверка связи"), client), "Button1", {528, 164, 170, 28});
     Button3 = Place(new QPushButton(QStringLiteral("Сохранить параметры FTP сервера"), client), "Button3",
                     {706, 164, 359, 28});
-    Memo1 = PlaceAnnounced(new TLogView(client), "Memo1", {528, 200, 537, 205});
+    Memo1 = PlaceAnnounced(new TLogView(client), "Memo1", QStringLiteral("Журнал"), {528, 200, 537, 205});
 
     IdFTP1 = std::make_unique<TIdFTP>();
     JvTrayIcon1 = new TJvTrayIcon(this);

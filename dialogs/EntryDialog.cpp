@@ -12,7 +12,7 @@ EntryDialogControls BuildEntryDialog(QWidget& window, const char* objectName, co
 
     auto* edit = new QLineEdit(&window);
     edit->setObjectName(QStringLiteral("Edit1"));
-    edit->setAccessibleName(QStringLiteral("Edit1"));
+    edit->setAccessibleName(QStringLiteral("Папка назначения"));
     edit->setGeometry(12, 12, 336, 26);
 
     auto* button = new QPushButton(buttonCaption, &window);

@@ -30,7 +30,7 @@ void TForm3::createControls() {
 
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setAccessibleName(QStringLiteral("ListBox1"));
+    ListBox1->setAccessibleName(QStringLiteral("Папки назначения"));
     ListBox1->setGeometry(8, 8, 280, 314);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);

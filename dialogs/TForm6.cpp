@@ -47,7 +47,7 @@ void TForm6::buildControls() {
 
     Image1 = new TImage(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setAccessibleName(QStringLiteral("Image1"));
+    Image1->setAccessibleName(QStringLiteral("Картинка о программе"));
     Image1->setGeometry(8, 8, 721, 449);
 
     StaticText1 = new QLabel(ProductLine(), this);

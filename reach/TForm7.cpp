@@ -1,10 +1,10 @@
 #include "reach/TForm7.h"
 
+#include "reach/SearchRange.h"
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
 #include "ui/FormBuilder.h"
 #include "ui/UiLayer.h"
-#include "reach/SearchRange.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -48,10 +48,10 @@ void TForm7::createControls() {
     StaticText6 = PlaceLabel(this, "StaticText6", QStringLiteral("Поиск до"), {180, 14, 70, 18}, Edit2);
 
     // The previews of the first and the last candidate, in red.
-    StaticText2 = ui::PlaceValueLabel(this, "StaticText2", {204, 48, 95, 18});
+    StaticText2 = ui::PlaceValueLabel(this, "StaticText2", QStringLiteral("Первый адрес поиска"), {204, 48, 95, 18});
     StaticText1 =
         PlaceLabel(this, "StaticText1", QStringLiteral("Поиск FTP сервера будет  от "), {12, 48, 190, 18}, StaticText2);
-    StaticText4 = ui::PlaceValueLabel(this, "StaticText4", {328, 48, 95, 18});
+    StaticText4 = ui::PlaceValueLabel(this, "StaticText4", QStringLiteral("Последний адрес поиска"), {328, 48, 95, 18});
     StaticText3 = PlaceLabel(this, "StaticText3", QStringLiteral("До"), {302, 48, 24, 18}, StaticText4);
 
     Button2 = Place(new QPushButton(QStringLiteral("Отмена"), this), "Button2", {12, 80, 120, 28});

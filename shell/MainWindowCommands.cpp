@@ -89,7 +89,9 @@ void OpenHelp() {
         ui::ShowMessage(QStringLiteral("Ошибка: Нет файла - ") + Local(help) + QStringLiteral(" "));
         return;
     }
-    RunProgram(help, std::string(), std::string());
+    // With nothing on the desktop to open a page (no browser, no opener), the click must not pass in silence.
+    if (!RunProgram(help, std::string(), std::string()))
+        ui::ShowMessage(QStringLiteral("Ошибка: Не могу открыть - ") + Local(help));
 }
 
 void ShowWithoutModality(QWidget& window) {

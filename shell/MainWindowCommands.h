@@ -30,7 +30,7 @@ void RunAsAdministrator(const std::string& programPath);
 void AddToSendTo(const std::string& programPath);
 void PutShortcutOnDesktop(const std::string& programPath);
 void StartSendToEditor();
-// Opens the help page, or names the missing page.
+// Opens the help page, or names the missing page, or says that nothing could open it.
 void OpenHelp();
 // Shows a window of the program without making it modal.
 void ShowWithoutModality(QWidget& window);

@@ -3,9 +3,12 @@
 # Usage: tools/install-deps.sh build|test|run|bench
 set -euo pipefail
 
-build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev libjpeg62-turbo-dev)
+# qt6-translations-l10n: the toolkit's Russian texts (standard buttons, pickers), wherever the program is built to run.
+build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev libjpeg62-turbo-dev
+    qt6-translations-l10n)
 test_packages=(libgtest-dev libgmock-dev python3-pyftpdlib)
-run_packages=()
+# xdg-utils opens the help page; pkexec gives the program administrator rights (Files/HOISTER).
+run_packages=(xdg-utils pkexec)
 shot_packages=(xvfb xauth imagemagick fonts-dejavu-core trayer)
 bench_packages=(curl lftp ncftp vsftpd time bc clang libclang-rt-14-dev python3-pyftpdlib)
 

@@ -1,7 +1,7 @@
 #pragma once
 // Building a fixed-layout window in one line per control: each control gets its object name (so
 // tests and code share one name), its place on the form and, where it has no visible text of its
-// own, a name for screen readers.
+// own, a Russian name for screen readers (the object name means nothing to a listener).
 #include "ui/UiLayer.h"
 
 #include <QLabel>
@@ -17,9 +17,10 @@ template <typename Widget> Widget* Place(Widget* widget, const char* name, const
     return widget;
 }
 
-// A control that shows no text of its own is announced by its name.
-template <typename Widget> Widget* PlaceAnnounced(Widget* widget, const char* name, const QRect& geometry) {
-    Place(widget, name, geometry)->setAccessibleName(QString::fromLatin1(name));
+// A control that shows no text of its own is announced as `announcedAs`.
+template <typename Widget>
+Widget* PlaceAnnounced(Widget* widget, const char* name, const QString& announcedAs, const QRect& geometry) {
+    Place(widget, name, geometry)->setAccessibleName(announcedAs);
     return widget;
 }
 
@@ -31,9 +32,9 @@ inline QLabel* PlaceLabel(QWidget* parent, const char* name, const QString& text
     return label;
 }
 
-// A label for a value the program writes (speed, times, sizes): red, announced by its name.
-inline QLabel* PlaceValueLabel(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* label = PlaceAnnounced(new QLabel(parent), name, geometry);
+// A label for a value the program writes (speed, times, sizes): red, announced by what it shows.
+inline QLabel* PlaceValueLabel(QWidget* parent, const char* name, const QString& announcedAs, const QRect& geometry) {
+    auto* label = PlaceAnnounced(new QLabel(parent), name, announcedAs, geometry);
     label->setStyleSheet(QStringLiteral("color: red;"));
     return label;
 }

@@ -1,7 +1,9 @@
 #include "ui/TLogView.h"
 
+#include "ui/TLogViewAccessible.h"
 #include "ui/UiLayer.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -19,6 +21,7 @@ TLogView::TLogView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
+    InstallLogViewAccessible();
 }
 
 void TLogView::appendPlainText(const QString& text) {
@@ -48,6 +51,11 @@ void TLogView::appendLine(const QString& line) {
     if (following)
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     viewport()->update();
+    if (QAccessible::isActive()) { // a listening reader hears each new line; the joined text is built only then
+        const QString inserted = starts_.size() == 1 ? line : QStringLiteral("\n") + line;
+        QAccessibleTextInsertEvent event(this, int(toPlainText().size() - inserted.size()), inserted);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 int TLogView::widthOf(const QString& line) {

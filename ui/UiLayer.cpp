@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
@@ -174,6 +176,32 @@ void showsPlainText(QMessageBox& box, const QString& text) {
     box.setText(text);
 }
 
+// The window manager cuts a caption wider than its box ("Хранить па…е безопасно"), and the box sizes
+// itself by its text alone, again at each new layout: after each of its own sizings it is widened to
+// hold the caption in a title bar's bold font, with the title bar's icon and buttons beside it.
+class CaptionedBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    bool event(QEvent* event) override {
+        const bool handled = QMessageBox::event(event);
+        if (isVisible() && width() < captionWidth())
+            setFixedWidth(captionWidth());
+        return handled;
+    }
+
+private:
+    int captionWidth() const {
+        constexpr int kTitleBarExtras = 160; // the window's icon, three buttons and the margins
+        QFont titleFont = font();
+        titleFont.setBold(true);
+        const int wanted = QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + kTitleBarExtras;
+        const QScreen* where = screen();
+        return where ? std::min(wanted, where->availableGeometry().width()) : wanted;
+    }
+};
+
 QString applicationCaption() {
     const QString name = QApplication::applicationName();
     return name.isEmpty() ? QStringLiteral("Ferrylo") : name;
@@ -216,7 +244,7 @@ MsgButton MessageBox(QWidget* owner, const QString& rawText, const QString& rawC
         script()->answers.pop_front();
         return answer;
     }
-    QMessageBox box(toQt(icon), caption, QString(), QMessageBox::NoButton, owner);
+    CaptionedBox box(toQt(icon), caption, QString(), QMessageBox::NoButton, owner);
     showsPlainText(box, text);
     for (const auto& [ours, theirs] : kButtons)
         if (buttons & ours)
@@ -237,8 +265,8 @@ void ShowMessage(const QString& rawText) {
         record({Shown::Kind::Information, nullptr, text, applicationCaption(), MsgIcon::None, Ok, Ok});
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, applicationCaption(), QString(), QMessageBox::Ok,
-                    QApplication::activeWindow());
+    CaptionedBox box(QMessageBox::NoIcon, applicationCaption(), QString(), QMessageBox::Ok,
+                     QApplication::activeWindow());
     showsPlainText(box, text);
     box.exec();
 }
@@ -249,8 +277,8 @@ void ShowError(const QString& rawMessage) {
         record({Shown::Kind::Error, nullptr, message, applicationCaption(), MsgIcon::Error, Ok, Ok});
         return;
     }
-    QMessageBox box(QMessageBox::Critical, applicationCaption(), QString(), QMessageBox::Ok,
-                    QApplication::activeWindow());
+    CaptionedBox box(QMessageBox::Critical, applicationCaption(), QString(), QMessageBox::Ok,
+                     QApplication::activeWindow());
     showsPlainText(box, message);
     box.exec();
 }

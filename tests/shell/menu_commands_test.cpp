@@ -35,12 +35,19 @@ TEST_F(MenuCommands, HelpOpensThePageOrNamesItWithOneTrailingBlank) {
     ASSERT_EQ(runs_.requests().size(), 1u);
     EXPECT_EQ(runs_.requests()[0].file, folder() + "Files/ferrylo.html");
     EXPECT_EQ(runs_.requests()[0].parameters, "");
+    EXPECT_EQ(messages().size(), 1u);
+    {
+        shell::testing::RunRecorder nothingOpensIt(false);
+        OpenHelp();
+        ASSERT_EQ(messages().size(), 2u);
+        EXPECT_EQ(messages()[1], local("Ошибка: Не могу открыть - " + folder() + "Files/ferrylo.html"));
+    }
 
     // The Send To editor is started without a check and without a message when missing.
     StartSendToEditor();
     ASSERT_EQ(runs_.requests().size(), 2u);
     EXPECT_EQ(runs_.requests()[1].file, folder() + "Files/Menuwright");
-    EXPECT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages().size(), 2u);
 }
 
 TEST_F(MenuCommands, ShortcutsAreNamedAfterTheProgramAndNeverDoubled) {

@@ -1,5 +1,6 @@
 #include "ui/TLogView.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QScrollBar>
@@ -51,4 +52,23 @@ TEST(LogView, HostileTextsStayReadableAndBreaksStartNewLines) {
                                      QStringLiteral("\n421 one\n421 two\nthree\n\tfour"));
     EXPECT_EQ(log.lineCount(), 5);
     EXPECT_EQ(log.line(4), QStringLiteral("\tfour"));
+}
+
+TEST(LogView, AssistiveToolsReadItsLines) {
+    TLogView log;
+    log.setAccessibleName(QStringLiteral("Журнал"));
+    log.appendPlainText(QStringLiteral("Проверка связи с 127.0.0.1"));
+    log.appendPlainText(QStringLiteral("второй"));
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&log);
+    ASSERT_NE(face, nullptr);
+    QAccessibleTextInterface* text = face->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(face->text(QAccessible::Name), QStringLiteral("Журнал"));
+    EXPECT_TRUE(face->state().readOnly);
+    EXPECT_EQ(text->characterCount(), log.toPlainText().size());
+    EXPECT_EQ(text->text(0, text->characterCount()), QStringLiteral("Проверка связи с 127.0.0.1\nвторой"));
+    EXPECT_EQ(text->text(27, 1000), QStringLiteral("второй")); // a range past the end is cut, not refused
+    int start = 0, end = 0;
+    EXPECT_EQ(text->textAtOffset(30, QAccessible::LineBoundary, &start, &end), QStringLiteral("второй"));
+    EXPECT_EQ(start, 27);
 }
