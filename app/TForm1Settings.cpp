@@ -1,12 +1,12 @@
 // The main window's settings commands: collecting and saving the FTP settings, saving the source
 // fields, the passive-mode box and the copy options button.
 #include "app/TForm1.h"
+#include "dialogs/TForm2.h"
+#include "ftp/TIdFTP.h"
 #include "settings/RecordFiles.h"
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
 #include "ui/UiLayer.h"
-#include "dialogs/TForm2.h"
-#include "ftp/TIdFTP.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -4,9 +4,9 @@
 // Usage: ferrylo_copy_bench HOST PORT USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]
 //   SOURCE is a folder (uploaded with "*.*") or one file.
 #include "app/FormSet.h"
-#include "ui/UiLayer.h"
 #include "dialogs/TForm2.h"
 #include "ftp/TIdFTP.h"
+#include "ui/UiLayer.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -5,11 +5,11 @@
 #include "fuzz/FuzzEntries.h"
 #include "fuzz/ScratchFile.h"
 
+#include "ftp/PassiveReply.h"
 #include "settings/PasswordCipher.h"
 #include "settings/RecordFiles.h"
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
-#include "ftp/PassiveReply.h"
 #include "util/TextFields.h"
 #include "util/Utf8Text.h"
 
