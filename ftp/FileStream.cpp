@@ -133,14 +133,6 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
     return static_cast<int64_t>(got);
 }
 
-std::intptr_t TFileStream::PlatformFile() const {
-#ifdef _WIN32
-    return -1; // sends from a file are a POSIX feature here
-#else
-    return readsUntilFault.load(std::memory_order_relaxed) > 0 ? -1 : handle_;
-#endif
-}
-
 int TFileStream::OpenCount() {
     return openCount.load();
 }

@@ -31,8 +31,6 @@ public:
     int64_t Position() const override { return position_; }
     void Seek(int64_t position) override;
     int64_t Read(void* buffer, int64_t count) override;
-    // The descriptor, except while a read fault is armed: reads under test then go where the seam sees them.
-    std::intptr_t PlatformFile() const override;
 
     // How many TFileStream objects are open in this process (tests prove every path closes its file).
     static int OpenCount();

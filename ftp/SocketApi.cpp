@@ -19,8 +19,6 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <pthread.h>
-#include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
@@ -161,17 +159,6 @@ int64_t Receive(SocketId socket, void* buffer, int64_t size) {
     return n == SOCKET_ERROR ? Wsa() : n;
 }
 
-bool CanSendFiles() {
-    return false;
-}
-
-int64_t SendFile(SocketId, std::intptr_t, int64_t, int64_t) {
-    return Failed(10045); // operation not supported
-}
-
-SigpipeHeldBack::SigpipeHeldBack() = default;
-SigpipeHeldBack::~SigpipeHeldBack() = default;
-
 int64_t Peek(SocketId socket, void* buffer, int64_t size) {
     int n = recv(static_cast<SOCKET>(socket), static_cast<char*>(buffer), static_cast<int>(size), MSG_PEEK);
     return n == SOCKET_ERROR ? Wsa() : n;
@@ -289,53 +276,6 @@ int64_t Receive(SocketId socket, void* buffer, int64_t size) {
         if (errno != EINTR)
             return Posix();
     }
-}
-
-bool CanSendFiles() {
-    return true;
-}
-
-int64_t SendFile(SocketId socket, std::intptr_t file, int64_t offset, int64_t size) {
-    int injected = 0;
-    if (faults::ShouldFail(faults::SocketCall::Send, injected))
-        return Failed(injected);
-    off_t at = static_cast<off_t>(offset);
-    for (;;) {
-        // A closed peer raises SIGPIPE here (see SigpipeHeldBack) and fails with EPIPE (10058).
-        ssize_t n = ::sendfile(static_cast<int>(socket), static_cast<int>(file), &at, static_cast<size_t>(size));
-        if (n >= 0)
-            return n;
-        if (errno != EINTR)
-            return Posix();
-    }
-}
-
-namespace {
-sigset_t PipeSignal() {
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGPIPE);
-    return set;
-}
-} // namespace
-
-SigpipeHeldBack::SigpipeHeldBack() {
-    sigset_t pending;
-    sigemptyset(&pending);
-    sigpending(&pending);
-    pendingBefore_ = sigismember(&pending, SIGPIPE) == 1;
-    const sigset_t pipe = PipeSignal();
-    pthread_sigmask(SIG_BLOCK, &pipe, &previousMask_);
-}
-
-SigpipeHeldBack::~SigpipeHeldBack() {
-    if (!pendingBefore_) {
-        const sigset_t pipe = PipeSignal();
-        const timespec now{};
-        while (sigtimedwait(&pipe, nullptr, &now) == SIGPIPE) // ours: take it away before it is let through
-            ;
-    }
-    pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
 }
 
 int64_t Peek(SocketId socket, void* buffer, int64_t size) {

@@ -6,10 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#ifndef _WIN32
-#include <csignal>
-#endif
-
 namespace ftp::platform {
 
 using SocketId = std::intptr_t;
@@ -37,27 +33,6 @@ SocketId Accept(SocketId listening);
 // 10058, it never raises a signal.
 int64_t Send(SocketId socket, const void* buffer, int64_t size);
 int64_t Receive(SocketId socket, void* buffer, int64_t size);
-// Sends up to `size` bytes of the file `file` from `offset` in one call, without copying them through the
-// program (as Send: -1 and 10035 when it would have to wait; 0 at the file's end). Only where CanSendFiles().
-bool CanSendFiles();
-int64_t SendFile(SocketId socket, std::intptr_t file, int64_t offset, int64_t size);
-
-// While it lives, SIGPIPE is held back on this thread, and one raised meanwhile is taken away at the end: a
-// send from a file to a closed peer raises it, and that call has no flag to say no (the error still comes
-// back as 10058). Nothing on Windows.
-class SigpipeHeldBack {
-public:
-    SigpipeHeldBack();
-    ~SigpipeHeldBack();
-    SigpipeHeldBack(const SigpipeHeldBack&) = delete;
-    SigpipeHeldBack& operator=(const SigpipeHeldBack&) = delete;
-
-private:
-#ifndef _WIN32
-    sigset_t previousMask_;
-    bool pendingBefore_ = false;
-#endif
-};
 // Looks at what is waiting without taking it: the bytes copied, 0 when the peer closed, -1 on failure (10035:
 // nothing waiting).
 int64_t Peek(SocketId socket, void* buffer, int64_t size);

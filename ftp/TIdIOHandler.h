@@ -28,8 +28,4 @@ public:
     // One platform call each; the result is returned unchanged (-1: failed, receive 0: the peer closed).
     virtual int64_t ReceiveSome(void* buffer, int64_t size) = 0;
     virtual int64_t SendSome(const void* buffer, int64_t size) = 0;
-    // Sends up to `size` bytes of `file` from `offset` straight from the file, as one send call (the result as
-    // SendSome's). Only where CanSendFiles says so.
-    virtual bool CanSendFiles() const { return false; }
-    virtual int64_t SendFileSome(std::intptr_t /*file*/, int64_t /*offset*/, int64_t /*size*/) { return -1; }
 };

@@ -76,13 +76,3 @@ int64_t TIdIOHandlerSocket::SendSome(const void* buffer, int64_t size) {
         throw EIdClosedSocket();
     return ftp::platform::Send(binding_->SocketId(), buffer, size);
 }
-
-bool TIdIOHandlerSocket::CanSendFiles() const {
-    return ftp::platform::CanSendFiles();
-}
-
-int64_t TIdIOHandlerSocket::SendFileSome(std::intptr_t file, int64_t offset, int64_t size) {
-    if (!ChannelOpen())
-        throw EIdClosedSocket();
-    return ftp::platform::SendFile(binding_->SocketId(), file, offset, size);
-}

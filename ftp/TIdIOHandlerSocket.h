@@ -24,8 +24,6 @@ public:
     bool PeerHasLeft() override;
     int64_t ReceiveSome(void* buffer, int64_t size) override;
     int64_t SendSome(const void* buffer, int64_t size) override;
-    bool CanSendFiles() const override;
-    int64_t SendFileSome(std::intptr_t file, int64_t offset, int64_t size) override;
 
     // The socket of the channel; null before PrepareChannel.
     TIdSocketHandle* Binding() const { return binding_.get(); }

@@ -310,28 +310,13 @@ void TIdTCPConnection::WriteLine(const std::string& text) {
 void TIdTCPConnection::WriteBytes(const void* block, int64_t count) {
     if (block == nullptr || count <= 0)
         return;
-    const char* bytes = static_cast<const char*>(block);
-    SendAll(count, [&](int64_t position, int64_t left) { return ioHandler_->SendSome(bytes + position, left); });
-}
-
-void TIdTCPConnection::WriteFileRange(std::intptr_t file, int64_t offset, int64_t count) {
-    if (count <= 0)
-        return;
-    SendAll(count, [&](int64_t position, int64_t left) {
-        const int64_t sent = ioHandler_->SendFileSome(file, offset + position, left);
-        if (sent == 0)
-            throw EIdNoDataToRead(); // the file ended before the size it had when the upload began
-        return sent;
-    });
-}
-
-void TIdTCPConnection::SendAll(int64_t count, const std::function<int64_t(int64_t, int64_t)>& sendSome) {
     VerifyOpen(true, true);
     if (!ChannelIsOpen())
         throw EIdNotConnected();
+    const char* bytes = static_cast<const char*>(block);
     Clock::time_point lastProgress = Clock::now();
     for (int64_t position = 0; position < count;) {
-        const int64_t sent = sendSome(position, count - position);
+        const int64_t sent = ioHandler_->SendSome(bytes + position, count - position);
         if (sent == -1) {
             TIdStack& stack = SharedStack();
             if (stack.CheckSocketResult(sent,

@@ -92,9 +92,6 @@ public:
     void ReadReply();
     // Sends the block with as many send calls as it takes; NotifyWork(wmWrite, n) after each.
     void WriteBytes(const void* block, int64_t count);
-    // The same for `count` bytes of a platform file from `offset`, sent straight from the file (the channel
-    // must CanSendFiles). A file that ends early raises EIdNoDataToRead.
-    void WriteFileRange(std::intptr_t file, int64_t offset, int64_t count);
 
     int64_t PendingInputSize() const { return pending_.Size(); }
     bool PeerClosed() const { return peerClosed_; }
@@ -117,11 +114,6 @@ private:
     bool WaitForInput(int timeLimit);
     // Waits until a send can take bytes; the stall bound counts from the last byte that moved.
     void WaitUntilWritable(Clock::time_point lastProgress);
-    // Sends `count` bytes through `sendSome(position, left)`, one send call each time: waits while the peer's
-    // buffer is full, within the stall bound, and reports each call's bytes as write work.
-    void SendAll(int64_t count, const std::function<int64_t(int64_t position, int64_t left)>& sendSome);
-    void SendReadChunks(TStream& stream, int64_t end);
-    void SendFileChunks(TStream& stream, std::intptr_t file, int64_t end);
     std::string ReadReplyLine();
     [[noreturn]] void RaiseTimedOut();
 

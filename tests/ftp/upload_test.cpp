@@ -13,7 +13,6 @@
 #include <sys/stat.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -353,36 +352,6 @@ TEST_F(UploadFileTest, FileArrivesAndIsClosedOnEveryPath) {
     server.setReply("STOR", "553 No.");
     EXPECT_THROW(ftp.UploadFile(path, "f.bin"), EIdProtocolReplyError);
     EXPECT_EQ(TFileStream::OpenCount(), 0);
-}
-
-// A file goes out straight from the file: a server that drops the data connection midway, or a file cut short
-// while it is sent, fails the upload and nothing else (the process gets no signal for the closed peer).
-TEST_F(UploadFileTest, SentFromTheFileAndCutShortEitherWay) {
-    struct Case {
-        const char* name;
-        std::uint64_t serverDropsAfter;
-        bool fileCutShort;
-    };
-    for (const Case& c : {Case{"the server drops the data connection", 200000, false},
-                          Case{"the file is cut short while it is sent", 0, true}}) {
-        SCOPED_TRACE(c.name);
-        FakeFtpServer::Options options;
-        options.dataDropAfterBytes = c.serverDropsAfter;
-        FakeFtpServer server(options);
-        TIdFTP ftp;
-        ftptest::PointAt(ftp, server, options.user, options.password);
-        ftp.Passive = true;
-        ftp.ConnectAndLogIn(true, -1);
-        const std::string path = Write("f.bin", std::string(8 << 20, 'f'));
-        if (c.fileCutShort)
-            ftp.OnWork = [&](TIdComponent*, TWorkMode, int64_t) { std::filesystem::resize_file(path, 1000); };
-        EXPECT_ANY_THROW(ftp.UploadFile(path, "f.bin"));
-        EXPECT_EQ(TFileStream::OpenCount(), 0);
-        EXPECT_EQ(ftp.DataChannel(), nullptr);
-        sigset_t pending;
-        sigpending(&pending);
-        EXPECT_EQ(sigismember(&pending, SIGPIPE), 0);
-    }
 }
 
 // A failing local read at every point of one upload, in both modes: each ends cleanly and the next upload on the
