@@ -3,15 +3,21 @@
 # vsftpd), all passive: one big file beside curl -T, lftp put and ncftpput, and a tree of 2,000 files
 # (1 B to 64 KiB in 50 folders) beside lftp "mirror -R". Median of five alternating runs each
 # (FERRYLO_BENCH_RUNS); one row per server and case, then the job's peak memory for 100 MiB and the big file.
-# FERRYLO_BENCH_SERVERS picks the servers ("pyftpdlib vsftpd" by default).
+# FERRYLO_BENCH_SERVERS picks the servers ("pyftpdlib vsftpd" by default); FERRYLO_BENCH_DRIVER runs a driver
+# built elsewhere (an older commit, for a before-and-after) instead of building this one.
 # Usage: bench/copy_upload.sh [big-file-MiB (default 1024)]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/bench/common.sh"
 big_mib=${1:-1024}
 
-bench_build ferrylo_copy_bench
-driver=$(find "$build" -name ferrylo_copy_bench -type f -perm -u+x | head -n1)
+if [ -n "${FERRYLO_BENCH_DRIVER:-}" ]; then
+    driver=$FERRYLO_BENCH_DRIVER
+    "$repo/tools/install-deps.sh" bench >/dev/null
+else
+    bench_build ferrylo_copy_bench
+    driver=$(find "$build" -name ferrylo_copy_bench -type f -perm -u+x | head -n1)
+fi
 bench_workspace copy-bench
 echo "Generating data in $work ..."
 make_file "$work/data/big.bin" "$big_mib"
