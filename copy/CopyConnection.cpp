@@ -14,15 +14,7 @@ namespace copyjob {
 bool ConnectToServer(TCopyHost& host, const std::string& server) {
     TIdFTP& ftp = host.Ftp();
     ui::ProcessMessages();
-    if (ftp.IsOpen()) {
-        try {
-            ftp.AbortTransfer();
-            ftp.LeaveServer();
-        } catch (const std::exception&) {
-            // The server dropped an idle connection (left open by a failed job): nothing to say goodbye to.
-            ftp.CloseConnection();
-        }
-    }
+    ftp.LeaveServerQuietly(); // a connection left open by a failed job may have been dropped meanwhile
     ftp.SetHost(server);
     ftp.Username = FtpSettings.Login;
     ftp.Password = CurrentPassword;
@@ -39,7 +31,7 @@ bool ConnectToServer(TCopyHost& host, const std::string& server) {
 
 void MakeRemotePath(TIdFTP& ftp, const std::string& path) {
     // A line break would end the command early and let the rest be read as another one.
-    if (HoldsLineBreakOrNul(path))
+    if (BreaksCommandLine(path))
         throw std::invalid_argument("Remote folder holds a line break or NUL");
     ftp.ChangeRemoteDir("/");
     for (const std::string& name : RemoteWalkNames(path)) {
@@ -57,7 +49,7 @@ bool UploadOne(TCopyHost& host, const std::string& local, const std::string& rem
     TIdFTP& ftp = host.Ftp();
     // A name with CR, LF or NUL could smuggle a command of its own ("x\r\nDELE y"): the file fails
     // before anything of it reaches the server.
-    if (HoldsLineBreakOrNul(remote))
+    if (BreaksCommandLine(remote))
         return false;
     // A server that dropped the line between two files is reached again; when that fails, so does this file.
     if (!ftp.IsOpen() && !ConnectToServer(host, FtpSettings.Server))

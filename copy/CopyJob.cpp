@@ -150,22 +150,11 @@ bool CopyOne(TCopyHost& host, const std::string& item, const TSourceSnapshot& so
     return true;
 }
 
-// Every file is stored by now: a server that already dropped the line, or a goodbye that cannot
-// be sent, changes nothing of that, and must not keep the end steps from running.
-void LeaveServerIgnoringFailure(TIdFTP& ftp) {
-    if (!ftp.IsOpen())
-        return;
-    try {
-        ftp.AbortTransfer();
-        ftp.LeaveServer();
-    } catch (const std::exception&) {
-        ftp.CloseConnection();
-    }
-}
-
 // Phase D: leave the server, back to Idle, then the sound and the options.
 void FinishJob(TCopyHost& host) {
-    LeaveServerIgnoringFailure(host.Ftp());
+    // Every file is stored by now: a goodbye that fails changes nothing of that and must not keep the end
+    // steps from running.
+    host.Ftp().LeaveServerQuietly();
     ReturnToIdle(host);
     if (HasSoundOutput())
         PlayWaveResource(kDoneSound);

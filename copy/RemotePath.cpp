@@ -41,10 +41,6 @@ std::string RemotePathOf(const std::string& item, const TSourceSnapshot& source,
     return OneLeadingSlash(dest + "/" + rel);
 }
 
-bool HoldsLineBreakOrNul(const std::string& text) {
-    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
-}
-
 std::string RemoteFolderOf(const std::string& remotePath) {
     const auto slash = remotePath.rfind('/');
     return slash == std::string::npos ? std::string() : remotePath.substr(0, slash);

@@ -23,10 +23,6 @@ std::string StripTrailingSlashes(const std::string& text);
 std::string RemotePathOf(const std::string& item, const TSourceSnapshot& source, const std::string& destination,
                          PathStyle style = NativePathStyle);
 
-// True when `text` holds CR, LF or NUL: sent as a command argument it would end the command early
-// and let the rest (from a file name) be read as a command of its own.
-bool HoldsLineBreakOrNul(const std::string& text);
-
 // The remote folder of a remote file path: everything before its last "/" ("/in/a.txt" -> "/in",
 // "/in//a.txt" -> "/in/", "/a.txt" -> "").
 std::string RemoteFolderOf(const std::string& remotePath);

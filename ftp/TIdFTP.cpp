@@ -95,6 +95,17 @@ void TIdFTP::LeaveServer() {
     CloseConnection();
 }
 
+void TIdFTP::LeaveServerQuietly() {
+    if (!IsOpen())
+        return;
+    try {
+        AbortTransfer();
+        LeaveServer();
+    } catch (const EIdException&) {
+        CloseConnection();
+    }
+}
+
 void TIdFTP::UploadFile(const std::string& localPath, const std::string& remoteName, bool append) {
     TFileStream file(localPath);
     UploadStream(file, remoteName, append);
@@ -102,7 +113,7 @@ void TIdFTP::UploadFile(const std::string& localPath, const std::string& remoteN
 
 void TIdFTP::UploadStream(TStream& stream, const std::string& remoteName, bool append) {
     // Refused before PASV or PORT: a name that would split the command line sends nothing at all.
-    if (remoteName.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+    if (BreaksCommandLine(remoteName))
         throw EIdUnsafeCommand();
     if (remoteName.empty())
         RunUpload("STOU ", stream);

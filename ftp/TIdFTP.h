@@ -49,6 +49,9 @@ public:
     virtual void DropDataChannel();
     // "QUIT" without reading a reply, then CloseConnection; nothing when closed.
     void LeaveServer();
+    // When open: AbortTransfer, then LeaveServer; a goodbye that fails (the server already dropped the line)
+    // only closes the connection. For callers whose work is done whatever the server says now.
+    void LeaveServerQuietly();
 
     // Uploads a local file under `remoteName` (STOR; APPE with `append`; STOU for an empty name).
     // EFOpenError when the file cannot be opened; the file is closed on every path.

@@ -301,8 +301,12 @@ void TIdTCPConnection::WriteText(const std::string& text) {
         WriteBytes(text.data(), static_cast<int64_t>(text.size()));
 }
 
+bool BreaksCommandLine(const std::string& text) {
+    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
 void TIdTCPConnection::WriteLine(const std::string& text) {
-    if (text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+    if (BreaksCommandLine(text))
         throw EIdUnsafeCommand();
     WriteText(text + "\r\n");
 }

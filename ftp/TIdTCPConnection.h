@@ -22,6 +22,10 @@ enum TIdMaxLineAction { maException, maSplit };
 // Allowed reply codes; an empty list accepts every code.
 using TReplyCodes = std::vector<int>;
 
+// True when `text` holds CR, LF or NUL: sent in a command line, it would end the line early and let the rest
+// be read as a command of its own.
+bool BreaksCommandLine(const std::string& text);
+
 class TIdTCPConnection;
 using TConnectionEvent = std::function<void(TIdTCPConnection* Sender)>;
 

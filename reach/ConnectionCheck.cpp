@@ -56,7 +56,7 @@ void RunCheck(TReachHost& host) {
     host.AppendLog(kCheckLine.toLocal8Bit().toStdString() + address);
     if (TestConnection(host, address)) {
         ui::ShowMessage(QStringLiteral("Связь есть"));
-        LeaveServerQuietly(host.Ftp());
+        host.Ftp().LeaveServerQuietly();
         return;
     }
     // The "c" after "Связи" is the Latin letter in this one text.

@@ -53,7 +53,7 @@ void KeepServer(TReachHost& host, const std::string& candidate) {
     try {
         host.SaveFtpSettings();
     } catch (...) {
-        reach::LeaveServerQuietly(host.Ftp());
+        host.Ftp().LeaveServerQuietly();
         throw;
     }
 }
@@ -61,17 +61,6 @@ void KeepServer(TReachHost& host, const std::string& candidate) {
 } // namespace
 
 namespace reach {
-
-void LeaveServerQuietly(TIdFTP& ftp) {
-    try {
-        if (ftp.IsOpen()) {
-            ftp.AbortTransfer();
-            ftp.LeaveServer();
-        }
-    } catch (...) {
-        // The server is left either way; a failing goodbye changes nothing for the user.
-    }
-}
 
 void RunServerSearch(TReachHost& host, TForm7& window) {
     if (!AskForRange(window, FtpSettings.Server))
@@ -93,11 +82,11 @@ void RunServerSearch(TReachHost& host, TForm7& window) {
                            ui::Ok | ui::Cancel, ui::Cancel) != ui::Ok)
             continue; // this connection stays open until the next test closes it
         KeepServer(host, candidate);
-        LeaveServerQuietly(host.Ftp());
+        host.Ftp().LeaveServerQuietly();
         return;
     }
     ui::ShowMessage(QStringLiteral("Не удалось найти сервер"));
-    LeaveServerQuietly(host.Ftp());
+    host.Ftp().LeaveServerQuietly();
 }
 
 } // namespace reach

@@ -3,7 +3,6 @@
 // check when the configured server does not answer.
 
 class TForm7;
-class TIdFTP;
 class TReachHost;
 
 namespace reach {
@@ -12,9 +11,5 @@ namespace reach {
 // candidates in ascending order until the user keeps one or the range is exhausted. Returns when
 // the search has ended; the client is left disconnected.
 void RunServerSearch(TReachHost& host, TForm7& window);
-
-// Closes the client's connection if one is open, dropping any error: used where the check or the
-// search is done with the server.
-void LeaveServerQuietly(TIdFTP& ftp);
 
 } // namespace reach

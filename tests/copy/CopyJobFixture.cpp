@@ -80,6 +80,11 @@ void CopyJobFixture::setOptions(bool powerOff, bool deleteSources, bool notifyDo
     host().options = {powerOff, deleteSources, notifyDone, exitAfterCopy, trayOnStart};
 }
 
+void CopyJobFixture::startJobKeepingSources() {
+    script_.answer(ui::No);
+    startJob();
+}
+
 void CopyJobFixture::startJob() {
     // As a click runs it: an error the job does not catch goes to the error box.
     ui::RunHandler([this] { copyjob::Start(host()); });

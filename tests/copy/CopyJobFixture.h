@@ -38,6 +38,8 @@ protected:
 
     // Starts the job as a click on "Старт копирования" does; returns when the job has ended.
     void startJob();
+    // The same with "Удалить исходные файлы…" answered No: the sources are kept.
+    void startJobKeepingSources();
 
     std::vector<std::string> logTexts() const; // log lines without their time stamp
     std::vector<QString> errors() const;       // texts of the standard error box

@@ -102,8 +102,7 @@ TEST_F(CopyJobTest, EmptyDestinationBecomesRootAndTheJobGoesOn) {
     const std::string file = makeFile("src/data/a.txt", "alpha");
     useFakeServer();
     setSource(folder, "a.txt", "");
-    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
-    startJob();
+    startJobKeepingSources();
     EXPECT_EQ(host().destination, "/");
     EXPECT_EQ(storedNames(), Commands{"/a.txt"});
     // The question was asked once, with the safe answer as default; No keeps the source.
@@ -120,8 +119,7 @@ TEST_F(CopyJobTest, TreeGoesUnderTheDestinationWithAFolderWalkPerFile) {
     makeFile("src/data/sub/b.txt", "beta");
     useFakeServer();
     setSource(folder, "*.*", "/in");
-    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
-    startJob();
+    startJobKeepingSources();
 
     const Commands destinationWalk = {"CWD /", "MKD in", "CWD in", "CWD /"};
     const Commands forA = {"CWD /", "MKD in", "CWD in", "MKD data", "CWD data", "CWD /", "STOR /in/data/a.txt"};
@@ -179,8 +177,7 @@ TEST_F(CopyJobTest, PathsEndingInSlashSendNoEmptyFolderCommand) {
         useFakeServer();
         script_.clear();
         setSource(folder, c.fileName, c.destination);
-        script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
-        startJob();
+        startJobKeepingSources();
         EXPECT_EQ(walkAndStores(), c.expected) << c.fileName << " to " << c.destination;
         EXPECT_TRUE(errors().empty()) << c.fileName << " to " << c.destination;
         for (const std::string& command : server_->commands()) {
@@ -200,8 +197,7 @@ TEST_F(CopyJobTest, TrailingSeparatorAndMaskChooseWhatGoesWhere) {
     // Typed with a trailing separator: no folder name on the server, file names intact.
     setSource(folder + "/", "*.*", "/in");
     useFakeServer();
-    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
-    startJob();
+    startJobKeepingSources();
     auto names = storedNames();
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (Commands{"/in//a.txt", "/in//b.txt", "/in//c.dat", "/in//sub/d.txt"}));
@@ -210,8 +206,7 @@ TEST_F(CopyJobTest, TrailingSeparatorAndMaskChooseWhatGoesWhere) {
     server_ = std::make_unique<FakeFtpServer>();
     useFakeServer();
     setSource(folder, "*.txt", "/in");
-    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
-    startJob();
+    startJobKeepingSources();
     names = storedNames();
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (Commands{"/in//a.txt", "/in//b.txt"}));
@@ -223,8 +218,7 @@ TEST_F(CopyJobTest, EmptyFolderStillRunsTheEndSteps) {
     useFakeServer();
     setOptions(false, false, true, false, false);
     setSource(folder, "*.*", "/in");
-    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
-    startJob();
+    startJobKeepingSources();
     EXPECT_TRUE(storedNames().empty());
     EXPECT_EQ(script_.texts().back(), QStringLiteral("Копирование завершено"));
     EXPECT_EQ(logTexts(), Commands{": +Установлена связь с сервером"});
@@ -388,8 +382,7 @@ TEST_F(CopyJobTest, ConnectionFailureSaysSoAndReturnsToIdle) {
     makeFile("src/data/a.txt", "a");
     pointAt("127.0.0.1", UnusedLoopbackPort(), "tester", "secret");
     setSource(folder, "*.*", "/in");
-    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
-    startJob();
+    startJobKeepingSources();
     EXPECT_EQ(script_.texts().back(), QStringLiteral("Нет связи"));
     EXPECT_TRUE(logTexts().empty());
     EXPECT_TRUE(idle());
@@ -398,8 +391,7 @@ TEST_F(CopyJobTest, ConnectionFailureSaysSoAndReturnsToIdle) {
     useFakeServer();
     host().password = "wrong";
     script_.clear();
-    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
-    startJob();
+    startJobKeepingSources();
     EXPECT_EQ(script_.texts().back(), QStringLiteral("Нет связи"));
     EXPECT_TRUE(idle());
 }
@@ -410,8 +402,7 @@ TEST_F(CopyJobTest, RefusedFolderReachesTheErrorBoxAndTheWindowIsIdleAgain) {
     server_->setReply("MKD", "550 Permission denied.");
     useFakeServer();
     setSource(folder, "*.*", "/in");
-    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
-    startJob();
+    startJobKeepingSources();
     ASSERT_EQ(errors().size(), 1u);
     EXPECT_TRUE(storedNames().empty());
     EXPECT_TRUE(idle());
@@ -449,8 +440,7 @@ TEST_F(CopyJobTest, StartDuringACheckOrAJobSaysWhyAndStartsNothing) {
             startJob();
         }
     });
-    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
-    startJob();
+    startJobKeepingSources();
     EXPECT_TRUE(startedDuringUpload);
     EXPECT_EQ(script_.texts(),
               (std::vector<QString>{QStringLiteral("Удалить исходные файлы после копирования (перенос файлов)?"),
@@ -495,8 +485,7 @@ TEST_F(CopyJobTest, RelativeSourceFolderLeavesTheWorkingFolderAlone) {
     } back{before};
     useFakeServer();
     setSource("data", "*.*", "/in");
-    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
-    startJob();
+    startJobKeepingSources();
     EXPECT_EQ(storedNames(), Commands{"/in/data/sub/b.txt"});
     EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), working));
 }
@@ -508,8 +497,7 @@ TEST_F(CopyJobTest, SingleFileNameWithMaskCharactersIsThatFile) {
     makeFile("src/data/a1.txt", "matched by the mask");
     useFakeServer();
     setSource(folder, "a[1].txt", "/in");
-    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
-    startJob();
+    startJobKeepingSources();
     ASSERT_EQ(server_->stored().size(), 1u);
     EXPECT_EQ(server_->stored()[0].argument, "/in//a[1].txt");
     EXPECT_EQ(server_->stored()[0].content, "literal");
@@ -535,8 +523,7 @@ TEST_F(CopyJobTest, FifoInTheTreeIsSkipped) {
     useFakeServer();
     setOptions(false, false, true, false, false);
     setSource(folder, "*.*", "/in");
-    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
-    startJob();
+    startJobKeepingSources();
     done = true;
     writer.join();
     EXPECT_FALSE(opened);
@@ -612,8 +599,7 @@ TEST_F(CopyJobTest, EndOptionsStartThePowerOffToolWithoutWaitingAndEndTheProgram
     setSource(folder, "*.*", "/in");
     QElapsedTimer clock;
     clock.start();
-    script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
-    startJob();
+    startJobKeepingSources();
     EXPECT_LT(clock.elapsed(), 900);
     EXPECT_FALSE(exists(marker)); // the job did not wait for it
     EXPECT_EQ(script_.haltRequests(), 1);
