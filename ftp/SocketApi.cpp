@@ -184,8 +184,8 @@ int WaitReadable(SocketId socket, int limitMs) {
     return WaitFor(socket, POLLRDNORM, limitMs);
 }
 
-bool PeerShutDown(SocketId) {
-    return false;
+PeerState LookAtPeer(SocketId socket) {
+    return WaitReadable(socket, 0) == 1 ? PeerState::InputWaiting : PeerState::Quiet;
 }
 
 int WaitWritable(SocketId socket, int limitMs) {
@@ -326,14 +326,18 @@ int WaitReadable(SocketId socket, int limitMs) {
     return WaitFor(socket, POLLIN, limitMs);
 }
 
-bool PeerShutDown(SocketId socket) {
+PeerState LookAtPeer(SocketId socket) {
 #ifdef POLLRDHUP
-    pollfd entry{static_cast<int>(socket), POLLRDHUP, 0};
-    return ::poll(&entry, 1, 0) > 0 && (entry.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+    constexpr short kShutDown = POLLRDHUP | POLLHUP | POLLERR;
 #else
-    (void)socket;
-    return false;
+    constexpr short kShutDown = POLLHUP | POLLERR;
 #endif
+    pollfd entry{static_cast<int>(socket), static_cast<short>(POLLIN | kShutDown), 0};
+    if (::poll(&entry, 1, 0) <= 0)
+        return PeerState::Quiet;
+    if (entry.revents & (kShutDown | POLLNVAL))
+        return PeerState::ShutDown;
+    return (entry.revents & POLLIN) ? PeerState::InputWaiting : PeerState::Quiet;
 }
 
 int WaitWritable(SocketId socket, int limitMs) {

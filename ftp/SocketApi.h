@@ -39,9 +39,10 @@ int64_t Peek(SocketId socket, void* buffer, int64_t size);
 // 1: readable (data, a waiting peer, or the peer closed), 0: limit passed, -1: the wait failed.
 // `limitMs` < 0 waits without limit.
 int WaitReadable(SocketId socket, int limitMs);
-// True when the peer has closed its side (or reset the connection), even with unread bytes still waiting.
-// Platforms that cannot tell answer false.
-bool PeerShutDown(SocketId socket);
+// What the socket holds right now, in one look: nothing, bytes to read, or a peer that has closed its side (or
+// reset the connection), told even with unread bytes still waiting where the platform can tell.
+enum class PeerState { Quiet, InputWaiting, ShutDown };
+PeerState LookAtPeer(SocketId socket);
 // 1: a send can take bytes (or a connect under way has ended), 0: limit passed, -1: the wait failed.
 int WaitWritable(SocketId socket, int limitMs);
 bool LocalAddress(SocketId socket, std::string& ip, int& port);

@@ -53,8 +53,17 @@ bool TIdIOHandlerSocket::WaitWritable(int timeLimit) {
 }
 
 bool TIdIOHandlerSocket::PeerHasLeft() {
-    if (!ChannelOpen() || ftp::platform::PeerShutDown(binding_->SocketId()))
+    if (!ChannelOpen())
         return true;
+    // One look answers the common case (a quiet, open connection); only bytes nobody asked for are peeked at.
+    switch (ftp::platform::LookAtPeer(binding_->SocketId())) {
+    case ftp::platform::PeerState::Quiet:
+        return false;
+    case ftp::platform::PeerState::ShutDown:
+        return true;
+    case ftp::platform::PeerState::InputWaiting:
+        break;
+    }
     char first[3];
     const int64_t n = ftp::platform::Peek(binding_->SocketId(), first, sizeof first);
     if (n == 0)
