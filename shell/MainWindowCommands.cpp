@@ -67,7 +67,11 @@ void RunAsAdministrator(const std::string& programPath) {
                         QStringLiteral(" , возможно его удалил антивирус"));
         return;
     }
-    RunProgram(tool, "\"" + programPath + "\"", std::string());
+    // The program ends only once its elevated copy is on its way: a helper that cannot start leaves it running.
+    if (!RunProgram(tool, "\"" + programPath + "\"", std::string())) {
+        ui::ShowMessage(QStringLiteral("Ошибка: Не могу запустить - ") + Local(tool));
+        return;
+    }
     ui::HaltProgram();
 }
 

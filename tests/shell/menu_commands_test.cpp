@@ -22,6 +22,11 @@ TEST_F(MenuCommands, AdministratorCommandStartsTheToolWithTheQuotedProgramAndEnd
     EXPECT_EQ(runs_.requests()[0].parameters, "\"" + folder() + "ferrylo\"");
     EXPECT_EQ(runs_.requests()[0].workingFolder, folder() + "Files/");
     EXPECT_EQ(script_.haltRequests(), 1);
+
+    shell::testing::RunRecorder cannotStart(false);
+    RunAsAdministrator(program());
+    EXPECT_EQ(messages(), std::vector<QString>{local("Ошибка: Не могу запустить - " + folder() + "Files/HOISTER")});
+    EXPECT_EQ(script_.haltRequests(), 1); // still running
 }
 
 TEST_F(MenuCommands, HelpOpensThePageOrNamesItWithOneTrailingBlank) {
