@@ -142,20 +142,21 @@ stop_named_server() {
 }
 
 # race OURS THEIRS...: runs the commands in turn, $runs rounds, and keeps the median time of each. A command
-# uploads, checks what arrived, clears its part of the server root and prints "seconds [peak_kib]". Sets
-# median_ours, median_theirs (the best of the peers' medians), best_peer, and peak_ours (the highest peak of
-# our runs).
+# uploads, checks what arrived, clears its part of the server root and prints "seconds [peak_kib [gap_ms]]".
+# Sets median_ours, median_theirs (the best of the peers' medians), best_peer, and peak_ours and gap_ours (the
+# highest peak and the longest message-loop gap of our runs).
 race() {
-    local ours=$1 result seconds peak i
+    local ours=$1 result seconds peak gap i
     shift
     local -a our_times=() peer_names=("$@")
     local -A peer_times=()
-    peak_ours=0
+    peak_ours=0 gap_ours=0
     for _ in $(seq "$runs"); do
         result=$("$ours")
-        read -r seconds peak <<<"$result"
+        read -r seconds peak gap <<<"$result"
         our_times+=("$seconds")
         peak_ours=$((peak > peak_ours ? peak : peak_ours))
+        gap_ours=$((${gap:-0} > gap_ours ? ${gap:-0} : gap_ours))
         for i in "${!peer_names[@]}"; do
             peer_times[$i]+="$("${peer_names[$i]}") "
         done

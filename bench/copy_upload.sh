@@ -3,6 +3,7 @@
 # vsftpd), all passive: one big file beside curl -T, lftp put and ncftpput, and a tree of 2,000 files
 # (1 B to 64 KiB in 50 folders) beside lftp "mirror -R". Median of five alternating runs each
 # (FERRYLO_BENCH_RUNS); one row per server and case, then the job's peak memory for 100 MiB and the big file.
+# "gap ms" is the longest the job's message loop left an event waiting (a close request), over all its runs.
 # FERRYLO_BENCH_SERVERS picks the servers ("pyftpdlib vsftpd" by default); FERRYLO_BENCH_DRIVER runs a driver
 # built elsewhere (an older commit, for a before-and-after) instead of building this one.
 # Usage: bench/copy_upload.sh [big-file-MiB (default 1024)]
@@ -24,13 +25,15 @@ make_file "$work/data/big.bin" "$big_mib"
 make_file "$work/data/mid.bin" 100
 make_tree "$work/data/tree" 2000 50
 
-# job SOURCE DESTINATION -> "seconds peak_kib"
+# job SOURCE DESTINATION -> "seconds peak_kib gap_ms"
 job() {
     "$driver" 127.0.0.1 "$port" $user $password "$1" "$base/$2" 2>"$work/job.err" >"$work/job.txt" || {
         cat "$work/job.err" >&2
         exit 1
     }
-    sed -n 's/.*seconds=\([0-9.]*\).*peak_kib=\([0-9]*\).*/\1 \2/p' "$work/job.txt"
+    # An older driver (FERRYLO_BENCH_DRIVER) may not report the gap: 0 then.
+    awk '/seconds=/ { for (i = 1; i <= NF; i++) { split($i, kv, "="); v[kv[1]] = kv[2] } }
+         END { print v["seconds"], v["peak_kib"], v["loop_gap_ms"] + 0 }' "$work/job.txt"
 }
 
 timed() { # COMMAND... -> seconds
@@ -70,13 +73,13 @@ tree_lftp() {
 }
 
 row() { # SERVER CASE
-    printf '%-10s %-22s %9.2f %9.2f %-10s %7.3f %10d\n' "$1" "$2" "$median_ours" "$median_theirs" "${best_peer#*_}" \
-        "$(echo "$median_ours / $median_theirs" | bc -l)" "$peak_ours"
+    printf '%-10s %-22s %9.2f %9.2f %-10s %7.3f %10d %6d\n' "$1" "$2" "$median_ours" "$median_theirs" \
+        "${best_peer#*_}" "$(echo "$median_ours / $median_theirs" | bc -l)" "$peak_ours" "$gap_ours"
 }
 
 echo
 echo "Median of $runs runs each; the peer is the fastest of those raced (its median)."
-printf '%-10s %-22s %9s %9s %-10s %7s %10s\n' server case "job (s)" "peer (s)" peer ratio "peak KiB"
+printf '%-10s %-22s %9s %9s %-10s %7s %10s %6s\n' server case "job (s)" "peer (s)" peer ratio "peak KiB" "gap ms"
 for server in "${servers[@]}"; do
     start_named_server "$server"
     race big_job big_curl big_lftp big_ncftp
@@ -84,7 +87,7 @@ for server in "${servers[@]}"; do
     race tree_job tree_lftp
     row "$server" "tree of 2,000 files"
     if [ "$server" = "${servers[0]}" ]; then
-        read -r _ peak_mid < <(job "$work/data/mid.bin" mid)
+        read -r _ peak_mid _ < <(job "$work/data/mid.bin" mid)
         verify "$work/data/mid.bin" "$served/mid/mid.bin" && rm -rf "$served/mid"
     fi
     stop_named_server
