@@ -4,6 +4,7 @@
 
 build=${FERRYLO_BENCH_BUILD:-$repo/build/bench}
 runs=${FERRYLO_BENCH_RUNS:-5}
+# FERRYLO_BENCH_VERBOSE=1 prints every run's time, not only the medians.
 # The servers a benchmark runs against, one row each.
 read -r -a servers <<<"${FERRYLO_BENCH_SERVERS:-pyftpdlib vsftpd}"
 user=bench
@@ -151,15 +152,31 @@ race() {
     local -a our_times=() peer_names=("$@")
     local -A peer_times=()
     peak_ours=0 gap_ours=0
-    for _ in $(seq "$runs"); do
+    # The generated data's write-back would otherwise land on the first runs.
+    sync
+    local round
+    for round in $(seq "$runs"); do
+        # Who goes first alternates, so a disturbance that comes and goes does not favour one side.
+        if ((round % 2 == 0)); then
+            for i in "${!peer_names[@]}"; do
+                seconds=$("${peer_names[$i]}")
+                peer_times[$i]+="$seconds "
+                [ -z "${FERRYLO_BENCH_VERBOSE:-}" ] || echo "  round $round: ${peer_names[$i]} $seconds s" >&2
+            done
+        fi
         result=$("$ours")
         read -r seconds peak gap <<<"$result"
+        [ -z "${FERRYLO_BENCH_VERBOSE:-}" ] || echo "  round $round: $ours $seconds s" >&2
         our_times+=("$seconds")
         peak_ours=$((peak > peak_ours ? peak : peak_ours))
         gap_ours=$((${gap:-0} > gap_ours ? ${gap:-0} : gap_ours))
-        for i in "${!peer_names[@]}"; do
-            peer_times[$i]+="$("${peer_names[$i]}") "
-        done
+        if ((round % 2 == 1)); then
+            for i in "${!peer_names[@]}"; do
+                seconds=$("${peer_names[$i]}")
+                peer_times[$i]+="$seconds "
+                [ -z "${FERRYLO_BENCH_VERBOSE:-}" ] || echo "  round $round: ${peer_names[$i]} $seconds s" >&2
+            done
+        fi
     done
     median_ours=$(median "${our_times[@]}")
     median_theirs=999999 best_peer=
