@@ -20,6 +20,7 @@ bench_build() {
 }
 
 bench_cleanup() {
+    stop_latency_proxy
     if [ -n "$server_pid" ]; then
         kill -TERM "$server_pid" 2>/dev/null || true
         for _ in $(seq 50); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.1; done
@@ -140,6 +141,24 @@ stop_named_server() {
     kill -TERM "$server_pid" 2>/dev/null || true
     wait "$server_pid" 2>/dev/null || true
     server_pid=
+}
+
+# start_latency_proxy RTT_MS: puts bench/latency_proxy.py between the clients and the running server, which
+# then answers as if RTT_MS away; `port` becomes the proxy's. stop_latency_proxy puts the server's port back.
+proxy_pid=
+start_latency_proxy() {
+    server_port=$port
+    /usr/bin/python3 -u "$repo/bench/latency_proxy.py" "$port" "$1" >"$work/proxy_port" 2>"$work/proxy.log" &
+    proxy_pid=$!
+    for _ in $(seq 50); do [ -s "$work/proxy_port" ] && break; sleep 0.1; done
+    port=$(head -n1 "$work/proxy_port")
+    [ -n "$port" ] || { echo "latency proxy did not start"; cat "$work/proxy.log"; exit 1; }
+}
+stop_latency_proxy() {
+    [ -n "$proxy_pid" ] || return 0
+    kill -TERM "$proxy_pid" 2>/dev/null || true
+    wait "$proxy_pid" 2>/dev/null || true
+    proxy_pid= port=$server_port
 }
 
 # race OURS THEIRS...: runs the commands in turn, $runs rounds, and keeps the median time of each. A command

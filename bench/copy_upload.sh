@@ -6,10 +6,17 @@
 # "gap ms" is the longest the job's message loop left an event waiting (a close request), over all its runs.
 # FERRYLO_BENCH_SERVERS picks the servers ("pyftpdlib vsftpd" by default); FERRYLO_BENCH_DRIVER runs a driver
 # built elsewhere (an older commit, for a before-and-after) instead of building this one.
-# Usage: bench/copy_upload.sh [big-file-MiB (default 1024)]
+# With --rtt MS the clients reach each server through bench/latency_proxy.py, as if MS away: only a tree of
+# 200 files in 50 folders is raced, beside lftp "mirror -R" and ncftpput -R, with the time per file.
+# Usage: bench/copy_upload.sh [--rtt MS] [big-file-MiB (default 1024)]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/bench/common.sh"
+rtt=
+if [ "${1:-}" = --rtt ]; then
+    rtt=$2
+    shift 2
+fi
 big_mib=${1:-1024}
 
 if [ -n "${FERRYLO_BENCH_DRIVER:-}" ]; then
@@ -21,9 +28,14 @@ else
 fi
 bench_workspace copy-bench
 echo "Generating data in $work ..."
-make_file "$work/data/big.bin" "$big_mib"
-make_file "$work/data/mid.bin" 100
-make_tree "$work/data/tree" 2000 50
+if [ -n "$rtt" ]; then
+    tree_files=200
+else
+    tree_files=2000
+    make_file "$work/data/big.bin" "$big_mib"
+    make_file "$work/data/mid.bin" 100
+fi
+make_tree "$work/data/tree" "$tree_files" 50
 
 # job SOURCE DESTINATION -> "seconds peak_kib gap_ms"
 job() {
@@ -71,6 +83,10 @@ tree_lftp() {
     timed lftp_run "mirror -R --no-perms $work/data/tree $base/lftp"
     verify_tree "$work/data/tree" "$served/lftp" && rm -rf "$served/lftp"
 }
+tree_ncftp() {
+    timed ncftpput -R -m -u "$user" -p "$password" -P "$port" -F -V 127.0.0.1 "$base/ncftp" "$work/data/tree"
+    verify_tree "$work/data/tree" "$served/ncftp/tree" && rm -rf "$served/ncftp"
+}
 
 row() { # SERVER CASE
     printf '%-10s %-22s %9.2f %9.2f %-10s %7.3f %10d %6d\n' "$1" "$2" "$median_ours" "$median_theirs" \
@@ -79,9 +95,20 @@ row() { # SERVER CASE
 
 echo
 echo "Median of $runs runs each; the peer is the fastest of those raced (its median)."
+[ -z "$rtt" ] || echo "Through a proxy that adds a round trip of $rtt ms."
 printf '%-10s %-22s %9s %9s %-10s %7s %10s %6s\n' server case "job (s)" "peer (s)" peer ratio "peak KiB" "gap ms"
 for server in "${servers[@]}"; do
     start_named_server "$server"
+    if [ -n "$rtt" ]; then
+        start_latency_proxy "$rtt"
+        race tree_job tree_lftp tree_ncftp
+        row "$server" "tree, $rtt ms"
+        echo "$server: per file, job $(echo "$median_ours * 1000 / $tree_files" | bc) ms," \
+            "${best_peer#*_} $(echo "$median_theirs * 1000 / $tree_files" | bc) ms"
+        stop_latency_proxy
+        stop_named_server
+        continue
+    fi
     race big_job big_curl big_lftp big_ncftp
     row "$server" "big file (${big_mib} MiB)"
     race tree_job tree_lftp
@@ -92,4 +119,4 @@ for server in "${servers[@]}"; do
     fi
     stop_named_server
 done
-echo "Job peak memory for a 100 MiB file: ${peak_mid:-?} KiB"
+[ -n "$rtt" ] || echo "Job peak memory for a 100 MiB file: ${peak_mid:-?} KiB"

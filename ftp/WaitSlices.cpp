@@ -6,9 +6,21 @@
 
 namespace ftp {
 namespace {
+using Clock = std::chrono::steady_clock;
+
 std::function<void()>& Hook() {
     static std::function<void()> hook;
     return hook;
+}
+
+Clock::time_point& LastHookRun() {
+    static Clock::time_point last = Clock::now();
+    return last;
+}
+
+long long MsUntilHookDue() {
+    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - LastHookRun()).count();
+    return kHookFrameMs - since;
 }
 } // namespace
 
@@ -17,25 +29,26 @@ void SetWaitSliceHook(std::function<void()> hook) {
 }
 
 void RunWaitSliceHook() {
+    LastHookRun() = Clock::now();
     // A copy: the hook may replace itself (a window closing during the pump).
     if (const std::function<void()> hook = Hook())
         hook();
 }
 
 bool WaitInSlices(int limitMs, const std::function<bool(int sliceMs)>& readyWithin) {
-    using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(limitMs, 0));
     for (;;) {
-        int slice = kWaitSliceMs;
+        long long slice = std::clamp<long long>(MsUntilHookDue(), 0, kWaitSliceMs);
         if (limitMs >= 0) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            slice = static_cast<int>(std::clamp<long long>(left, 0, kWaitSliceMs));
+            slice = std::clamp<long long>(left, 0, slice);
         }
-        if (readyWithin(slice))
+        if (readyWithin(static_cast<int>(slice)))
             return true;
         if (limitMs >= 0 && Clock::now() >= deadline)
             return false;
-        RunWaitSliceHook();
+        if (MsUntilHookDue() <= 0)
+            RunWaitSliceHook();
     }
 }
 

@@ -93,6 +93,20 @@ TEST(SilentServer, EveryWaitEndsWithinItsBoundAndTheLoopTurns) {
     }
 }
 
+TEST(SlowLine, AChainOfQuickRepliesTurnsTheLoopOnceAFrame) {
+    // Forty replies 8 ms apart, as a folder walk over a slow line gets them: every wait ends within its first
+    // slice, yet the loop must turn between them as it does during one long wait (about 20 times here).
+    HookCounter hook;
+    for (int reply = 0; reply < 40; ++reply) {
+        const auto due = std::chrono::steady_clock::now() + 8ms;
+        ftp::WaitInSlices(1000, [&](int sliceMs) {
+            std::this_thread::sleep_until(std::min(due, std::chrono::steady_clock::now() + 1ms * sliceMs));
+            return std::chrono::steady_clock::now() >= due;
+        });
+    }
+    EXPECT_GE(hook.turns, 40 * 8 / ftp::kHookFrameMs / 2);
+}
+
 TEST(LyingServer, EndOfTransferAnnouncedBeforeTheDataIsAFailure) {
     // 150 and 226 in one breath: the reply was there before a byte was sent, so the server read nothing.
     FakeFtpServer server;

@@ -1,0 +1,143 @@
+#!/usr/bin/env python3
+"""A TCP proxy in front of a local FTP server that delays every byte by half a round-trip time in each
+direction, so loopback behaves like a line of that round trip (this machine's kernel has no network
+emulation). Passive data connections go through it too: a 227 or 229 reply is rewritten to name a fresh
+listener of the proxy, which forwards to the address the server gave. Active mode (PORT) is not proxied.
+
+Only loopback addresses are ever connected to. The proxy prints its listening port on the first line of its
+output and runs until it is terminated.
+
+Usage: latency_proxy.py SERVER_PORT RTT_MS [LISTEN_PORT]
+"""
+import asyncio
+import ipaddress
+import re
+import signal
+import sys
+
+CHUNK = 64 * 1024
+QUEUED_CHUNKS = 256  # at most 16 MiB in flight per direction
+PASSIVE = re.compile(rb"^227 [^(]*\((\d+),(\d+),(\d+),(\d+),(\d+),(\d+)\)")
+EXTENDED_PASSIVE = re.compile(rb"^229 [^(]*\(\|\|\|(\d+)\|\)")
+
+
+def loopback(host):
+    return ipaddress.ip_address(host).is_loopback
+
+
+async def delayed_copy(reader, writer, delay, rewrite=None):
+    """Copies reader to writer, each chunk written `delay` seconds after it was read; EOF is passed on as a
+    half close, so the end of an upload reaches the server as it would without the proxy."""
+    loop = asyncio.get_running_loop()
+    queue = asyncio.Queue(QUEUED_CHUNKS)
+
+    async def take():
+        try:
+            while True:
+                data = await reader.read(CHUNK)
+                if data and rewrite:
+                    data = await rewrite(data)
+                await queue.put((loop.time() + delay, data))
+                if not data:
+                    return
+        except (ConnectionError, OSError):
+            await queue.put((loop.time() + delay, b""))
+
+    async def give():
+        try:
+            while True:
+                due, data = await queue.get()
+                wait = due - loop.time()
+                if wait > 0:
+                    await asyncio.sleep(wait)
+                if not data:
+                    if writer.can_write_eof():
+                        writer.write_eof()
+                    return
+                writer.write(data)
+                await writer.drain()
+        except (ConnectionError, OSError):
+            pass
+
+    await asyncio.gather(take(), give())
+
+
+class ReplyRewriter:
+    """Rewrites passive replies of the control connection (server to client) line by line."""
+
+    def __init__(self, delay):
+        self.delay = delay
+        self.pending = b""
+
+    async def __call__(self, data):
+        self.pending += data
+        lines = self.pending.split(b"\n")
+        self.pending = lines.pop()
+        out = []
+        for line in lines:
+            out.append(await self.rewrite(line + b"\n"))
+        return b"".join(out)
+
+    async def rewrite(self, line):
+        match = PASSIVE.match(line)
+        if match:
+            host = ".".join(part.decode() for part in match.groups()[:4])
+            port = int(match.group(5)) * 256 + int(match.group(6))
+            local = await relay_once(host, port, self.delay)
+            return b"227 Entering Passive Mode (127,0,0,1,%d,%d).\r\n" % (local // 256, local % 256)
+        match = EXTENDED_PASSIVE.match(line)
+        if match:
+            local = await relay_once("127.0.0.1", int(match.group(1)), self.delay)
+            return b"229 Entering Extended Passive Mode (|||%d|).\r\n" % local
+        return line
+
+
+async def relay_once(host, port, delay):
+    """A listener for one data connection, forwarded to host:port with the delay; returns its port."""
+    if not loopback(host):
+        raise ConnectionError("refusing to forward beyond loopback: %s" % host)
+    server = None
+
+    async def on_client(client_reader, client_writer):
+        server.close()
+        await relay(client_reader, client_writer, host, port, delay)
+
+    server = await asyncio.start_server(on_client, "127.0.0.1", 0)
+    return server.sockets[0].getsockname()[1]
+
+
+async def relay(client_reader, client_writer, host, port, delay, rewrite=None):
+    try:
+        server_reader, server_writer = await asyncio.open_connection(host, port)
+    except OSError:
+        client_writer.close()
+        return
+    try:
+        await asyncio.gather(
+            delayed_copy(client_reader, server_writer, delay),
+            delayed_copy(server_reader, client_writer, delay, rewrite),
+        )
+    finally:
+        for writer in (client_writer, server_writer):
+            writer.close()
+
+
+async def main():
+    server_port, rtt_ms = int(sys.argv[1]), float(sys.argv[2])
+    listen_port = int(sys.argv[3]) if len(sys.argv) > 3 else 0
+    delay = rtt_ms / 2000.0
+
+    async def on_control(reader, writer):
+        await relay(reader, writer, "127.0.0.1", server_port, delay, ReplyRewriter(delay))
+
+    server = await asyncio.start_server(on_control, "127.0.0.1", listen_port)
+    print(server.sockets[0].getsockname()[1], flush=True)
+    stop = asyncio.Event()
+    for sig in (signal.SIGTERM, signal.SIGINT):
+        asyncio.get_running_loop().add_signal_handler(sig, stop.set)
+    await stop.wait()
+    server.close()
+
+
+if __name__ == "__main__":
+    asyncio.run(main())
