@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a fresh Debian 12 lacks for building, testing or running Ferrylo.
-# Usage: tools/install-deps.sh build|test|run|bench
+# Usage: tools/install-deps.sh build|test|run|shot|bench|windows
 set -euo pipefail
 
 # qt6-translations-l10n: the toolkit's Russian texts (standard buttons, pickers), wherever the program is built to run.
@@ -11,6 +11,9 @@ test_packages=(libgtest-dev libgmock-dev python3-pyftpdlib)
 run_packages=(xdg-utils pkexec)
 shot_packages=(xvfb xauth imagemagick fonts-dejavu-core trayer)
 bench_packages=(curl lftp ncftp vsftpd time bc clang libclang-rt-14-dev python3-pyftpdlib)
+# The Windows build: the cross compiler, Debian's Qt host tools, the source fetch, and Wine to try it here.
+windows_packages=(qt6-base-dev-tools g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev wine64 wine
+    "${shot_packages[@]}" python3-pyftpdlib)
 
 wanted=("${build_packages[@]}")
 case "${1:-build}" in
@@ -19,6 +22,7 @@ case "${1:-build}" in
     run) wanted+=("${run_packages[@]}") ;;
     shot) wanted+=("${shot_packages[@]}") ;;
     bench) wanted+=("${test_packages[@]}" "${bench_packages[@]}") ;;
+    windows) wanted+=("${windows_packages[@]}") ;;
     *) echo "unknown set: $1" >&2; exit 2 ;;
 esac
 
