@@ -87,6 +87,20 @@ void TIdFTP::SecureDataChannel(TIdTCPConnection& channel) {
         throw EIdTLSError("the data connection showed another certificate.");
 }
 
+void TIdFTP::FinishDataChannel(TIdTCPConnection& channel) {
+    auto* data = dynamic_cast<TIdSSLIOHandlerSocket*>(channel.IOHandler());
+    if (data == nullptr)
+        return;
+    // A TLS 1.3 server may send records (session tickets) on the data connection that nobody reads, and closing a
+    // socket with unread input resets the connection: the reset can cost the server the bytes it has not read yet,
+    // and some servers then still report the file as stored. So the socket closes only once the server has seen
+    // the end: it closed its side, or its final reply is there.
+    data->FinishSending();
+    if (!ftp::WaitInSlices(ReplyTimeLimit > 0 ? ReplyTimeLimit : -1,
+                           [this, data](int slice) { return data->PeerFinished(slice) || InputWaiting(); }))
+        throw EIdSocketError(WsaTimedOut);
+}
+
 TIdSSLIOHandlerSocket* TIdFTP::ControlTLS() const {
     return dynamic_cast<TIdSSLIOHandlerSocket*>(IOHandler());
 }
@@ -217,6 +231,8 @@ void TIdFTP::RunPassiveTransfer(const std::string& command, TStream& stream) {
                 cutShort = std::current_exception();
             }
             endAnnouncedEarly = InputWaiting();
+            if (dataProtected_ && !cutShort)
+                FinishDataChannel(channel);
         } catch (...) {
             channel.CloseConnection();
             throw;
@@ -258,6 +274,8 @@ void TIdFTP::RunActiveTransfer(const std::string& command, TStream& stream) {
             SecureDataChannel(listener);
         listener.SendStream(stream, true);
         endAnnouncedEarly = InputWaiting();
+        if (dataProtected_)
+            FinishDataChannel(listener);
     } catch (...) {
         dataChannel_.reset();
         throw;

@@ -115,6 +115,30 @@ void TIdSSLIOHandlerSocket::EndTLS(bool sayGoodbye) {
     want_ = Want::Nothing;
 }
 
+void TIdSSLIOHandlerSocket::FinishSending() {
+    if (ssl_ == nullptr || !ChannelOpen())
+        return;
+    SSL_shutdown(ssl_);
+    ERR_clear_error();
+    ftp::platform::ShutdownSending(Binding()->SocketId());
+}
+
+bool TIdSSLIOHandlerSocket::PeerFinished(int timeLimit) {
+    if (ssl_ == nullptr || !ChannelOpen())
+        return true;
+    if (SSL_pending(ssl_) == 0 && !TIdIOHandlerSocket::WaitReadable(timeLimit))
+        return false;
+    char scratch[4096];
+    for (;;) {
+        const int result = SSL_read(ssl_, scratch, sizeof scratch);
+        if (result > 0)
+            continue;
+        const int error = SSL_get_error(ssl_, result);
+        ERR_clear_error();
+        return error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE;
+    }
+}
+
 void TIdSSLIOHandlerSocket::CloseChannel() {
     EndTLS(true);
     TIdIOHandlerSocket::CloseChannel();

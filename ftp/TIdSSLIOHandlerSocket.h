@@ -35,6 +35,13 @@ public:
     // True when the handshake resumed the offered session.
     bool SessionReused() const;
 
+    // The orderly end of a connection we only write to: the TLS goodbye and the end of our sending; the socket
+    // stays open for what the peer still sends.
+    void FinishSending();
+    // True once the peer has ended its side (its goodbye, a close or a reset); anything else it sent is read and
+    // dropped. Waits at most `timeLimit` for input.
+    bool PeerFinished(int timeLimit);
+
     void CloseChannel() override;
     void PrepareChannel() override;
     bool WaitReadable(int timeLimit) override;
