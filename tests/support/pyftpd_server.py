@@ -24,6 +24,8 @@ def main():
     parser.add_argument("--host", default="127.0.0.1")
     parser.add_argument("--certfile")
     parser.add_argument("--keyfile")
+    # Benchmarks: one server for both, plain FTP and FTPS.
+    parser.add_argument("--tls-optional", action="store_true")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
@@ -36,8 +38,8 @@ def main():
         handler = TLS_FTPHandler
         handler.certfile = args.certfile
         handler.keyfile = args.keyfile
-        handler.tls_control_required = True
-        handler.tls_data_required = True
+        handler.tls_control_required = not args.tls_optional
+        handler.tls_data_required = not args.tls_optional
     handler.authorizer = authorizer
     handler.banner = "220 Test server ready."
     # The PORT target must be the control peer's own address (the default, stated because tests rely on it).
