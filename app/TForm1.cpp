@@ -97,7 +97,7 @@ void TForm1::createControls() {
     Button6 = Place(new QPushButton(QStringLiteral("Опции копирования"), client), "Button6", {176, 374, 160, 30});
     Button2 = Place(new QPushButton(QStringLiteral("Старт копирования"), client), "Button2", {344, 374, 168, 30});
 
-    GroupBox1 = Place(new QGroupBox(QStringLiteral("FTP"), client), "GroupBox1", {528, 8, 537, 148});
+    GroupBox1 = Place(new QGroupBox(QStringLiteral("FTP"), client), "GroupBox1", {528, 8, 537, 170});
     Edit4 = Place(new QLineEdit(GroupBox1), "Edit4", {172, 24, 352, 22});
     StaticText2 =
         PlaceLabel(GroupBox1, "StaticText2", QStringLiteral("IP Адрес FTP сервера"), {12, 26, 156, 16}, Edit4);
@@ -109,11 +109,12 @@ void TForm1::createControls() {
     Label4 = PlaceLabel(GroupBox1, "Label4", QStringLiteral("Пароль"), {12, 86, 156, 16}, Edit6);
     CheckBox2 = Place(new QCheckBox(QStringLiteral("Пассивный режим"), GroupBox1), "CheckBox2", {12, 116, 300, 20});
     CheckBox2->setChecked(true);
+    CheckBox3 = Place(new QCheckBox(QStringLiteral("Шифрование (FTPS)"), GroupBox1), "CheckBox3", {12, 140, 300, 20});
 
-    Button1 = Place(new QPushButton(QStringLiteral("Проверка связи"), client), "Button1", {528, 164, 170, 28});
+    Button1 = Place(new QPushButton(QStringLiteral("Проверка связи"), client), "Button1", {528, 186, 170, 28});
     Button3 = Place(new QPushButton(QStringLiteral("Сохранить параметры FTP сервера"), client), "Button3",
-                    {706, 164, 359, 28});
-    Memo1 = PlaceAnnounced(new TLogView(client), "Memo1", QStringLiteral("Журнал"), {528, 200, 537, 205});
+                    {706, 186, 359, 28});
+    Memo1 = PlaceAnnounced(new TLogView(client), "Memo1", QStringLiteral("Журнал"), {528, 222, 537, 183});
 
     IdFTP1 = std::make_unique<TIdFTP>();
     JvTrayIcon1 = new TJvTrayIcon(this);
@@ -160,6 +161,7 @@ void TForm1::connectHandlers() {
     on(Button5, &QPushButton::clicked, &TForm1::Button5Click);
     on(Button6, &QPushButton::clicked, &TForm1::Button6Click);
     on(CheckBox2, &QCheckBox::clicked, &TForm1::CheckBox2Click);
+    on(CheckBox3, &QCheckBox::clicked, &TForm1::CheckBox3Click);
     on(SpeedButton2, &QToolButton::clicked, &TForm1::SpeedButton2Click);
     on(SpeedButton3, &QToolButton::clicked, &TForm1::SpeedButton3Click);
     on(N2, &QAction::triggered, &TForm1::N2Click);
@@ -180,6 +182,7 @@ void TForm1::connectHandlers() {
         IdFTP1Work(sender, mode, count);
     };
     IdFTP1->OnWorkEnd = [this](TIdComponent* sender, TWorkMode mode) { IdFTP1WorkEnd(sender, mode); };
+    IdFTP1->OnVerifyPeer = [this](const TIdTLSPeer& peer) { return IdFTP1VerifyPeer(peer); };
 }
 
 void TForm1::AddDestinationItem(const QString& folder) {

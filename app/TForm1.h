@@ -28,6 +28,7 @@ class QPushButton;
 class QTimer;
 class QToolButton;
 class TIdFTP;
+struct TIdTLSPeer;
 class TJvTrayIcon;
 class TLogView;
 class TProgressBar;
@@ -62,7 +63,7 @@ public:
     QPushButton* Button5; // "Сохранить параметры исходящих  файлов" -> writes ".iniInp"
 
     // The server, in the "FTP" frame.
-    QGroupBox* GroupBox1; // "FTP" -> holds the server, login, password and passive mode
+    QGroupBox* GroupBox1; // "FTP" -> holds the server, login, password, passive mode and encryption
     QLabel* StaticText2;  // "IP Адрес FTP сервера" -> label of Edit4
     QLineEdit* Edit4;     // server name or address
     QLabel* Label14;      // "login" -> label of Edit5
@@ -70,13 +71,14 @@ public:
     QLabel* Label4;       // "Пароль" -> label of Edit6
     QLineEdit* Edit6;     // password, shown as "*"
     QCheckBox* CheckBox2; // "Пассивный режим" -> passive data connections; ticked at creation
+    QCheckBox* CheckBox3; // "Шифрование (FTPS)" -> explicit TLS from the next connection on; off at creation
 
     // Beside the frame: the check, the destination and the log.
     TLogView* Memo1;      // log of the connection check and the copy job, one line per event
     QPushButton* Button1; // "Проверка связи" -> connection check, with the server search
     QLabel* Label5;       // "Папка назначения" -> label of ComboBox1
     QComboBox* ComboBox1; // editable destination folder on the server; the list holds ".path"
-    QPushButton* Button3; // "Сохранить параметры FTP сервера" -> writes ".MyIni" and ".path"
+    QPushButton* Button3; // "Сохранить параметры FTP сервера" -> writes ".MyIni", ".path" and ".ftps"
 
     // The progress of a job.
     TProgressBar* ProgressBar1; // the current file
@@ -123,6 +125,7 @@ public:
     void Button3Click();
     void Button5Click();
     void CheckBox2Click();
+    void CheckBox3Click();
     void Button6Click();
     void AppendLog(const std::string& line) override; // one line at the end of Memo1
     void AddDestinationItem(const QString& folder);   // to the drop-down list, keeping the typed text
@@ -136,6 +139,8 @@ public:
     void IdFTP1WorkBegin(TIdComponent* sender, TWorkMode mode, std::int64_t workCountMax);
     void IdFTP1Work(TIdComponent* sender, TWorkMode mode, std::int64_t workCount);
     void IdFTP1WorkEnd(TIdComponent* sender, TWorkMode mode);
+    // A certificate the system's authorities do not vouch for: the remembered one passes, else the user is asked.
+    bool IdFTP1VerifyPeer(const TIdTLSPeer& peer);
     void Timer1Timer();
 
     // The options window whose boxes the copy job reads; FormSet hands it over once made.
@@ -196,6 +201,8 @@ private:
     void readStartupSettings();
     void applyCommandLine();
     void readFtpSettingsFile();
+    void readFtpsSettingsFile();
+    bool saveFtpsSettingsFile(); // false when it cannot be written
 
     TStartup startup_;
     TForm2* options_ = nullptr;

@@ -36,7 +36,7 @@ void TForm1::SaveFtpSettings(const std::string& myIniPath) {
             Edit6->clear(); // neither stored nor held in memory any longer
     }
     CollectFtpSettings();
-    if (!WriteFtpSettingsFile(myIniPath, FtpSettings))
+    if (!WriteFtpSettingsFile(myIniPath, FtpSettings) || !saveFtpsSettingsFile())
         ui::ShowMessage(QStringLiteral("Не могу сохранить конфигурацию,выберите в моей программе пункт "
                                        "\"Система\\Запускать   эту программу от  имени администратора\""));
 

@@ -52,6 +52,7 @@ void TForm1::FormCreate() {
         applyCommandLine();
         readFtpSettingsFile();
         IdFTP1->Passive = CheckBox2->isChecked();
+        readFtpsSettingsFile();
     });
 }
 

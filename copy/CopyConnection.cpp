@@ -4,8 +4,10 @@
 #include "copy/RemotePath.h"
 #include "copy/UploadTally.h"
 #include "ftp/TIdFTP.h"
+#include "ftps/FtpsTrust.h"
 #include "settings/Settings.h"
 #include "ui/UiLayer.h"
+#include "util/TimeTexts.h"
 
 #include <stdexcept>
 
@@ -16,15 +18,23 @@ bool ConnectToServer(TCopyHost& host, const std::string& server) {
     ui::ProcessMessages();
     ftp.LeaveServerQuietly(); // a connection left open by a failed job may have been dropped meanwhile
     ftp.SetHost(server);
+    ftp.TLSHostName = server;
     ftp.Username = FtpSettings.Login;
     ftp.Password = CurrentPassword;
     bool connected = true;
     try {
         ftp.ConnectAndLogIn(true, -1);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         ui::ProcessMessages();
         connected = false;
+        // Asked for encryption and did not get it: the user learns why, and nothing went in clear.
+        if (const QString why = ftps::FailureText(error); !why.isEmpty()) {
+            host.AppendLog(NowStamp() + ": " + why.toLocal8Bit().toStdString());
+            ui::ShowMessage(why);
+        }
     }
+    if (connected && !ftp.TLSVersion().empty())
+        host.AppendLog(NowStamp() + ": " + ftps::EncryptedConnectionText(ftp.TLSVersion()).toLocal8Bit().toStdString());
     ui::ProcessMessages();
     return connected;
 }

@@ -106,3 +106,20 @@ public:
     EIdWS2StubError(const std::string& library, const std::string& reason)
         : EIdException("Error on loading Winsock2 library (" + library + ")" + (reason.empty() ? "" : ": " + reason)) {}
 };
+
+// Explicit TLS (FTPS). Once asked for, nothing goes in clear: each of these ends the connection before the log-in.
+// A TLS step failed: the handshake, a record, a data connection that showed another certificate.
+class EIdTLSError : public EIdException {
+public:
+    explicit EIdTLSError(const std::string& reason) : EIdException("TLS failed: " + reason) {}
+};
+// The server refused AUTH TLS (or, after it, PBSZ or PROT P).
+class EIdTLSRefused : public EIdException {
+public:
+    EIdTLSRefused() : EIdException("The server refused TLS.") {}
+};
+// The server's certificate was not accepted (not trusted, and not confirmed for this server).
+class EIdTLSPeerRejected : public EIdException {
+public:
+    EIdTLSPeerRejected() : EIdException("The server's certificate was not accepted.") {}
+};

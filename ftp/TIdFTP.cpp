@@ -29,13 +29,20 @@ void TIdFTP::SetTransferType(TIdFTPTransferType type) {
 }
 
 void TIdFTP::ConnectAndLogIn(bool autoLogin, int timeout) {
+    dataProtected_ = false;
+    if (UseTLS && !dynamic_cast<TIdSSLIOHandlerSocket*>(IOHandler()) && !(IOHandler() && IOHandler()->ChannelOpen()))
+        SetIOHandler(std::make_unique<TIdSSLIOHandlerSocket>());
     try {
         OpenConnection(timeout);
         ReadExpectedReply({220});
         WelcomeReply = LastReply;
+        if (UseTLS)
+            SecureControlConnection();
         if (!autoLogin)
             return;
         LogIn();
+        if (UseTLS)
+            ProtectDataConnections();
         AnnounceTransferType();
         const int code = SendCommand("SYST", TReplyCodes{200, 215, 500});
         if (code == 500)
@@ -46,6 +53,65 @@ void TIdFTP::ConnectAndLogIn(bool autoLogin, int timeout) {
         CloseConnection();
         throw;
     }
+}
+
+void TIdFTP::SecureControlConnection() {
+    TIdSSLIOHandlerSocket* tls = ControlTLS();
+    if (tls == nullptr)
+        throw EIdTLSError("the control connection has no TLS channel.");
+    if (SendCommand("AUTH TLS", TReplyCodes{}) != 234)
+        throw EIdTLSRefused();
+    // Bytes that came in clear behind the 234 would later be read as if they had come protected.
+    if (PendingInputSize() > 0)
+        throw EIdTLSError("bytes in clear after AUTH TLS.");
+    tls->StartTLS(CertificateName(), ReplyTimeLimit);
+    const TIdTLSPeer& peer = tls->Peer();
+    if (!peer.Trusted && !(OnVerifyPeer && OnVerifyPeer(peer)))
+        throw EIdTLSPeerRejected();
+}
+
+void TIdFTP::ProtectDataConnections() {
+    if (SendCommand("PBSZ 0", TReplyCodes{}) != 200 || SendCommand("PROT P", TReplyCodes{}) != 200)
+        throw EIdTLSRefused();
+    dataProtected_ = true;
+}
+
+void TIdFTP::SecureDataChannel(TIdTCPConnection& channel) {
+    auto* data = dynamic_cast<TIdSSLIOHandlerSocket*>(channel.IOHandler());
+    const TIdSSLIOHandlerSocket* control = ControlTLS();
+    if (data == nullptr || control == nullptr || !control->TLSActive())
+        throw EIdTLSError("the data connection has no TLS channel.");
+    data->StartTLS(CertificateName(), ReplyTimeLimit, control);
+    // Whoever answers on the data port must be the server we confirmed, not a host that raced it there.
+    if (data->Peer().Fingerprint != control->Peer().Fingerprint)
+        throw EIdTLSError("the data connection showed another certificate.");
+}
+
+void TIdFTP::FinishDataChannel(TIdTCPConnection& channel) {
+    auto* data = dynamic_cast<TIdSSLIOHandlerSocket*>(channel.IOHandler());
+    if (data == nullptr)
+        return;
+    // A TLS 1.3 server may send records (session tickets) on the data connection that nobody reads, and closing a
+    // socket with unread input resets the connection: the reset can cost the server the bytes it has not read yet,
+    // and some servers then still report the file as stored. So the socket closes only once the server has seen
+    // the end: it closed its side, or its final reply is there.
+    data->FinishSending();
+    if (!ftp::WaitInSlices(ReplyTimeLimit > 0 ? ReplyTimeLimit : -1,
+                           [this, data](int slice) { return data->PeerFinished(slice) || InputWaiting(); }))
+        throw EIdSocketError(WsaTimedOut);
+}
+
+TIdSSLIOHandlerSocket* TIdFTP::ControlTLS() const {
+    return dynamic_cast<TIdSSLIOHandlerSocket*>(IOHandler());
+}
+
+std::string TIdFTP::CertificateName() const {
+    return TLSHostName.empty() ? Host() : TLSHostName;
+}
+
+std::string TIdFTP::TLSVersion() const {
+    const TIdSSLIOHandlerSocket* tls = ControlTLS();
+    return tls != nullptr && tls->TLSActive() ? tls->Version() : std::string();
 }
 
 void TIdFTP::LogIn() {
@@ -143,6 +209,8 @@ void TIdFTP::RunPassiveTransfer(const std::string& command, TStream& stream) {
     bool endAnnouncedEarly = false;
     try {
         auto client = std::make_unique<TIdTCPClient>();
+        if (dataProtected_)
+            client->SetIOHandler(std::make_unique<TIdSSLIOHandlerSocket>());
         TIdTCPClient& channel = *client;
         dataChannel_ = std::move(client);
         CopyChannelSettings();
@@ -152,6 +220,8 @@ void TIdFTP::RunPassiveTransfer(const std::string& command, TStream& stream) {
         try {
             channel.OpenConnection(DefaultTimeLimit);
             ReadExpectedReply({110, 125, 150});
+            if (dataProtected_)
+                SecureDataChannel(channel);
             try {
                 channel.SendStream(stream, false);
             } catch (const EIdSocketError& error) {
@@ -161,6 +231,8 @@ void TIdFTP::RunPassiveTransfer(const std::string& command, TStream& stream) {
                 cutShort = std::current_exception();
             }
             endAnnouncedEarly = InputWaiting();
+            if (dataProtected_ && !cutShort)
+                FinishDataChannel(channel);
         } catch (...) {
             channel.CloseConnection();
             throw;
@@ -188,13 +260,22 @@ void TIdFTP::RunActiveTransfer(const std::string& command, TStream& stream) {
         // Only the server may deliver the data connection; anyone racing it to the port is turned away.
         listener.AllowedPeerIP = control.RemoteIP;
         listener.AcceptTimeLimit = DataConnectTimeLimit;
+        if (dataProtected_) {
+            auto tls = std::make_unique<TIdSSLIOHandlerSocket>();
+            tls->PrepareChannel();
+            listener.SetIOHandler(std::move(tls));
+        }
         listener.StartListening();
         AnnounceActiveEndpoint(*listener.Binding());
         SendCommand(command, TReplyCodes{125, 150});
         if (!listener.AwaitConnection())
             throw EIdSocketError(WsaTimedOut);
+        if (dataProtected_)
+            SecureDataChannel(listener);
         listener.SendStream(stream, true);
         endAnnouncedEarly = InputWaiting();
+        if (dataProtected_)
+            FinishDataChannel(listener);
     } catch (...) {
         dataChannel_.reset();
         throw;

@@ -4,9 +4,11 @@
 
 #include "ftp/PassiveReply.h"
 #include "ftp/TIdRFCReply.h"
+#include "ftp/TIdSSLIOHandlerSocket.h"
 #include "ftp/TIdSocketHandle.h"
 #include "ftp/TIdTCPClient.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +28,18 @@ public:
     // Bounds on waits that the server controls, in milliseconds. Both end as an upload failure.
     int DataConnectTimeLimit = 60000; // active mode: the server's data connection
     int FollowUpTimeLimit = 60000;    // the reply that should follow a 426 or 450
+
+    // Explicit TLS, from the next connection on: after the welcome AUTH TLS and the handshake, then the log-in,
+    // PBSZ 0 and PROT P; every data connection then runs TLS too. A refusal or a failed step ends the connection
+    // before USER is sent. Off: plain FTP, no AUTH sent.
+    bool UseTLS = false;
+    // The name (or address) the server's certificate must carry; empty: Host().
+    std::string TLSHostName;
+    // Asked about a certificate that the system's authorities do not vouch for; true lets the connection go on.
+    // Unset: such a certificate is refused.
+    std::function<bool(const TIdTLSPeer& peer)> OnVerifyPeer;
+    // The TLS version of the control connection as negotiated ("TLS 1.3"); empty when it runs in clear.
+    std::string TLSVersion() const;
 
     TIdFTPTransferType TransferType() const { return transferType_; }
     // Ignored while a transfer runs; announced at once when connected.
@@ -70,7 +84,16 @@ private:
     // `announcedEarly`: the reply was waiting before the data connection was closed.
     void ReadFinalReply(bool announcedEarly);
     const TIdSocketHandle& ControlBinding() const;
+    void SecureControlConnection();
+    void ProtectDataConnections();
+    // The data connection runs TLS too, offering the control connection's session and showing its certificate.
+    void SecureDataChannel(TIdTCPConnection& channel);
+    // After the last byte: the TLS goodbye, then a bounded wait until the server has seen the end.
+    void FinishDataChannel(TIdTCPConnection& channel);
+    TIdSSLIOHandlerSocket* ControlTLS() const;
+    std::string CertificateName() const;
 
     TIdFTPTransferType transferType_ = ftBinary;
     std::unique_ptr<TIdTCPConnection> dataChannel_;
+    bool dataProtected_ = false; // PROT P holds on this control connection
 };

@@ -1,6 +1,7 @@
 #include "reach/ConnectionCheck.h"
 
 #include "ftp/TIdFTP.h"
+#include "ftps/FtpsTrust.h"
 #include "reach/HostAddress.h"
 #include "reach/ReachHost.h"
 #include "reach/ServerSearch.h"
@@ -54,11 +55,14 @@ void RunCheck(TReachHost& host) {
     host.CollectFtpSettings();
     const std::string address = HostToAddress(FtpSettings.Server);
     host.AppendLog(kCheckLine.toLocal8Bit().toStdString() + address);
-    if (TestConnection(host, address)) {
+    QString tlsFailure;
+    if (TestConnection(host, address, FtpSettings.Server, &tlsFailure)) {
         ui::ShowMessage(QStringLiteral("Связь есть"));
         host.Ftp().LeaveServerQuietly();
         return;
     }
+    if (!tlsFailure.isEmpty())
+        ui::ShowMessage(tlsFailure);
     // The "c" after "Связи" is the Latin letter in this one text.
     const QString question =
         QStringLiteral("Связи c ") + QString::fromLocal8Bit(address) + QStringLiteral(" нет , запустить сканер?");
@@ -69,7 +73,7 @@ void RunCheck(TReachHost& host) {
         RunServerSearch(host, *window);
 }
 
-bool TestConnection(TReachHost& host, const std::string& address) {
+bool TestConnection(TReachHost& host, const std::string& address, const std::string& serverName, QString* tlsFailure) {
     TJvTrayIcon& tray = host.Tray();
     HideInTray(tray);
     tray.SetHint(kCheckLine + QString::fromLocal8Bit(address));
@@ -89,14 +93,25 @@ bool TestConnection(TReachHost& host, const std::string& address) {
     }
 
     ftp.SetHost(address);
+    ftp.TLSHostName = serverName.empty() ? address : serverName;
     ftp.Username = FtpSettings.Login;
     ftp.Password = CurrentPassword;
     bool connected = false;
+    const std::string line = kCheckLine.toLocal8Bit().toStdString() + address + ": ";
     try {
         ftp.ConnectAndLogIn(true, DefaultTimeLimit);
         connected = true;
+        if (!ftp.TLSVersion().empty())
+            host.AppendLog(line + ftps::EncryptedConnectionText(ftp.TLSVersion()).toLocal8Bit().toStdString());
+    } catch (const std::exception& error) {
+        // Refused, unreachable, no greeting, rejected log-in, time-out: all simply "no connection". A failed
+        // TLS step is named, so the user knows the server is there but would not encrypt.
+        if (const QString why = ftps::FailureText(error); !why.isEmpty()) {
+            host.AppendLog(line + why.toLocal8Bit().toStdString());
+            if (tlsFailure != nullptr)
+                *tlsFailure = why;
+        }
     } catch (...) {
-        // Refused, unreachable, no greeting, rejected log-in, time-out: all simply "no connection".
     }
     BackFromTray(tray);
     return connected;

@@ -2,6 +2,7 @@
 // The connection check: can the configured server be reached with the entered login? If not, the
 // user may search the neighbouring addresses for one.
 
+#include <QString>
 #include <string>
 
 class TReachHost;
@@ -13,7 +14,10 @@ void RunCheck(TReachHost& host);
 
 // The probe of the check and of every search candidate: hides the program in the tray, closes an
 // earlier connection (its failure is raised, with the program back), connects and logs in to
-// `address`, and comes back. True when logged in; the connection is then left to the caller.
-bool TestConnection(TReachHost& host, const std::string& address);
+// `address`, and comes back. True when logged in; the connection is then left to the caller. With encryption on,
+// the certificate must carry `serverName` (empty: the address), and a failed TLS step is logged; its text is
+// also put in `tlsFailure` when given.
+bool TestConnection(TReachHost& host, const std::string& address, const std::string& serverName = {},
+                    QString* tlsFailure = nullptr);
 
 } // namespace reach

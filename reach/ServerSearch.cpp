@@ -2,6 +2,7 @@
 
 #include "ftp/PassiveReply.h"
 #include "ftp/TIdFTP.h"
+#include "ftps/FtpsTrust.h"
 #include "reach/ConnectionCheck.h"
 #include "reach/ReachHost.h"
 #include "reach/SearchRange.h"
@@ -15,6 +16,7 @@
 #include <QPointer>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -47,6 +49,28 @@ bool AskForRange(TForm7& form, const std::string& server) {
     return window && window->SearchRequest == TForm7::srSearch;
 }
 
+// While the search runs, a certificate passes only when the user accepted it for that address before: one
+// question per candidate would be no search. The client's own handler is back afterwards.
+class CertificatesWithoutQuestions {
+public:
+    explicit CertificatesWithoutQuestions(TReachHost& host) : host_(host), saved_(host.Ftp().OnVerifyPeer) {
+        host.Ftp().OnVerifyPeer = [&host](const TIdTLSPeer& peer) {
+            if (ftps::RememberedCertificate(peer))
+                return true;
+            host.AppendLog(bytes(QStringLiteral("Проверка связи с ")) + peer.HostName +
+                           bytes(QStringLiteral(": сертификат сервера не подтвержден")));
+            return false;
+        };
+    }
+    ~CertificatesWithoutQuestions() { host_.Ftp().OnVerifyPeer = saved_; }
+    CertificatesWithoutQuestions(const CertificatesWithoutQuestions&) = delete;
+    CertificatesWithoutQuestions& operator=(const CertificatesWithoutQuestions&) = delete;
+
+private:
+    TReachHost& host_;
+    std::function<bool(const TIdTLSPeer&)> saved_;
+};
+
 void KeepServer(TReachHost& host, const std::string& candidate) {
     FtpSettings.Server = CutTo255(candidate);
     host.SetServerField(candidate);
@@ -68,6 +92,7 @@ void RunServerSearch(TReachHost& host, TForm7& window) {
     const int first = ParseDecimalInteger(bytes(window.Edit1->text()));
     const int last = ParseDecimalInteger(bytes(window.Edit2->text()));
     const std::string prefix = window.SearchPrefix;
+    const CertificatesWithoutQuestions quiet(host);
 
     // A 64-bit counter, so a range that ends at the largest integer still stops.
     for (std::int64_t n = first; n <= last; ++n) {

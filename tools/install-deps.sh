@@ -4,13 +4,16 @@
 set -euo pipefail
 
 # qt6-translations-l10n: the toolkit's Russian texts (standard buttons, pickers), wherever the program is built to run.
+# libssl-dev: TLS for FTPS (it brings the run-time libssl3 and the system's trusted authorities come with
+# ca-certificates, which it recommends; named here so a minimal install has them).
 build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev libjpeg62-turbo-dev
-    qt6-translations-l10n)
-test_packages=(libgtest-dev libgmock-dev python3-pyftpdlib)
+    qt6-translations-l10n libssl-dev ca-certificates)
+# openssl makes the test servers' certificates; python3-openssl lets pyftpdlib speak TLS.
+test_packages=(libgtest-dev libgmock-dev python3-pyftpdlib openssl python3-openssl)
 # xdg-utils opens the help page; pkexec gives the program administrator rights (Files/HOISTER).
 run_packages=(xdg-utils pkexec)
 shot_packages=(xvfb xauth imagemagick fonts-dejavu-core trayer)
-bench_packages=(curl lftp ncftp vsftpd time bc clang libclang-rt-14-dev python3-pyftpdlib)
+bench_packages=(curl lftp ncftp vsftpd time bc clang libclang-rt-14-dev python3-pyftpdlib openssl python3-openssl)
 # The Windows build: the cross compiler, Debian's Qt host tools, the source fetch, and Wine to try it here.
 windows_packages=(qt6-base-dev-tools g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev wine64 wine
     "${shot_packages[@]}" python3-pyftpdlib)

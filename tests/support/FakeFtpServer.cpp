@@ -106,6 +106,15 @@ private:
             closed_ = true;
             return;
         }
+        if (auto after = server_.stallsAfter_.find(verb_); after != server_.stallsAfter_.end()) {
+            const std::string answer = after->second;
+            lock.unlock();
+            reply(answer);
+            lock.lock();
+            server_.changed_.wait(lock, [this] { return server_.stop_; });
+            closed_ = true;
+            return;
+        }
         if (server_.stalls_.count(verb_)) {
             server_.changed_.wait(lock, [this] { return server_.stop_; });
             closed_ = true;
@@ -410,6 +419,11 @@ void FakeFtpServer::setReply(const std::string& verb, std::string reply) {
 void FakeFtpServer::dropOn(const std::string& verb) {
     std::lock_guard lock(mutex_);
     drops_.insert(upper(verb));
+}
+
+void FakeFtpServer::stallAfter(const std::string& verb, std::string reply) {
+    std::lock_guard lock(mutex_);
+    stallsAfter_[upper(verb)] = std::move(reply);
 }
 
 void FakeFtpServer::stallOn(const std::string& verb) {

@@ -75,6 +75,9 @@ public:
     void setReply(const std::string& verb, std::string reply);
     void dropOn(const std::string& verb);  // close the control connection instead of answering
     void stallOn(const std::string& verb); // never answer (until the server stops)
+    // Answers `verb` with `reply`, then reads and answers nothing more (until the server stops): a server that
+    // agrees to TLS and then stops in the middle of the handshake.
+    void stallAfter(const std::string& verb, std::string reply);
     // Answers `verb` with `firstLine` (none when empty), then `repeatedLine` over and over until the client
     // goes away or the server stops; reports how many bytes went out.
     void floodOn(const std::string& verb, std::string firstLine, std::string repeatedLine);
@@ -113,6 +116,7 @@ private:
     std::vector<std::pair<std::string, std::string>> script_;
     std::map<std::string, std::string> replies_;
     std::set<std::string> drops_, stalls_;
+    std::map<std::string, std::string> stallsAfter_;
     std::map<std::string, std::pair<std::string, std::string>> floods_;
     std::uint64_t floodedBytes_ = 0;
     std::set<std::string> folders_{"/"};

@@ -53,8 +53,10 @@ std::string readFirstLine(int fd) {
 
 } // namespace
 
-PyFtpdServer::PyFtpdServer() : base_(makeTempFolder()), root_(base_ / "root") {
+PyFtpdServer::PyFtpdServer(Tls tls) : base_(makeTempFolder()), root_(base_ / "root") {
     std::filesystem::create_directory(root_);
+    if (tls == Tls::Required)
+        makeCertificate();
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
@@ -78,6 +80,10 @@ PyFtpdServer::PyFtpdServer() : base_(makeTempFolder()), root_(base_ / "root") {
                                      password_,
                                      "--host",
                                      host_};
+    if (tls == Tls::Required) {
+        args.insert(args.end(),
+                    {"--certfile", (base_ / "cert.pem").string(), "--keyfile", (base_ / "key.pem").string()});
+    }
     std::vector<char*> argv;
     for (auto& arg : args)
         argv.push_back(arg.data());
@@ -99,6 +105,58 @@ PyFtpdServer::PyFtpdServer() : base_(makeTempFolder()), root_(base_ / "root") {
         throw std::runtime_error(why);
     }
     port_ = static_cast<std::uint16_t>(port);
+}
+
+void PyFtpdServer::makeCertificate() {
+    const std::string key = (base_ / "key.pem").string();
+    const std::string cert = (base_ / "cert.pem").string();
+    std::vector<std::string> args = {"/usr/bin/openssl",
+                                     "req",
+                                     "-x509",
+                                     "-newkey",
+                                     "ec",
+                                     "-pkeyopt",
+                                     "ec_paramgen_curve:prime256v1",
+                                     "-nodes",
+                                     "-days",
+                                     "2",
+                                     "-subj",
+                                     "/CN=127.0.0.1",
+                                     "-addext",
+                                     "subjectAltName=IP:127.0.0.1",
+                                     "-keyout",
+                                     key,
+                                     "-out",
+                                     cert};
+    std::vector<char*> argv;
+    for (auto& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string logPath = (base_ / "openssl.log").string();
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, logPath.c_str(), O_WRONLY | O_APPEND, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    pid_t pid = -1;
+    const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = -1;
+    // Key generation takes milliseconds; the bound only keeps a broken tool from hanging the test.
+    const auto deadline = std::chrono::steady_clock::now() + kStartBound;
+    pid_t done = 0;
+    while (spawned == 0 && (done = ::waitpid(pid, &status, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (spawned == 0 && done == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+    }
+    if (spawned != 0 || done <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::error_code ignored;
+        std::filesystem::remove_all(base_, ignored);
+        throw std::runtime_error("cannot make a test certificate with /usr/bin/openssl");
+    }
 }
 
 PyFtpdServer::~PyFtpdServer() {

@@ -1,6 +1,8 @@
 // A real FTP server for tests: a python process serving one user with write rights on a fresh temporary
 // root on 127.0.0.1, started by the constructor (bounded wait until it accepts) and stopped by the
-// destructor (SIGTERM, bounded wait, SIGKILL as a last resort), which also removes the root.
+// destructor (SIGTERM, bounded wait, SIGKILL as a last resort), which also removes the root. With Tls::Required
+// it speaks explicit TLS only, with a self-signed certificate for 127.0.0.1 that it makes with the openssl command
+// line in its temporary folder (a new key each time, so two servers show two certificates).
 #pragma once
 
 #include <cstdint>
@@ -12,7 +14,8 @@ namespace ferrylo::testing {
 
 class PyFtpdServer {
 public:
-    PyFtpdServer();
+    enum class Tls { Off, Required };
+    explicit PyFtpdServer(Tls tls = Tls::Off);
     ~PyFtpdServer();
     PyFtpdServer(const PyFtpdServer&) = delete;
     PyFtpdServer& operator=(const PyFtpdServer&) = delete;
@@ -28,6 +31,7 @@ public:
 
 private:
     void stop();
+    void makeCertificate();
 
     std::string host_ = "127.0.0.1";
     std::uint16_t port_ = 0;

@@ -1,5 +1,8 @@
 """Runs a real FTP server for tests: one user with write rights on a given root, on 127.0.0.1.
 
+With --certfile and --keyfile it speaks explicit TLS only: AUTH TLS before the log-in and PROT P before any
+data connection are required.
+
 Prints the port it listens on as the first line of stdout once it accepts connections, then serves
 until SIGTERM.
 """
@@ -19,12 +22,24 @@ def main():
     parser.add_argument("--user", required=True)
     parser.add_argument("--password", required=True)
     parser.add_argument("--host", default="127.0.0.1")
+    parser.add_argument("--certfile")
+    parser.add_argument("--keyfile")
+    # Benchmarks: one server for both, plain FTP and FTPS.
+    parser.add_argument("--tls-optional", action="store_true")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
     handler = FTPHandler
+    if args.certfile:
+        from pyftpdlib.handlers import TLS_FTPHandler
+
+        handler = TLS_FTPHandler
+        handler.certfile = args.certfile
+        handler.keyfile = args.keyfile
+        handler.tls_control_required = not args.tls_optional
+        handler.tls_data_required = not args.tls_optional
     handler.authorizer = authorizer
     handler.banner = "220 Test server ready."
     # The PORT target must be the control peer's own address (the default, stated because tests rely on it).

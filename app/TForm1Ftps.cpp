@@ -1,0 +1,30 @@
+// The main window's explicit TLS (FTPS): the "Шифрование (FTPS)" box, its line in ".ftps", and the FTP client's
+// question about a certificate that no trusted authority vouches for.
+#include "app/TForm1.h"
+#include "ftp/TIdFTP.h"
+#include "ftps/FtpsTrust.h"
+#include "settings/FtpsFile.h"
+#include "settings/Settings.h"
+
+#include <QCheckBox>
+
+void TForm1::CheckBox3Click() {
+    IdFTP1->UseTLS = CheckBox3->isChecked();
+}
+
+bool TForm1::IdFTP1VerifyPeer(const TIdTLSPeer& peer) {
+    return ftps::AskAboutCertificate(this, peer);
+}
+
+void TForm1::readFtpsSettingsFile() {
+    CheckBox3->setChecked(TFtpsFile::Read(SettingsFile(FtpsSuffix)).Encryption());
+    IdFTP1->UseTLS = CheckBox3->isChecked();
+}
+
+bool TForm1::saveFtpsSettingsFile() {
+    // Read first: the accepted certificates and what later versions keep there stay as they are.
+    const std::string path = SettingsFile(FtpsSuffix);
+    TFtpsFile file = TFtpsFile::Read(path);
+    file.SetEncryption(CheckBox3->isChecked());
+    return file.Write(path);
+}

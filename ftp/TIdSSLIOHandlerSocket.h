@@ -1,0 +1,64 @@
+#pragma once
+// The socket channel with TLS on top (explicit FTPS). Until StartTLS it is the plain socket channel; from then on
+// every byte goes through TLS. The handshake and every read and write keep the socket non-blocking: what the
+// library wants (to read or to write) is waited for in the client's slices, within the bounds of the caller.
+
+#include "ftp/TIdIOHandlerSocket.h"
+
+#include <string>
+
+typedef struct ssl_st SSL;
+
+// What the handshake showed of the server.
+struct TIdTLSPeer {
+    std::string HostName;    // the name (or address) the certificate had to carry
+    std::string Fingerprint; // SHA-256 of the server's certificate, "AB:CD:..."
+    bool Trusted = false;    // issued through the system's trusted authorities for HostName
+    std::string Problem;     // why not trusted (the library's text); empty when trusted
+};
+
+class TIdSSLIOHandlerSocket : public TIdIOHandlerSocket {
+public:
+    TIdSSLIOHandlerSocket() = default;
+    ~TIdSSLIOHandlerSocket() override;
+
+    // Runs the TLS handshake over the connected socket, as the client, within `timeLimitMs` (0 or less: none).
+    // `resumeFrom`, when given and running TLS, offers its session for reuse (a data connection offers the
+    // control connection's, as many servers insist). Raises EIdTLSError when the handshake fails and EIdSocketError
+    // 10060 when the limit passes; the socket is then dropped. The certificate is judged, not refused: Peer() tells,
+    // the caller decides.
+    void StartTLS(const std::string& hostName, int timeLimitMs, const TIdSSLIOHandlerSocket* resumeFrom = nullptr);
+    bool TLSActive() const { return ssl_ != nullptr; }
+    const TIdTLSPeer& Peer() const { return peer_; }
+    // "TLS 1.3" as negotiated; empty before StartTLS.
+    const std::string& Version() const { return version_; }
+    // True when the handshake resumed the offered session.
+    bool SessionReused() const;
+
+    // The orderly end of a connection we only write to: the TLS goodbye and the end of our sending; the socket
+    // stays open for what the peer still sends.
+    void FinishSending();
+    // True once the peer has ended its side (its goodbye, a close or a reset); anything else it sent is read and
+    // dropped. Waits at most `timeLimit` for input.
+    bool PeerFinished(int timeLimit);
+
+    void CloseChannel() override;
+    void PrepareChannel() override;
+    bool WaitReadable(int timeLimit) override;
+    bool WaitWritable(int timeLimit) override;
+    bool PeerHasLeft() override;
+    int64_t ReceiveSome(void* buffer, int64_t size) override;
+    int64_t SendSome(const void* buffer, int64_t size) override;
+
+private:
+    enum class Want { Nothing, Read, Write };
+
+    // The result of one TLS call as a socket call's: bytes, 0 (the peer closed) or -1 with the last error set.
+    int64_t AsSocketResult(int result);
+    void EndTLS(bool sayGoodbye);
+
+    SSL* ssl_ = nullptr;
+    Want want_ = Want::Nothing;
+    TIdTLSPeer peer_;
+    std::string version_;
+};

@@ -1,0 +1,32 @@
+#pragma once
+// What the TLS channel takes from OpenSSL: the one client context of the process and a BIO that moves the
+// encrypted bytes through the client's own socket calls (SocketApi.h), so a closed peer never raises SIGPIPE,
+// the test seams of SocketFaults.h apply, and "would block" stays the client's 10035.
+
+#include "ftp/SocketApi.h"
+
+#include <string>
+
+typedef struct ssl_ctx_st SSL_CTX;
+typedef struct ssl_st SSL;
+typedef struct x509_st X509;
+
+namespace ftp::tls {
+
+// TLS 1.2 at least, the system's trusted authorities, unexpected end of stream read as an ordinary close (a
+// server that drops the line without a TLS goodbye is closed, not broken). Made on first use, kept for the run.
+SSL_CTX* ClientContext();
+
+// A new TLS object over `socket` through the client's socket calls; null when the library refuses.
+SSL* NewClient(platform::SocketId socket);
+
+// SHA-256 of the certificate as upper-case hex pairs joined by ':'.
+std::string Sha256Fingerprint(X509* certificate);
+
+// "TLS 1.3" for the library's "TLSv1.3": the version as the log shows it.
+std::string VersionText(const SSL* ssl);
+
+// The library's first queued error as text (and the queue emptied), or `fallback` when none is queued.
+std::string TakeErrorText(const std::string& fallback);
+
+} // namespace ftp::tls

@@ -1,0 +1,92 @@
+#include "settings/FtpsFile.h"
+
+#include "settings/TextFiles.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+constexpr std::string_view kEncryptionKey = "ftps=";
+// "certificate=<fingerprint> <server>": the fingerprint has no blank, so the server may hold anything but a line
+// break, '=' and blanks included.
+constexpr std::string_view kCertificateKey = "certificate=";
+
+bool StartsWith(const std::string& line, std::string_view prefix) {
+    return line.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool BreaksLine(const std::string& text) {
+    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
+// The server of a certificate line, or nothing when the line is not one.
+bool SplitCertificate(const std::string& line, std::string& fingerprint, std::string& server) {
+    if (!StartsWith(line, kCertificateKey))
+        return false;
+    const std::string value = line.substr(kCertificateKey.size());
+    const auto blank = value.find(' ');
+    if (blank == std::string::npos || blank == 0)
+        return false;
+    fingerprint = value.substr(0, blank);
+    server = value.substr(blank + 1);
+    return true;
+}
+
+} // namespace
+
+TFtpsFile TFtpsFile::Read(const std::string& path) {
+    TFtpsFile file;
+    try {
+        file.lines_ = ReadTextLines(path);
+    } catch (const std::exception&) {
+        file.lines_.clear(); // unreadable: the defaults, as for the other settings files
+    }
+    return file;
+}
+
+bool TFtpsFile::Write(const std::string& path) const {
+    try {
+        WriteTextLines(path, lines_);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool TFtpsFile::Encryption() const {
+    const auto line = std::find_if(lines_.begin(), lines_.end(),
+                                   [](const std::string& text) { return StartsWith(text, kEncryptionKey); });
+    return line != lines_.end() && line->substr(kEncryptionKey.size()) == "1";
+}
+
+void TFtpsFile::SetEncryption(bool on) {
+    const std::string line = std::string(kEncryptionKey) + (on ? "1" : "0");
+    const auto found = std::find_if(lines_.begin(), lines_.end(),
+                                    [](const std::string& text) { return StartsWith(text, kEncryptionKey); });
+    if (found != lines_.end())
+        *found = line;
+    else
+        lines_.insert(lines_.begin(), line);
+}
+
+std::string TFtpsFile::Certificate(const std::string& server) const {
+    for (const std::string& line : lines_) {
+        std::string fingerprint, named;
+        if (SplitCertificate(line, fingerprint, named) && named == server)
+            return fingerprint;
+    }
+    return {};
+}
+
+bool TFtpsFile::SetCertificate(const std::string& server, const std::string& fingerprint) {
+    if (server.empty() || fingerprint.empty() || BreaksLine(server) || BreaksLine(fingerprint) ||
+        fingerprint.find(' ') != std::string::npos)
+        return false;
+    std::erase_if(lines_, [&server](const std::string& line) {
+        std::string known, named;
+        return SplitCertificate(line, known, named) && named == server;
+    });
+    lines_.push_back(std::string(kCertificateKey) + fingerprint + " " + server);
+    return true;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The ".ftps" settings file: what the program keeps beyond the five files of its first form, so those keep their
+// exact formats. Text lines "key=value" ending in CR LF; lines of keys this version does not know (written by a
+// later one) are kept as they are when it saves. Holds the "Шифрование (FTPS)" box and the certificates the user
+// accepted, one line per server.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+inline constexpr std::string_view FtpsSuffix = ".ftps";
+
+class TFtpsFile {
+public:
+    // A missing or unreadable file reads as an empty one: encryption off, no certificate accepted.
+    static TFtpsFile Read(const std::string& path);
+    // Creates the file anew with every line; false when it cannot be written.
+    bool Write(const std::string& path) const;
+
+    bool Encryption() const;
+    void SetEncryption(bool on);
+
+    // The SHA-256 fingerprint accepted for `server` (as typed), or empty.
+    std::string Certificate(const std::string& server) const;
+    // Remembers `fingerprint` for `server`, replacing an earlier one; false (nothing changed) for a server or
+    // fingerprint that would break the line (empty, or holding CR, LF or NUL; a fingerprint with a blank).
+    bool SetCertificate(const std::string& server, const std::string& fingerprint);
+
+    const std::vector<std::string>& Lines() const { return lines_; }
+
+private:
+    std::vector<std::string> lines_;
+};

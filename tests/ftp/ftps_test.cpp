@@ -1,0 +1,126 @@
+// Explicit TLS (FTPS): uploads over a real TLS-only server in both data-connection modes, and every way the
+// encryption can fail before the log-in, where the password must never have been sent.
+#include "ftp/IdExceptions.h"
+#include "ftp/TIdFTP.h"
+#include "tests/ftp/ftp_test_helpers.h"
+#include "tests/support/FakeFtpServer.h"
+#include "tests/support/PyFtpdServer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+using ferrylo::testing::FakeFtpServer;
+using ferrylo::testing::PyFtpdServer;
+
+namespace {
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+class TlsServer : public ::testing::TestWithParam<bool> {};
+
+INSTANTIATE_TEST_SUITE_P(Modes, TlsServer, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Passive" : "Active"; });
+
+// The server demands AUTH TLS before USER and PROT P before any data connection, so a file that arrives came
+// through TLS on both connections.
+TEST_P(TlsServer, FilesArriveByteIdenticalAfterOneQuestionAboutTheCertificate) {
+    PyFtpdServer server(PyFtpdServer::Tls::Required);
+    TIdFTP ftp;
+    ftptest::PointAt(ftp, server, server.user(), server.password());
+    ftp.Passive = GetParam();
+    ftp.UseTLS = true;
+    std::vector<TIdTLSPeer> asked;
+    ftp.OnVerifyPeer = [&asked](const TIdTLSPeer& peer) {
+        asked.push_back(peer);
+        return true;
+    };
+    ftp.ConnectAndLogIn(true, -1);
+    ASSERT_TRUE(ftp.IsOpen()) << server.log();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_FALSE(asked[0].Trusted); // self-signed
+    EXPECT_FALSE(asked[0].Problem.empty());
+    EXPECT_EQ(asked[0].HostName, "127.0.0.1");
+    EXPECT_EQ(asked[0].Fingerprint.size(), 32u * 3 - 1); // "AB:CD:..."
+    EXPECT_EQ(ftp.TLSVersion().rfind("TLS 1.", 0), 0u) << ftp.TLSVersion();
+
+    for (std::size_t size : {std::size_t{0}, std::size_t{1}, (std::size_t{5} << 20) + 1}) {
+        SCOPED_TRACE(size);
+        const std::string bytes = ftptest::PatternBytes(size);
+        ftptest::MemoryStream stream(bytes);
+        ftp.UploadStream(stream, "/file" + std::to_string(size));
+        EXPECT_TRUE(ReadAll(server.root() / ("file" + std::to_string(size))) == bytes) << server.log();
+    }
+    EXPECT_EQ(asked.size(), 1u); // the data connections show the same certificate and ask nothing
+    ftp.LeaveServer();
+    EXPECT_FALSE(ftp.IsOpen());
+}
+
+TEST(TlsServerCertificate, NotAcceptedEndsTheConnection) {
+    PyFtpdServer server(PyFtpdServer::Tls::Required);
+    for (const bool withHandler : {true, false}) {
+        SCOPED_TRACE(withHandler);
+        TIdFTP ftp;
+        ftptest::PointAt(ftp, server, server.user(), server.password());
+        ftp.UseTLS = true;
+        if (withHandler)
+            ftp.OnVerifyPeer = [](const TIdTLSPeer&) { return false; };
+        EXPECT_THROW(ftp.ConnectAndLogIn(true, -1), EIdTLSPeerRejected);
+        EXPECT_FALSE(ftp.IsOpen());
+        EXPECT_TRUE(ftp.TLSVersion().empty());
+    }
+}
+
+TEST(TlsRefused, NothingOfTheLogInGoesOutAndTheConnectionEnds) {
+    struct Case {
+        const char* name;
+        std::function<void(FakeFtpServer&)> script;
+        std::function<void()> expectRaised; // rethrows the current exception into an expectation
+    };
+    const Case cases[] = {
+        {"AUTH not implemented", [](FakeFtpServer&) {}, [] { EXPECT_THROW(throw, EIdTLSRefused); }},
+        {"AUTH refused", [](FakeFtpServer& s) { s.setReply("AUTH", "534 Not here."); },
+         [] { EXPECT_THROW(throw, EIdTLSRefused); }},
+        // Bytes in clear behind the 234 would be read later as if protected.
+        {"a reply smuggled in clear behind 234",
+         [](FakeFtpServer& s) { s.setReply("AUTH", "234 Go ahead.\r\n230 Logged in."); },
+         [] { EXPECT_THROW(throw, EIdTLSError); }},
+        {"234, then no TLS at all", [](FakeFtpServer& s) { s.setReply("AUTH", "234 Go ahead."); },
+         [] { EXPECT_THROW(throw, EIdException); }},
+        // Within the reply bound even though the server stops in the middle of the handshake.
+        {"234, then silence in the handshake", [](FakeFtpServer& s) { s.stallAfter("AUTH", "234 Go ahead."); },
+         [] { EXPECT_THROW(throw, EIdSocketError); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeFtpServer server;
+        c.script(server);
+        TIdFTP ftp;
+        ftptest::PointAt(ftp, server, server.options().user, server.options().password);
+        ftp.UseTLS = true;
+        ftp.ReplyTimeLimit = 500;
+        try {
+            ftp.ConnectAndLogIn(true, -1);
+            ADD_FAILURE() << "logged in without TLS";
+        } catch (...) {
+            c.expectRaised();
+        }
+        EXPECT_FALSE(ftp.IsOpen());
+        server.waitForSessionEnd(std::chrono::seconds(2)); // the silent one never ends by itself
+        const auto commands = server.commands();
+        ASSERT_FALSE(commands.empty());
+        EXPECT_EQ(commands.front(), "AUTH TLS");
+        EXPECT_TRUE(std::none_of(commands.begin(), commands.end(), [](const std::string& line) {
+            return line.rfind("USER", 0) == 0 || line.rfind("PASS", 0) == 0;
+        }));
+    }
+}
+
+} // namespace
