@@ -101,6 +101,7 @@ public:
     QMenu* N5;   // "Сервис"
     QAction* N6; //   "Редактор Папок назначения" -> the destination folder editor
     QAction* N10; //   "Редактор контекстного меню файла (пункт "Отправить")" -> the Send To menu editor
+    QAction* N11; //   "Остановить копирование" (Esc) -> stops the running job; enabled only while it uploads
     QMenu* N7;    // "Помощь"
     QAction* N8;  //   "О программе" -> the About window
     QAction* N9;  //   "Помощь" -> the help page
@@ -137,6 +138,7 @@ public:
     void IdFTP1Work(TIdComponent* sender, TWorkMode mode, std::int64_t workCount);
     void IdFTP1WorkEnd(TIdComponent* sender, TWorkMode mode);
     void Timer1Timer();
+    void N11Click();
 
     // The options window whose boxes the copy job reads; FormSet hands it over once made.
     void setOptionsWindow(TForm2& options);
@@ -150,6 +152,7 @@ public:
     void TickDeleteSources() override;
     TCopyState& CopyState() override { return *this; }
     void SetStartEnabled(bool enabled) override;
+    void SetStopEnabled(bool enabled) override;
     void RunTimer(bool running) override;
     void HideToTray() override;
     void ShowTrayPicture(const QIcon& picture) override;

@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     form.Edit4->setText(QString::fromLocal8Bit(argv[1]));
     form.Edit5->setText(QString::fromLocal8Bit(argv[3]));
     form.Edit6->setText(QString::fromLocal8Bit(argv[4]));
-    form.IdFTP1->SetPort(QByteArray(argv[2]).toInt());
+    form.IdFTP1->DefaultPort = QByteArray(argv[2]).toInt();
 
     QTimer snapshots;
     int shot = 0;

@@ -7,6 +7,7 @@
 #include "copy/ProgressDisplay.h"
 #include "copy/ProgressMath.h"
 #include "copy/RemotePath.h"
+#include "copy/RetryingUpload.h"
 #include "copy/SourceFiles.h"
 #include "copy/UploadTally.h"
 #include "ftp/TIdFTP.h"
@@ -105,6 +106,7 @@ TSourceSnapshot ListSources(TCopyHost& host, const TTypedSource& typed) {
 }
 
 void ReturnToIdle(TCopyHost& host) {
+    host.SetStopEnabled(false);
     host.RunTimer(false);
     host.CopyState().CopyIdle = true;
     host.SetStartEnabled(true);
@@ -121,12 +123,31 @@ void BeginUploads(TCopyHost& host) {
     if (host.Options().TrayOnStart)
         host.HideToTray();
     host.SetStartEnabled(false);
+    host.SetStopEnabled(true);
     state.StartTime = NowInDays();
     host.RunTimer(true);
 }
 
-// Phase C for one file; false when its upload failed and the job has ended.
+// A stopped job ends like a failed one, without its message and without the end steps.
+void EndStopped(TCopyHost& host) {
+    host.AppendLog(NowStamp() + ": Копирование остановлено");
+    // The abort leaves replies unread on the line: the next job starts on a fresh one.
+    host.Ftp().LeaveServerQuietly();
+    ReturnToIdle(host);
+}
+
+void EndFailed(TCopyHost& host, const std::string& item) {
+    Show("Ошибка копирования " + item);
+    host.AppendLog(NowStamp() + ": ошибка копирования " + item);
+    ReturnToIdle(host);
+}
+
+// Phase C for one file; false when its upload failed or the job was stopped, and the job has ended.
 bool CopyOne(TCopyHost& host, const std::string& item, const TSourceSnapshot& source) {
+    if (host.CopyState().StopRequested) {
+        EndStopped(host);
+        return false;
+    }
     if (const auto size = FileSizeOf(item))
         host.CopyState().CurrentFileBytes = *size;
     const std::string remote = RemotePathOf(item, source, host.Destination());
@@ -137,15 +158,26 @@ bool CopyOne(TCopyHost& host, const std::string& item, const TSourceSnapshot& so
 
     if (!host.Ftp().IsOpen())
         ConnectToServer(host, FtpSettings.Server);
-    if (!UploadOne(host, item, remote)) {
-        Show("Ошибка копирования " + item);
-        host.AppendLog(NowStamp() + ": ошибка копирования " + item);
-        ReturnToIdle(host);
+    const TFileOutcome outcome = UploadWithRetries(host, item, remote);
+    if (outcome == TFileOutcome::Stopped) {
+        EndStopped(host);
+        return false;
+    }
+    const bool moving = host.Options().DeleteSources;
+    // Before a move deletes, a server that tells sizes must hold exactly the local size; a server that
+    // holds another is as good as a failed upload.
+    if (outcome == TFileOutcome::Failed ||
+        (moving && RemoteSizeMatches(host.Ftp(), remote, FileSizeOf(item)) == false)) {
+        EndFailed(host, item);
         return false;
     }
     host.AppendLog(NowStamp() + ": Скопирован файл " + item);
+    if (host.CopyState().StopRequested) {
+        EndStopped(host); // the current source stays, stored or not
+        return false;
+    }
     // A move deletes the source only when the server got every byte of it as it is now.
-    if (host.Options().DeleteSources && CurrentUploadTally().Confirms(FileSizeOf(item)))
+    if (moving && CurrentUploadTally().Confirms(FileSizeOf(item)))
         ForceDeleteFile(item);
     return true;
 }
@@ -190,6 +222,23 @@ void RunJob(TCopyHost& host, const TTypedSource& typed) {
 
 } // namespace
 
+void Stop(TCopyHost& host) {
+    TCopyState& state = host.CopyState();
+    if (state.CopyIdle || state.StopRequested)
+        return;
+    state.StopRequested = true;
+    // This runs inside a wait or a work event of the client: only a transfer is cut here (ABOR, the data
+    // connection closed under the send); every other step ends when the job next looks at the request.
+    TIdFTP& ftp = host.Ftp();
+    if (ftp.DataChannel() == nullptr)
+        return;
+    try {
+        ftp.AbortTransfer();
+    } catch (const std::exception&) {
+        ftp.DropDataChannel(); // the control line is gone already; the transfer must still end
+    }
+}
+
 void Start(TCopyHost& host) {
     // One FTP operation at a time: the client serves either the connection check or a job. A job
     // being prepared (the question, the connection) still has the button enabled.
@@ -205,6 +254,7 @@ void Start(TCopyHost& host) {
     if (!InputIsValid(host, source))
         return;
     host.CopyState().CopyIdle = false;
+    host.CopyState().StopRequested = false;
     try {
         RunJob(host, source);
     } catch (...) {

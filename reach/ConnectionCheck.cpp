@@ -52,7 +52,7 @@ void RunCheck(TReachHost& host) {
     CheckInProgress running(host);
 
     host.CollectFtpSettings();
-    const std::string address = HostToAddress(FtpSettings.Server);
+    const std::string address = ServerToAddress(FtpSettings.Server);
     host.AppendLog(kCheckLine.toLocal8Bit().toStdString() + address);
     if (TestConnection(host, address)) {
         ui::ShowMessage(QStringLiteral("Связь есть"));
@@ -88,13 +88,15 @@ bool TestConnection(TReachHost& host, const std::string& address) {
         throw;
     }
 
-    ftp.SetHost(address);
     ftp.Username = FtpSettings.Login;
     ftp.Password = CurrentPassword;
     bool connected = false;
     try {
-        ftp.ConnectAndLogIn(true, DefaultTimeLimit);
-        connected = true;
+        // A port that is none reaches no server either.
+        if (ftp.SetServer(address)) {
+            ftp.ConnectAndLogIn(true, DefaultTimeLimit);
+            connected = true;
+        }
     } catch (...) {
         // Refused, unreachable, no greeting, rejected log-in, time-out: all simply "no connection".
     }

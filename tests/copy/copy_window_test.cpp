@@ -41,7 +41,7 @@ TEST(CopyThroughTheWindow, StartButtonsRunOneJobAtATime) {
     form.Edit4->setText(QString::fromStdString(server.host()));
     form.Edit5->setText(QStringLiteral("tester"));
     form.Edit6->setText(QStringLiteral("secret"));
-    form.IdFTP1->SetPort(server.port());
+    form.IdFTP1->DefaultPort = server.port();
     Form2->CheckBox3->setChecked(true); // the completion message comes from the options window's box
 
     const QString noCopyYet = QStringLiteral("Копирование уже идет");
