@@ -101,10 +101,10 @@ public:
     QMenu* N5;   // "Сервис"
     QAction* N6; //   "Редактор Папок назначения" -> the destination folder editor
     QAction* N10; //   "Редактор контекстного меню файла (пункт "Отправить")" -> the Send To menu editor
-    QAction* N11; //   "Остановить копирование" (Esc) -> stops the running job; enabled only while it uploads
     QMenu* N7;    // "Помощь"
     QAction* N8;  //   "О программе" -> the About window
     QAction* N9;  //   "Помощь" -> the help page
+    QAction* N11; //   in "Сервис": "Остановить копирование" (Esc) -> stops the job; enabled while it uploads
 
     // Without a face of their own.
     std::unique_ptr<TIdFTP> IdFTP1; // the program's one FTP client; its work events drive the progress

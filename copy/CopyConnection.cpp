@@ -34,7 +34,8 @@ bool ConnectToServer(TCopyHost& host, const std::string& server) {
     TIdFTP& ftp = host.Ftp();
     ui::ProcessMessages();
     ftp.LeaveServerQuietly(); // a connection left open by a failed job may have been dropped meanwhile
-    bool connected = ftp.SetServer(server); // a port that is none reaches no server
+    // A port that is none reaches no server.
+    bool connected = ftp.SetServer(server);
     ftp.Username = FtpSettings.Login;
     ftp.Password = CurrentPassword;
     try {
@@ -104,8 +105,7 @@ bool UploadOne(TCopyHost& host, const std::string& local, const std::string& rem
     return TryUpload(host, local, remote, false) == TAttempt::Stored;
 }
 
-std::optional<bool> RemoteSizeMatches(TIdFTP& ftp, const std::string& remote,
-                                      std::optional<std::int64_t> localSize) {
+std::optional<bool> RemoteSizeMatches(TIdFTP& ftp, const std::string& remote, std::optional<std::int64_t> localSize) {
     try {
         if (!ftp.Features().Size)
             return std::nullopt;

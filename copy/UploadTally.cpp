@@ -22,8 +22,7 @@ void TUploadTally::End() {
 }
 
 bool TUploadTally::Confirms(std::optional<std::int64_t> sizeOnDiskNow) const {
-    return begun_ && ended_ && sent_ == expected_ && sizeOnDiskNow &&
-           *sizeOnDiskNow == resumedFrom_ + expected_;
+    return begun_ && ended_ && sent_ == expected_ && sizeOnDiskNow && *sizeOnDiskNow == resumedFrom_ + expected_;
 }
 
 TUploadTally& CurrentUploadTally() {

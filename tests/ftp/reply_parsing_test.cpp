@@ -1,4 +1,5 @@
 // Filling a reply from its lines and deciding where a reply ends: pure, no I/O.
+#include "ftp/FtpFeatures.h"
 #include "ftp/TIdRFCReply.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +74,26 @@ TEST(ReplyTrim, RemovesBlanksAndControlCharactersAtBothEnds) {
     EXPECT_EQ(TrimBlanks(" \t "), "");
     EXPECT_EQ(TrimBlanks("a b"), "a b");
     EXPECT_EQ(TrimBlanks("\xD0\x9F"), "\xD0\x9F"); // bytes above 127 are text, never trimmed
+}
+
+TEST(FeatureList, RestStreamAndSizeFromTheLinesOfA211Reply) {
+    const struct {
+        int code;
+        Lines lines;
+        bool restStream, size;
+    } cases[] = {
+        {211, {"211-Features:", "MDTM", "REST STREAM", "SIZE", "211 End"}, true, true},
+        {211, {"211-Features:", "size", "rest  stream", "211 End"}, true, true},
+        {211, {"211-Features:", "REST", "SIZE 64", "UTF8", "211 End"}, false, false},
+        {211, {"211-Features:", "SIZE", "211 End"}, false, true},
+        {211, {"211 No features"}, false, false},
+        {500, {"500-SIZE", "REST STREAM", "500 Unknown command"}, false, false},
+    };
+    for (const auto& c : cases) {
+        const TFtpFeatures features = ParseFeatures(c.code, c.lines);
+        EXPECT_EQ(features.RestStream, c.restStream) << c.lines.back();
+        EXPECT_EQ(features.Size, c.size) << c.lines.back();
+    }
 }
 
 } // namespace

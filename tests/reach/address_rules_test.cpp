@@ -1,5 +1,6 @@
 // Which address the check tries and logs, and which candidates the search forms. No test here
 // resolves any name but "localhost".
+#include "ftp/ServerAddress.h"
 #include "reach/HostAddress.h"
 #include "reach/SearchRange.h"
 
@@ -60,6 +61,42 @@ TEST(CandidateAddress, DecimalWithoutLeadingZerosAndWithSign) {
     EXPECT_EQ(CandidateAddress("127.0.0.", -7), "127.0.0.-7");
     EXPECT_EQ(CandidateAddress("127.0.0.", 2147483647), "127.0.0.2147483647");
     EXPECT_EQ(CandidateAddress("...", 1), "...1");
+}
+
+TEST(ServerWithPort, HostAndPortAsTypedAndTheCheckKeepsThePort) {
+    const struct {
+        const char* typed;
+        const char* host; // nullptr: no server at all
+        int port;
+        const char* checked;
+    } cases[] = {
+        {"ftp.example.com", "ftp.example.com", 21, nullptr},
+        {"ftp.example.com:2121", "ftp.example.com", 2121, nullptr},
+        {"192.168.0.10:2121", "192.168.0.10", 2121, "192.168.0.10:2121"},
+        {"10.0.0.1", "10.0.0.1", 21, "10.0.0.1"},
+        {"10.0.0.1:65535", "10.0.0.1", 65535, "10.0.0.1:65535"},
+        {"10.0.0.1:", nullptr, 0, "10.0.0.1:"},
+        {"10.0.0.1:0", nullptr, 0, "10.0.0.1:0"},
+        {"10.0.0.1:65536", nullptr, 0, "10.0.0.1:65536"},
+        {"10.0.0.1:99999999999", nullptr, 0, "10.0.0.1:99999999999"},
+        {"10.0.0.1:21x", nullptr, 0, "10.0.0.1:21x"},
+        {"10.0.0.1:-21", nullptr, 0, "10.0.0.1:-21"},
+        {":2121", nullptr, 0, ":2121"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const auto address = ParseServerAddress(c.typed, 21);
+        ASSERT_EQ(address.has_value(), c.host != nullptr);
+        if (address) {
+            EXPECT_EQ(address->Host, c.host);
+            EXPECT_EQ(address->Port, c.port);
+        }
+        if (c.checked) { // dotted hosts only: nothing here is looked up
+            EXPECT_EQ(ServerToAddress(c.typed), c.checked);
+        }
+    }
+    EXPECT_EQ(WithTypedPort("127.0.0.7", "127.0.0.1:2121"), "127.0.0.7:2121");
+    EXPECT_EQ(WithTypedPort("127.0.0.7", "127.0.0.1"), "127.0.0.7");
 }
 
 } // namespace
