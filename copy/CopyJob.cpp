@@ -155,25 +155,27 @@ bool CopyOne(TCopyHost& host, const std::string& item, const TSourceSnapshot& so
     ui::ProcessMessages();
     host.AppendLog(NowStamp() + ": Начал копироваться файл : " + item);
     ui::ProcessMessages();
+    if (host.CopyState().StopRequested) { // before a lost line is connected again for nothing
+        EndStopped(host);
+        return false;
+    }
 
     if (!host.Ftp().IsOpen())
         ConnectToServer(host, FtpSettings.Server);
     const TFileOutcome outcome = UploadWithRetries(host, item, remote);
-    if (outcome == TFileOutcome::Stopped) {
-        EndStopped(host);
-        return false;
-    }
     const bool moving = host.Options().DeleteSources;
     // Before a move deletes, a server that tells sizes must hold exactly the local size; a server that
     // holds another is as good as a failed upload.
-    if (outcome == TFileOutcome::Failed ||
-        (moving && RemoteSizeMatches(host.Ftp(), remote, FileSizeOf(item)) == false)) {
-        EndFailed(host, item);
-        return false;
-    }
-    host.AppendLog(NowStamp() + ": Скопирован файл " + item);
+    const bool stored = outcome == TFileOutcome::Stored &&
+                        !(moving && RemoteSizeMatches(host.Ftp(), remote, FileSizeOf(item)) == false);
+    if (stored)
+        host.AppendLog(NowStamp() + ": Скопирован файл " + item);
     if (host.CopyState().StopRequested) {
         EndStopped(host); // the current source stays, stored or not
+        return false;
+    }
+    if (!stored) {
+        EndFailed(host, item);
         return false;
     }
     // A move deletes the source only when the server got every byte of it as it is now.
@@ -227,16 +229,18 @@ void Stop(TCopyHost& host) {
     if (state.CopyIdle || state.StopRequested)
         return;
     state.StopRequested = true;
-    // This runs inside a wait or a work event of the client: only a transfer is cut here (ABOR, the data
-    // connection closed under the send); every other step ends when the job next looks at the request.
+    // This runs inside a wait or a work event of the client. A transfer is told to end (ABOR) and its data
+    // connection is closed under the send; the control connection goes too, so that no wait for a reply or
+    // a connection outlasts the request. The job ends at its next step.
     TIdFTP& ftp = host.Ftp();
-    if (ftp.DataChannel() == nullptr)
-        return;
     try {
-        ftp.AbortTransfer();
+        if (ftp.DataChannel() != nullptr)
+            ftp.AbortTransfer();
     } catch (const std::exception&) {
-        ftp.DropDataChannel(); // the control line is gone already; the transfer must still end
+        // The control line is gone already.
     }
+    ftp.DropDataChannel();
+    ftp.DropSocket();
 }
 
 void Start(TCopyHost& host) {

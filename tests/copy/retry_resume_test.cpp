@@ -96,43 +96,47 @@ TEST_F(RetryResumeTest, StopEndsTheJobWithoutItsEndStepsAndKeepsTheSource) {
     std::filesystem::permissions(recorder, std::filesystem::perms::owner_all);
     ASSERT_EQ(PowerOffToolPath(), recorder); // never the real tool
     const auto displaysOwn = std::make_pair(host().ftp.OnWork, host().ftp.OnWorkEnd);
-    // Stopped inside an upload, and inside the wait before a retry (the window still serving its timers).
-    for (const bool duringTheWait : {false, true}) {
-        SCOPED_TRACE(duringTheWait ? "during the wait" : "during the upload");
+    // Stopped inside an upload, inside the wait before a retry (the window still serving its timers), and
+    // while the retry waits for a reply that never comes (its bound is longer than the test may run).
+    enum When { Upload, Wait, Reply };
+    for (const When when : {Upload, Wait, Reply}) {
+        SCOPED_TRACE(when);
         std::tie(host().ftp.OnWork, host().ftp.OnWorkEnd) = displaysOwn;
         FakeFtpServer::Options options;
         options.keepStoredBytes = false;
-        options.dataDropAfterBytes = duringTheWait ? 1 : 0;
+        options.dataDropAfterBytes = when == Upload ? 0 : 1;
         FakeFtpServer server(options);
+        server.stallOn("FEAT"); // the retry's question about resuming
         const std::string file = moveOneFile(server.port(), std::string(8 << 20, 'x'));
         setOptions(true, true, true, true, false);
-        host().RetryWaitsMs = {60000, 60000, 60000};
+        host().RetryWaitsMs = {when == Wait ? 60000 : 1, 60000, 60000};
+        host().ftp.ReplyTimeLimit = when == Reply ? 600000 : 60000;
         host().log.clear();
         bool enabledWhileUploading = false;
         onWork([&](std::int64_t) {
             enabledWhileUploading = host().stopEnabled;
-            if (!duringTheWait)
+            if (when == Upload)
                 copyjob::Stop(host());
         });
-        onWorkEnd([&] { // the dropped upload has ended: the wait comes next
-            if (duringTheWait)
-                QTimer::singleShot(100, [this] { copyjob::Stop(host()); });
+        onWorkEnd([&] { // the dropped upload has ended: the wait, then the retry come next
+            if (when != Upload)
+                QTimer::singleShot(when == Wait ? 100 : 300, [this] { copyjob::Stop(host()); });
         });
         startJob();
 
         EXPECT_TRUE(enabledWhileUploading);
         EXPECT_EQ(logTexts().back(), ": Копирование остановлено");
-        EXPECT_EQ(count(": Повтор "), 0);
+        EXPECT_EQ(count(": Повтор "), when == Reply ? 1 : 0);
         EXPECT_TRUE(exists(file));
         EXPECT_TRUE(script_.texts().empty()) << "no failure message, no completion message";
         EXPECT_EQ(script_.haltRequests(), 0);
         EXPECT_TRUE(idle());
         EXPECT_FALSE(host().ftp.IsOpen());
-        ASSERT_TRUE(server.waitForSessionEnd(std::chrono::seconds(5))) << "the stopped job leaves the server";
-        const auto commands = server.commands();
-        const auto abort = std::find(commands.begin(), commands.end(), "ABOR");
-        ASSERT_NE(abort, commands.end());
-        if (!duringTheWait) {
+        if (when == Upload) {
+            ASSERT_TRUE(server.waitForSessionEnd(std::chrono::seconds(5))) << "the stopped job leaves the server";
+            const auto commands = server.commands();
+            const auto abort = std::find(commands.begin(), commands.end(), "ABOR");
+            ASSERT_NE(abort, commands.end());
             EXPECT_EQ((abort - 1)->rfind("STOR", 0), 0u) << "the transfer was aborted as it ran";
         }
     }
