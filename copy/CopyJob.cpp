@@ -186,6 +186,7 @@ bool CopyOne(TCopyHost& host, const std::string& item, const TSourceSnapshot& so
 
 // Phase D: leave the server, back to Idle, then the sound and the options.
 void FinishJob(TCopyHost& host) {
+    host.SetStopEnabled(false); // nothing is left to stop
     // Every file is stored by now: a goodbye that fails changes nothing of that and must not keep the end
     // steps from running.
     host.Ftp().LeaveServerQuietly();
