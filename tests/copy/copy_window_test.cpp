@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <utility>
 
 using ferrylo::testing::FakeFtpServer;
 
@@ -99,33 +100,28 @@ TEST(CopyThroughTheWindow, EscStopsTheUploadAndTheCommandServesOnlyThen) {
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-
     const std::string file = dir.filePath(QStringLiteral("big.bin")).toStdString();
     std::ofstream(file, std::ios::binary) << std::string(16 << 20, 'b');
     form.Edit1->setText(dir.path());
     form.Edit2->setText(QStringLiteral("big.bin"));
-    form.ComboBox1->setEditText(QStringLiteral("/"));
     form.Edit4->setText(QString::fromStdString(server.host() + ":" + std::to_string(server.port())));
     form.Edit5->setText(QStringLiteral("tester"));
     form.Edit6->setText(QStringLiteral("secret"));
-    Form2->CheckBox2->setChecked(true); // a move: the stopped source must stay all the same
-    EXPECT_FALSE(form.N11->isEnabled());
+    Form2->CheckBox2->setChecked(true); // a move: the stopped source stays all the same
 
     bool enabledDuringUpload = false;
     const auto displaysOwn = form.IdFTP1->OnWork;
     form.IdFTP1->OnWork = [&](TIdComponent* sender, TWorkMode mode, std::int64_t count) {
         displaysOwn(sender, mode, count);
-        if (!enabledDuringUpload && form.N11->isEnabled()) {
-            enabledDuringUpload = true;
+        if (!std::exchange(enabledDuringUpload, form.N11->isEnabled()) && enabledDuringUpload)
             QTest::keyClick(&form, Qt::Key_Escape);
-        }
     };
+    EXPECT_FALSE(form.N11->isEnabled());
     form.Button2->click();
 
     EXPECT_TRUE(enabledDuringUpload);
     EXPECT_TRUE(form.Memo1->toPlainText().endsWith(QStringLiteral(": Копирование остановлено")));
-    EXPECT_TRUE(std::filesystem::exists(file));
-    EXPECT_TRUE(script.texts().empty());
+    EXPECT_TRUE(std::filesystem::exists(file) && script.texts().empty());
     EXPECT_TRUE(form.CopyIdle && form.Button2->isEnabled() && !form.N11->isEnabled());
 }
 
