@@ -33,6 +33,7 @@ TFileOutcome UploadWithRetries(TCopyHost& host, const std::string& item, const s
     // Once the server took our STOR, what it holds under that name is the start of this file, and only
     // then may a retry add the rest to it: an older, shorter file of the same name must not be extended.
     bool serverHasOurStart = CurrentUploadTally().Begun();
+    bool resumeRefused = false;
     for (std::size_t retry = 1; attempt == TAttempt::MayPass && retry <= waits.size(); ++retry) {
         if (state.StopRequested || !WaitUnlessStopped(state, waits[retry - 1]))
             return TFileOutcome::Stopped;
@@ -42,8 +43,13 @@ TFileOutcome UploadWithRetries(TCopyHost& host, const std::string& item, const s
             continue;
         if (state.StopRequested)
             return TFileOutcome::Stopped;
-        attempt = TryUpload(host, item, remote, serverHasOurStart);
+        attempt = TryUpload(host, item, remote, serverHasOurStart && !resumeRefused);
         serverHasOurStart = serverHasOurStart || CurrentUploadTally().Begun();
+        if (attempt == TAttempt::WillLast && state.ResumedBytes > 0) {
+            // A server that offered to resume and then refused it gets the whole file on the next try.
+            resumeRefused = true;
+            attempt = TAttempt::MayPass;
+        }
     }
     if (state.StopRequested)
         return TFileOutcome::Stopped;
