@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -144,6 +145,9 @@ void TForm1::createMenu() {
     N5 = menu(QStringLiteral("Сервис"), "N5");
     N6 = item(N5, QStringLiteral("Редактор Папок назначения"), "N6");
     N10 = item(N5, QStringLiteral("Редактор контекстного меню файла (пункт \"Отправить\")"), "N10");
+    N11 = item(N5, QStringLiteral("Остановить копирование"), "N11");
+    N11->setShortcut(QKeySequence(Qt::Key_Escape)); // works only while enabled, that is while a job uploads
+    N11->setEnabled(false);
     N7 = menu(QStringLiteral("Помощь"), "N7");
     N8 = item(N7, QStringLiteral("О программе"), "N8");
     N9 = item(N7, QStringLiteral("Помощь"), "N9");
@@ -171,6 +175,7 @@ void TForm1::connectHandlers() {
     on(N8, &QAction::triggered, &TForm1::N8Click);
     on(N9, &QAction::triggered, &TForm1::N9Click);
     on(N10, &QAction::triggered, &TForm1::N10Click);
+    on(N11, &QAction::triggered, &TForm1::N11Click);
     on(Timer1, &QTimer::timeout, &TForm1::Timer1Timer);
 
     JvTrayIcon1->OnClick = [this](auto&&...) { ui::RunHandler([this] { JvTrayIcon1Click(); }); };

@@ -106,6 +106,7 @@ public:
     QMenu* N7;    // "Помощь"
     QAction* N8;  //   "О программе" -> the About window
     QAction* N9;  //   "Помощь" -> the help page
+    QAction* N11; //   in "Сервис": "Остановить копирование" (Esc) -> stops the job; enabled while it uploads
 
     // Without a face of their own.
     std::unique_ptr<TIdFTP> IdFTP1; // the program's one FTP client; its work events drive the progress
@@ -142,6 +143,7 @@ public:
     // A certificate the system's authorities do not vouch for: the remembered one passes, else the user is asked.
     bool IdFTP1VerifyPeer(const TIdTLSPeer& peer);
     void Timer1Timer();
+    void N11Click();
 
     // The options window whose boxes the copy job reads; FormSet hands it over once made.
     void setOptionsWindow(TForm2& options);
@@ -155,6 +157,7 @@ public:
     void TickDeleteSources() override;
     TCopyState& CopyState() override { return *this; }
     void SetStartEnabled(bool enabled) override;
+    void SetStopEnabled(bool enabled) override;
     void RunTimer(bool running) override;
     void HideToTray() override;
     void ShowTrayPicture(const QIcon& picture) override;

@@ -40,3 +40,7 @@ void TForm1::IdFTP1WorkEnd(TIdComponent*, TWorkMode mode) {
 void TForm1::Timer1Timer() {
     copyjob::Tick(*this);
 }
+
+void TForm1::N11Click() {
+    copyjob::Stop(*this);
+}

@@ -4,6 +4,7 @@
 #include "dialogs/TForm2.h"
 #include "shell/TJvTrayIcon.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -54,6 +55,10 @@ void TForm1::TickDeleteSources() {
 
 void TForm1::SetStartEnabled(bool enabled) {
     Button2->setEnabled(enabled);
+}
+
+void TForm1::SetStopEnabled(bool enabled) {
+    N11->setEnabled(enabled);
 }
 
 void TForm1::RunTimer(bool running) {

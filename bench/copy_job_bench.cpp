@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     form.Edit4->setText(QString::fromLocal8Bit(argv[1]));
     form.Edit5->setText(QString::fromLocal8Bit(argv[3]));
     form.Edit6->setText(QString::fromLocal8Bit(argv[4]));
-    form.IdFTP1->SetPort(QByteArray(argv[2]).toInt());
+    form.IdFTP1->DefaultPort = QByteArray(argv[2]).toInt();
     if (ftps)
         form.CheckBox3->click();
 

@@ -1,6 +1,8 @@
 #pragma once
 // The copy job's use of the FTP client: connecting, walking a remote folder chain, one upload.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 class TCopyHost;
@@ -9,13 +11,30 @@ class TIdFTP;
 namespace copyjob {
 
 // Closes a connection left open, then connects and logs in with FtpSettings; true when logged in.
+// `server` is the server as typed: "host" or "host:port".
 bool ConnectToServer(TCopyHost& host, const std::string& server);
 
 // Creates every folder of an absolute remote path one level at a time; the server is left in "/".
 // A folder that cannot be entered throws.
 void MakeRemotePath(TIdFTP& ftp, const std::string& path);
 
-// Stores one local file under its full remote path, its folders made first; true when stored.
+// How one attempt to store a file ended.
+enum class TAttempt {
+    Stored,
+    MayPass,  // failed for a reason that may pass: worth another connection and another try
+    WillLast, // failed for good
+};
+
+// Stores one local file under its full remote path, its folders made first. With `mayResume` (the
+// server's copy of the file is from an earlier attempt of this job) a server that can resume gets
+// only what its copy lacks. A refused folder throws, as it always has.
+TAttempt TryUpload(TCopyHost& host, const std::string& local, const std::string& remote, bool mayResume);
+
+// One attempt, no resume; true when stored.
 bool UploadOne(TCopyHost& host, const std::string& local, const std::string& remote);
+
+// Whether the server's size of a stored file matches the local size. Nothing when the server has
+// no SIZE command (or FEAT got no answer); false also when SIZE gets none.
+std::optional<bool> RemoteSizeMatches(TIdFTP& ftp, const std::string& remote, std::optional<std::int64_t> localSize);
 
 } // namespace copyjob

@@ -26,6 +26,10 @@ struct TCopyState {
     double StartTime = 0; // date-time in days, so a job past midnight stays right
     double IconStep = 0;
     int IconStage = 0;
+    std::int64_t ResumedBytes = 0; // of the current file, on the server before its upload resumed
+    bool StopRequested = false;    // "Остановить копирование" during the running job
+    // The waits before the retries of a file that failed for a reason that may pass, in milliseconds.
+    std::vector<int> RetryWaitsMs{2000, 5000, 10000};
 };
 
 // The controls the progress display writes to.
@@ -63,6 +67,7 @@ public:
 
     // The running job: the start button, the one-second timer, the tray.
     virtual void SetStartEnabled(bool enabled) = 0;
+    virtual void SetStopEnabled(bool enabled) = 0; // "Остановить копирование", only while uploading
     virtual void RunTimer(bool running) = 0;
     virtual void HideToTray() = 0; // into the notification area, icon shown
     virtual void ShowTrayPicture(const QIcon& picture) = 0;

@@ -7,6 +7,7 @@
 #include "copy/ProgressDisplay.h"
 #include "copy/ProgressMath.h"
 #include "copy/RemotePath.h"
+#include "copy/RetryingUpload.h"
 #include "copy/SourceFiles.h"
 #include "copy/UploadTally.h"
 #include "ftp/TIdFTP.h"
@@ -105,6 +106,7 @@ TSourceSnapshot ListSources(TCopyHost& host, const TTypedSource& typed) {
 }
 
 void ReturnToIdle(TCopyHost& host) {
+    host.SetStopEnabled(false);
     host.RunTimer(false);
     host.CopyState().CopyIdle = true;
     host.SetStartEnabled(true);
@@ -121,12 +123,31 @@ void BeginUploads(TCopyHost& host) {
     if (host.Options().TrayOnStart)
         host.HideToTray();
     host.SetStartEnabled(false);
+    host.SetStopEnabled(true);
     state.StartTime = NowInDays();
     host.RunTimer(true);
 }
 
-// Phase C for one file; false when its upload failed and the job has ended.
+// A stopped job ends like a failed one, without its message and without the end steps.
+void EndStopped(TCopyHost& host) {
+    host.AppendLog(NowStamp() + ": Копирование остановлено");
+    // The abort leaves replies unread on the line: the next job starts on a fresh one.
+    host.Ftp().LeaveServerQuietly();
+    ReturnToIdle(host);
+}
+
+void EndFailed(TCopyHost& host, const std::string& item) {
+    Show("Ошибка копирования " + item);
+    host.AppendLog(NowStamp() + ": ошибка копирования " + item);
+    ReturnToIdle(host);
+}
+
+// Phase C for one file; false when its upload failed or the job was stopped, and the job has ended.
 bool CopyOne(TCopyHost& host, const std::string& item, const TSourceSnapshot& source) {
+    if (host.CopyState().StopRequested) {
+        EndStopped(host);
+        return false;
+    }
     if (const auto size = FileSizeOf(item))
         host.CopyState().CurrentFileBytes = *size;
     const std::string remote = RemotePathOf(item, source, host.Destination());
@@ -134,24 +155,38 @@ bool CopyOne(TCopyHost& host, const std::string& item, const TSourceSnapshot& so
     ui::ProcessMessages();
     host.AppendLog(NowStamp() + ": Начал копироваться файл : " + item);
     ui::ProcessMessages();
+    if (host.CopyState().StopRequested) { // before a lost line is connected again for nothing
+        EndStopped(host);
+        return false;
+    }
 
     if (!host.Ftp().IsOpen())
         ConnectToServer(host, FtpSettings.Server);
-    if (!UploadOne(host, item, remote)) {
-        Show("Ошибка копирования " + item);
-        host.AppendLog(NowStamp() + ": ошибка копирования " + item);
-        ReturnToIdle(host);
+    const TFileOutcome outcome = UploadWithRetries(host, item, remote);
+    const bool moving = host.Options().DeleteSources;
+    // Before a move deletes, a server that tells sizes must hold exactly the local size; a server that
+    // holds another is as good as a failed upload.
+    const bool stored = outcome == TFileOutcome::Stored &&
+                        !(moving && RemoteSizeMatches(host.Ftp(), remote, FileSizeOf(item)) == false);
+    if (stored)
+        host.AppendLog(NowStamp() + ": Скопирован файл " + item);
+    if (host.CopyState().StopRequested) {
+        EndStopped(host); // the current source stays, stored or not
         return false;
     }
-    host.AppendLog(NowStamp() + ": Скопирован файл " + item);
+    if (!stored) {
+        EndFailed(host, item);
+        return false;
+    }
     // A move deletes the source only when the server got every byte of it as it is now.
-    if (host.Options().DeleteSources && CurrentUploadTally().Confirms(FileSizeOf(item)))
+    if (moving && CurrentUploadTally().Confirms(FileSizeOf(item)))
         ForceDeleteFile(item);
     return true;
 }
 
 // Phase D: leave the server, back to Idle, then the sound and the options.
 void FinishJob(TCopyHost& host) {
+    host.SetStopEnabled(false); // nothing is left to stop
     // Every file is stored by now: a goodbye that fails changes nothing of that and must not keep the end
     // steps from running.
     host.Ftp().LeaveServerQuietly();
@@ -190,6 +225,25 @@ void RunJob(TCopyHost& host, const TTypedSource& typed) {
 
 } // namespace
 
+void Stop(TCopyHost& host) {
+    TCopyState& state = host.CopyState();
+    if (state.CopyIdle || state.StopRequested)
+        return;
+    state.StopRequested = true;
+    // This runs inside a wait or a work event of the client. A transfer is told to end (ABOR) and its data
+    // connection is closed under the send; the control connection goes too, so that no wait for a reply or
+    // a connection outlasts the request. The job ends at its next step.
+    TIdFTP& ftp = host.Ftp();
+    try {
+        if (ftp.DataChannel() != nullptr)
+            ftp.AbortTransfer();
+    } catch (const std::exception&) {
+        // The control line is gone already.
+    }
+    ftp.DropDataChannel();
+    ftp.DropSocket();
+}
+
 void Start(TCopyHost& host) {
     // One FTP operation at a time: the client serves either the connection check or a job. A job
     // being prepared (the question, the connection) still has the button enabled.
@@ -205,6 +259,7 @@ void Start(TCopyHost& host) {
     if (!InputIsValid(host, source))
         return;
     host.CopyState().CopyIdle = false;
+    host.CopyState().StopRequested = false;
     try {
         RunJob(host, source);
     } catch (...) {

@@ -10,4 +10,8 @@ namespace copyjob {
 // says why and does nothing.
 void Start(TCopyHost& host);
 
+// "Остановить копирование": a transfer under way is aborted at once; the job ends at its next step,
+// the current source kept, without the end steps.
+void Stop(TCopyHost& host);
+
 } // namespace copyjob

@@ -37,7 +37,8 @@ void WorkBegin(TCopyHost& host, TWorkMode mode, std::int64_t workCountMax) {
     if (mode != wmWrite)
         return;
     TProgressBar& fileBar = host.Progress().FileBar;
-    fileBar.SetMax(KilobyteScale(workCountMax));
+    // A resumed upload announces only the rest; the bar shows the whole file.
+    fileBar.SetMax(KilobyteScale(host.CopyState().ResumedBytes + workCountMax));
     fileBar.SetPosition(0);
     CurrentUploadTally().Begin(workCountMax);
 }
@@ -46,9 +47,10 @@ void Work(TCopyHost& host, TWorkMode mode, std::int64_t workCount) {
     if (mode == wmWrite) {
         TCopyState& state = host.CopyState();
         const TProgressControls shown = host.Progress();
-        shown.FileBar.SetPosition(FileBarPosition(workCount));
-        state.SentBytes = state.FinishedBytes + workCount;
-        shown.JobBar.SetPosition(JobBarPosition(state.FinishedBytes, workCount));
+        const std::int64_t fileSent = state.ResumedBytes + workCount; // the resumed part counts as sent
+        shown.FileBar.SetPosition(FileBarPosition(fileSent));
+        state.SentBytes = state.FinishedBytes + fileSent;
+        shown.JobBar.SetPosition(JobBarPosition(state.FinishedBytes, fileSent));
         CurrentUploadTally().Work(workCount);
     }
     // The window stays live during an upload: the loop turns after a send once a frame has passed.

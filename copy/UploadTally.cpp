@@ -1,7 +1,12 @@
 #include "copy/UploadTally.h"
 
+void TUploadTally::Reset(std::int64_t resumedFrom) {
+    *this = TUploadTally();
+    resumedFrom_ = resumedFrom;
+}
+
 void TUploadTally::Begin(std::int64_t expectedBytes) {
-    Reset();
+    Reset(resumedFrom_);
     begun_ = true;
     expected_ = expectedBytes;
 }
@@ -17,7 +22,7 @@ void TUploadTally::End() {
 }
 
 bool TUploadTally::Confirms(std::optional<std::int64_t> sizeOnDiskNow) const {
-    return begun_ && ended_ && sent_ == expected_ && sizeOnDiskNow && *sizeOnDiskNow == expected_;
+    return begun_ && ended_ && sent_ == expected_ && sizeOnDiskNow && *sizeOnDiskNow == resumedFrom_ + expected_;
 }
 
 TUploadTally& CurrentUploadTally() {

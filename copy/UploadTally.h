@@ -8,7 +8,8 @@
 
 class TUploadTally {
 public:
-    void Reset() { *this = TUploadTally(); }
+    // `resumedFrom`: the bytes of the file the server held before this upload (sent after REST).
+    void Reset(std::int64_t resumedFrom = 0);
     void Begin(std::int64_t expectedBytes);
     void Work(std::int64_t sentSoFar);
     void End();
@@ -19,7 +20,7 @@ public:
     std::int64_t Sent() const { return sent_; }
 
     // True when one complete work span sent exactly the bytes it announced and the file on disk
-    // (looked up after the upload; nothing when it is gone) still has that size.
+    // (looked up after the upload; nothing when it is gone) still has that size, with a resumed part.
     bool Confirms(std::optional<std::int64_t> sizeOnDiskNow) const;
 
 private:
@@ -27,6 +28,7 @@ private:
     bool ended_ = false;
     std::int64_t expected_ = 0;
     std::int64_t sent_ = 0;
+    std::int64_t resumedFrom_ = 0;
 };
 
 // The upload under way (or last finished) of the copy job.

@@ -2,9 +2,11 @@
 
 #include "ftp/FileStream.h"
 #include "ftp/IdExceptions.h"
+#include "ftp/ServerAddress.h"
 #include "ftp/TIdIOHandlerSocket.h"
 #include "ftp/TIdSimpleServer.h"
 
+#include <charconv>
 #include <exception>
 
 namespace {
@@ -32,6 +34,7 @@ void TIdFTP::ConnectAndLogIn(bool autoLogin, int timeout) {
     dataProtected_ = false;
     if (UseTLS && !dynamic_cast<TIdSSLIOHandlerSocket*>(IOHandler()) && !(IOHandler() && IOHandler()->ChannelOpen()))
         SetIOHandler(std::make_unique<TIdSSLIOHandlerSocket>());
+    features_.reset(); // another connection may reach another server
     try {
         OpenConnection(timeout);
         ReadExpectedReply({220});
@@ -172,6 +175,52 @@ void TIdFTP::LeaveServerQuietly() {
     }
 }
 
+bool TIdFTP::SetServer(const std::string& typed) {
+    const auto address = ParseServerAddress(typed, DefaultPort);
+    if (!address)
+        return false;
+    SetHost(address->Host);
+    SetPort(address->Port);
+    return true;
+}
+
+const TFtpFeatures& TIdFTP::Features() {
+    if (!features_) {
+        const int code = SendCommand("FEAT", TReplyCodes{});
+        features_ = ParseFeatures(code, LastReply.Lines);
+    }
+    return *features_;
+}
+
+std::optional<std::int64_t> TIdFTP::RemoteSize(const std::string& remoteName) {
+    if (SendCommand("SIZE " + remoteName, TReplyCodes{}) != 213 || LastReply.Text.empty())
+        return std::nullopt;
+    const std::string text = TrimBlanks(LastReply.Text.front());
+    std::int64_t size = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
+    if (error != std::errc() || end != text.data() + text.size() || size < 0)
+        return std::nullopt;
+    return size;
+}
+
+void TIdFTP::ResumeUpload(const std::string& localPath, const std::string& remoteName, std::int64_t offset) {
+    TFileStream file(localPath);
+    file.Seek(offset);
+    restartAt_ = offset;
+    try {
+        UploadStream(file, remoteName, false);
+    } catch (...) {
+        restartAt_ = 0;
+        throw;
+    }
+    restartAt_ = 0;
+}
+
+void TIdFTP::AnnounceRestart() {
+    if (restartAt_ > 0)
+        SendCommand("REST " + std::to_string(restartAt_), TReplyCodes{350});
+}
+
 void TIdFTP::UploadFile(const std::string& localPath, const std::string& remoteName, bool append) {
     TFileStream file(localPath);
     UploadStream(file, remoteName, append);
@@ -204,6 +253,7 @@ void TIdFTP::RunPassiveTransfer(const std::string& command, TStream& stream) {
     // to send our file to a third host.
     const std::string address = ControlBinding().RemoteIP;
 
+    AnnounceRestart();
     WriteLine(command);
     std::exception_ptr cutShort;
     bool endAnnouncedEarly = false;
@@ -267,12 +317,13 @@ void TIdFTP::RunActiveTransfer(const std::string& command, TStream& stream) {
         }
         listener.StartListening();
         AnnounceActiveEndpoint(*listener.Binding());
+        AnnounceRestart();
         SendCommand(command, TReplyCodes{125, 150});
         if (!listener.AwaitConnection())
             throw EIdSocketError(WsaTimedOut);
         if (dataProtected_)
             SecureDataChannel(listener);
-        listener.SendStream(stream, true);
+        listener.SendStream(stream, restartAt_ == 0); // a resumed upload starts where the server's copy ends
         endAnnouncedEarly = InputWaiting();
         if (dataProtected_)
             FinishDataChannel(listener);

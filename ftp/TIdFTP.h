@@ -2,6 +2,7 @@
 // The FTP client: control commands (log-in, type, folders, abort, quit) over its control connection, and the
 // upload of one stream or file over a fresh data connection per transfer, passive (PASV) or active (PORT).
 
+#include "ftp/FtpFeatures.h"
 #include "ftp/PassiveReply.h"
 #include "ftp/TIdRFCReply.h"
 #include "ftp/TIdSSLIOHandlerSocket.h"
@@ -9,7 +10,9 @@
 #include "ftp/TIdTCPClient.h"
 
 #include <functional>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 enum TIdFTPTransferType { ftASCII, ftBinary };
@@ -28,6 +31,7 @@ public:
     // Bounds on waits that the server controls, in milliseconds. Both end as an upload failure.
     int DataConnectTimeLimit = 60000; // active mode: the server's data connection
     int FollowUpTimeLimit = 60000;    // the reply that should follow a 426 or 450
+    int DefaultPort = 21;             // the port of a server typed without ":port"
 
     // Explicit TLS, from the next connection on: after the welcome AUTH TLS and the handshake, then the log-in,
     // PBSZ 0 and PROT P; every data connection then runs TLS too. A refusal or a failed step ends the connection
@@ -67,10 +71,20 @@ public:
     // only closes the connection. For callers whose work is done whatever the server says now.
     void LeaveServerQuietly();
 
+    // Host and port from the server as typed ("host" or "host:port"); false, with nothing changed, when
+    // the port is not one.
+    bool SetServer(const std::string& typed);
+    // The FEAT answer of this connection, asked once per connection; nothing listed when it is refused.
+    const TFtpFeatures& Features();
+    // SIZE of a stored file; nothing when the server refuses or answers no number.
+    std::optional<std::int64_t> RemoteSize(const std::string& remoteName);
+
     // Uploads a local file under `remoteName` (STOR; APPE with `append`; STOU for an empty name).
     // EFOpenError when the file cannot be opened; the file is closed on every path.
     void UploadFile(const std::string& localPath, const std::string& remoteName, bool append = false);
     void UploadStream(TStream& stream, const std::string& remoteName, bool append = false);
+    // STOR of the file from `offset` on, after "REST <offset>", onto a stored file of that size.
+    void ResumeUpload(const std::string& localPath, const std::string& remoteName, std::int64_t offset);
 
 protected:
     void RunUpload(const std::string& command, TStream& stream);
@@ -83,6 +97,8 @@ private:
     void RunActiveTransfer(const std::string& command, TStream& stream);
     // `announcedEarly`: the reply was waiting before the data connection was closed.
     void ReadFinalReply(bool announcedEarly);
+    // "REST" right before the transfer command, when a resumed upload runs.
+    void AnnounceRestart();
     const TIdSocketHandle& ControlBinding() const;
     void SecureControlConnection();
     void ProtectDataConnections();
@@ -96,4 +112,6 @@ private:
     TIdFTPTransferType transferType_ = ftBinary;
     std::unique_ptr<TIdTCPConnection> dataChannel_;
     bool dataProtected_ = false; // PROT P holds on this control connection
+    std::int64_t restartAt_ = 0;
+    std::optional<TFtpFeatures> features_; // of the connection in place
 };

@@ -38,6 +38,7 @@ void TIdRFCReply::Clear() {
     NumericCode = 0;
     TextCode.clear();
     Text.clear();
+    Lines.clear();
 }
 
 void TIdRFCReply::FillFromLines(const std::vector<std::string>& lines) {
@@ -52,6 +53,7 @@ void TIdRFCReply::FillFromLines(const std::vector<std::string>& lines) {
         NumericCode = DecimalOrZero(code);
     for (const std::string& line : lines)
         Text.push_back(line.size() > 4 ? line.substr(4) : std::string());
+    Lines = lines;
 }
 
 bool IsReplyComplete(const std::vector<std::string>& lines) {

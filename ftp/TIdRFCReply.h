@@ -9,6 +9,8 @@ public:
     int NumericCode = 0;           // 0 when the reply had no numeric code
     std::string TextCode;          // the code as written, without a trailing '-'
     std::vector<std::string> Text; // one entry per line, each without its first four characters
+    // The lines whole, as read: a FEAT answer's features are whole lines.
+    std::vector<std::string> Lines;
 
     void Clear();
     // Fills from the collected lines of one reply (the first line carries the code).

@@ -1,5 +1,6 @@
 #include "reach/ConnectionCheck.h"
 
+#include "ftp/ServerAddress.h"
 #include "ftp/TIdFTP.h"
 #include "ftps/FtpsTrust.h"
 #include "reach/HostAddress.h"
@@ -53,7 +54,7 @@ void RunCheck(TReachHost& host) {
     CheckInProgress running(host);
 
     host.CollectFtpSettings();
-    const std::string address = HostToAddress(FtpSettings.Server);
+    const std::string address = ServerToAddress(FtpSettings.Server);
     host.AppendLog(kCheckLine.toLocal8Bit().toStdString() + address);
     QString tlsFailure;
     if (TestConnection(host, address, FtpSettings.Server, &tlsFailure)) {
@@ -92,17 +93,21 @@ bool TestConnection(TReachHost& host, const std::string& address, const std::str
         throw;
     }
 
-    ftp.SetHost(address);
-    ftp.TLSHostName = serverName.empty() ? address : serverName;
     ftp.Username = FtpSettings.Login;
     ftp.Password = CurrentPassword;
     bool connected = false;
     const std::string line = kCheckLine.toLocal8Bit().toStdString() + address + ": ";
     try {
-        ftp.ConnectAndLogIn(true, DefaultTimeLimit);
-        connected = true;
-        if (!ftp.TLSVersion().empty())
-            host.AppendLog(line + ftps::EncryptedConnectionText(ftp.TLSVersion()).toLocal8Bit().toStdString());
+        // A port that is none reaches no server either.
+        if (ftp.SetServer(address)) {
+            // The certificate names the host as typed (not the address it was looked up to), without its port.
+            const auto typed = ParseServerAddress(serverName, ftp.DefaultPort);
+            ftp.TLSHostName = typed ? typed->Host : ftp.Host();
+            ftp.ConnectAndLogIn(true, DefaultTimeLimit);
+            connected = true;
+            if (!ftp.TLSVersion().empty())
+                host.AppendLog(line + ftps::EncryptedConnectionText(ftp.TLSVersion()).toLocal8Bit().toStdString());
+        }
     } catch (const std::exception& error) {
         // Refused, unreachable, no greeting, rejected log-in, time-out: all simply "no connection". A failed
         // TLS step is named, so the user knows the server is there but would not encrypt.

@@ -1,5 +1,7 @@
 #include "reach/HostAddress.h"
 
+#include "ftp/ServerAddress.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -73,4 +75,9 @@ std::string HostToAddress(const std::string& name) {
     if (IsDottedAddress(name))
         return name;
     return FirstIPv4(name);
+}
+
+std::string ServerToAddress(const std::string& server) {
+    const auto colon = server.rfind(':');
+    return WithTypedPort(HostToAddress(server.substr(0, colon)), server);
 }

@@ -1,6 +1,7 @@
 #include "reach/ServerSearch.h"
 
 #include "ftp/PassiveReply.h"
+#include "ftp/ServerAddress.h"
 #include "ftp/TIdFTP.h"
 #include "ftps/FtpsTrust.h"
 #include "reach/ConnectionCheck.h"
@@ -34,7 +35,7 @@ bool AskForRange(TForm7& form, const std::string& server) {
         window->Edit1->setText(QString::fromLocal8Bit(PipeField(1, *line)));
         window->Edit2->setText(QString::fromLocal8Bit(PipeField(2, *line)));
     }
-    window->SearchPrefix = SearchPrefixOf(server);
+    window->SearchPrefix = SearchPrefixOf(server.substr(0, server.rfind(':'))); // the port is no address field
     window->Edit1Change();
     window->Edit2Change();
     window->show();
@@ -93,10 +94,11 @@ void RunServerSearch(TReachHost& host, TForm7& window) {
     const int last = ParseDecimalInteger(bytes(window.Edit2->text()));
     const std::string prefix = window.SearchPrefix;
     const CertificatesWithoutQuestions quiet(host);
+    const std::string typedServer = FtpSettings.Server;
 
     // A 64-bit counter, so a range that ends at the largest integer still stops.
     for (std::int64_t n = first; n <= last; ++n) {
-        const std::string candidate = CandidateAddress(prefix, n);
+        const std::string candidate = WithTypedPort(CandidateAddress(prefix, n), typedServer); // on the typed port
         host.AppendLog(bytes(QStringLiteral("Проверка связи с ")) + candidate);
         ui::ProcessMessages();
         if (!TestConnection(host, candidate))

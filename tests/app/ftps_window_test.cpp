@@ -43,7 +43,7 @@ TEST_F(FtpsWindow, CheckAsksOnceRemembersYesAndRefusesAChangedCertificate) {
     form().Edit5->setText(QString::fromStdString(server.user()));
     form().Edit6->setText(QString::fromStdString(server.password()));
     form().CheckBox3->click();
-    form().IdFTP1->SetPort(server.port());
+    form().IdFTP1->DefaultPort = server.port();
 
     // No: no connection, nothing remembered; the check goes on as for a server that does not answer.
     script_.answer(ui::No);
@@ -74,7 +74,7 @@ TEST_F(FtpsWindow, CheckAsksOnceRemembersYesAndRefusesAChangedCertificate) {
 
     // Another certificate for the same server is refused, with the change named.
     PyFtpdServer impostor(PyFtpdServer::Tls::Required);
-    form().IdFTP1->SetPort(impostor.port());
+    form().IdFTP1->DefaultPort = impostor.port();
     script_.clear();
     script_.answer(ui::Cancel);
     form().Button1->click();

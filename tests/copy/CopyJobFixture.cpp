@@ -22,6 +22,7 @@ void CopyJobFixture::SetUp() {
     FtpSettings = {};
     CurrentPassword.clear();
     host_ = std::make_unique<FakeCopyHost>();
+    host_->RetryWaitsMs.clear(); // a failure ends the job at once; the retry tests give their own waits
     // As in the main window: the loop turns between the slices of every network wait.
     ftp::SetWaitSliceHook([] { ui::ProcessMessages(); });
 }
@@ -72,7 +73,7 @@ void CopyJobFixture::pointAt(const std::string& address, std::uint16_t port, con
     host().password = password;
     host().passive = true;
     host().ftp.Passive = true;
-    host().ftp.SetPort(port);
+    host().ftp.DefaultPort = port;
 }
 
 void CopyJobFixture::setOptions(bool powerOff, bool deleteSources, bool notifyDone, bool exitAfterCopy,

@@ -22,6 +22,7 @@ public:
     std::vector<std::string> log;
     bool checkRunning = false;
     bool startEnabled = true;
+    bool stopEnabled = false;
     bool timerRunning = false;
     bool inTray = false;
     QIcon trayPicture;
@@ -42,6 +43,7 @@ public:
     bool IsCheckRunning() const override { return checkRunning; }
     TIdFTP& Ftp() override { return ftp; }
     void SetStartEnabled(bool enabled) override { startEnabled = enabled; }
+    void SetStopEnabled(bool enabled) override { stopEnabled = enabled; }
     void RunTimer(bool running) override { timerRunning = running; }
     void HideToTray() override { inTray = true; }
     void ShowTrayPicture(const QIcon& picture) override { trayPicture = picture; }

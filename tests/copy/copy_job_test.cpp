@@ -563,9 +563,9 @@ TEST_F(CopyJobTest, FailingAbortOrQuitAtTheEndIsIgnored) {
     ASSERT_EQ(PowerOffToolPath(), recorder); // never the real tool
     setOptions(true, true, true, true, false);
     setSource(folder, "*.*", "/in");
-    int failingSend = 0; // after the last transfer: ABOR is the first send, QUIT the second
+    int failingSend = 0; // after the last transfer: FEAT (the move's size question), then ABOR, then QUIT
     onWorkEnd([&] { ftp::faults::FailNthCall(ftp::faults::SocketCall::Send, failingSend, 10054); });
-    for (failingSend = 1; failingSend <= 2; ++failingSend) {
+    for (failingSend = 1; failingSend <= 3; ++failingSend) {
         server_ = std::make_unique<FakeFtpServer>();
         useFakeServer();
         script_.clear();

@@ -14,10 +14,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <utility>
 
 using ferrylo::testing::FakeFtpServer;
 
@@ -41,7 +43,7 @@ TEST(CopyThroughTheWindow, StartButtonsRunOneJobAtATime) {
     form.Edit4->setText(QString::fromStdString(server.host()));
     form.Edit5->setText(QStringLiteral("tester"));
     form.Edit6->setText(QStringLiteral("secret"));
-    form.IdFTP1->SetPort(server.port());
+    form.IdFTP1->DefaultPort = server.port();
     Form2->CheckBox3->setChecked(true); // the completion message comes from the options window's box
 
     const QString noCopyYet = QStringLiteral("Копирование уже идет");
@@ -84,6 +86,43 @@ TEST(CopyThroughTheWindow, StartButtonsRunOneJobAtATime) {
     const QString checking = QStringLiteral("Идет проверка связи");
     EXPECT_EQ(script.texts(), (std::vector<QString>{checking, checking}));
     EXPECT_EQ(server.sessionCount(), 1u);
+}
+
+TEST(CopyThroughTheWindow, EscStopsTheUploadAndTheCommandServesOnlyThen) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ui::testing::Script script;
+    FakeFtpServer::Options options;
+    options.keepStoredBytes = false;
+    FakeFtpServer server(options);
+    FormSet forms(TStartup{dir.filePath(QStringLiteral("ferrylo")), {}});
+    TForm1& form = forms.main();
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    const std::string file = dir.filePath(QStringLiteral("big.bin")).toStdString();
+    std::ofstream(file, std::ios::binary) << std::string(16 << 20, 'b');
+    form.Edit1->setText(dir.path());
+    form.Edit2->setText(QStringLiteral("big.bin"));
+    form.Edit4->setText(QString::fromStdString(server.host() + ":" + std::to_string(server.port())));
+    form.Edit5->setText(QStringLiteral("tester"));
+    form.Edit6->setText(QStringLiteral("secret"));
+    Form2->CheckBox2->setChecked(true); // a move: the stopped source stays all the same
+
+    bool enabledDuringUpload = false;
+    const auto displaysOwn = form.IdFTP1->OnWork;
+    form.IdFTP1->OnWork = [&](TIdComponent* sender, TWorkMode mode, std::int64_t count) {
+        displaysOwn(sender, mode, count);
+        if (!std::exchange(enabledDuringUpload, form.N11->isEnabled()) && enabledDuringUpload)
+            QTest::keyClick(&form, Qt::Key_Escape);
+    };
+    EXPECT_FALSE(form.N11->isEnabled());
+    form.Button2->click();
+
+    EXPECT_TRUE(enabledDuringUpload);
+    EXPECT_TRUE(form.Memo1->toPlainText().endsWith(QStringLiteral(": Копирование остановлено")));
+    EXPECT_TRUE(std::filesystem::exists(file) && script.texts().empty());
+    EXPECT_TRUE(form.CopyIdle && form.Button2->isEnabled() && !form.N11->isEnabled());
 }
 
 } // namespace

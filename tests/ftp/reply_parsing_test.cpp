@@ -1,4 +1,5 @@
 // Filling a reply from its lines and deciding where a reply ends: pure, no I/O.
+#include "ftp/FtpFeatures.h"
 #include "ftp/TIdRFCReply.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +74,20 @@ TEST(ReplyTrim, RemovesBlanksAndControlCharactersAtBothEnds) {
     EXPECT_EQ(TrimBlanks(" \t "), "");
     EXPECT_EQ(TrimBlanks("a b"), "a b");
     EXPECT_EQ(TrimBlanks("\xD0\x9F"), "\xD0\x9F"); // bytes above 127 are text, never trimmed
+}
+
+TEST(FeatureList, RestStreamAndSizeFromTheLinesOfA211Reply) {
+    const std::pair<Lines, std::pair<bool, bool>> cases[] = {
+        {{"211-Features:", "MDTM", "REST STREAM", "SIZE", "211 End"}, {true, true}},
+        {{"211-Features:", "size", "rest  stream", "211 End"}, {true, true}},
+        {{"211-Features:", "REST", "SIZE 64", "211 End"}, {false, false}},
+        {{"211 SIZE"}, {false, false}},
+    };
+    for (const auto& [lines, expected] : cases) {
+        const TFtpFeatures features = ParseFeatures(211, lines);
+        EXPECT_EQ(std::pair(features.RestStream, features.Size), expected) << lines.back();
+    }
+    EXPECT_FALSE(ParseFeatures(500, {"500-x", "SIZE", "500 End"}).Size);
 }
 
 } // namespace

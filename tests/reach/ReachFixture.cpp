@@ -29,7 +29,7 @@ void ReachFixture::startHost(const QString& server, std::uint16_t port, const st
     host_->server = server.toStdString();
     host_->login = user;
     host_->password = password;
-    host_->ftp->SetPort(port);
+    host_->ftp->DefaultPort = port;
     SetSettingsBase(folder() + "ferrylo");
 }
 

@@ -12,7 +12,7 @@ void ReachWindowFixture::startWith(const QString& server, std::uint16_t port, co
     form().Edit4->setText(server);
     form().Edit5->setText(QString::fromStdString(user));
     form().Edit6->setText(QString::fromStdString(password));
-    form().IdFTP1->SetPort(port);
+    form().IdFTP1->DefaultPort = port;
 }
 
 void ReachWindowFixture::runCheck() {

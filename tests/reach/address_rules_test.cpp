@@ -1,9 +1,12 @@
 // Which address the check tries and logs, and which candidates the search forms. No test here
 // resolves any name but "localhost".
+#include "ftp/ServerAddress.h"
 #include "reach/HostAddress.h"
 #include "reach/SearchRange.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -60,6 +63,28 @@ TEST(CandidateAddress, DecimalWithoutLeadingZerosAndWithSign) {
     EXPECT_EQ(CandidateAddress("127.0.0.", -7), "127.0.0.-7");
     EXPECT_EQ(CandidateAddress("127.0.0.", 2147483647), "127.0.0.2147483647");
     EXPECT_EQ(CandidateAddress("...", 1), "...1");
+}
+
+TEST(ServerWithPort, HostAndPortAsTypedAndTheCheckKeepsThePort) {
+    // Host and port as parsed, "" when the text names no server; dotted hosts only: nothing is looked up.
+    const std::pair<std::string, std::string> cases[] = {
+        {"10.0.0.1", "10.0.0.1 21"},
+        {"192.168.0.10:2121", "192.168.0.10 2121"},
+        {"10.0.0.1:65535", "10.0.0.1 65535"},
+        {"10.0.0.1:", ""},
+        {"10.0.0.1:0", ""},
+        {"10.0.0.1:65536", ""},
+        {"10.0.0.1:99999999999", ""},
+        {"10.0.0.1:21x", ""},
+        {":2121", ""},
+    };
+    for (const auto& [typed, expected] : cases) {
+        const auto address = ParseServerAddress(typed, 21);
+        EXPECT_EQ(address ? address->Host + " " + std::to_string(address->Port) : "", expected) << typed;
+        EXPECT_EQ(ServerToAddress(typed), typed);
+    }
+    EXPECT_EQ(WithTypedPort("127.0.0.7", "127.0.0.1:2121"), "127.0.0.7:2121");
+    EXPECT_EQ(WithTypedPort("127.0.0.7", "127.0.0.1"), "127.0.0.7");
 }
 
 } // namespace

@@ -138,3 +138,15 @@ TEST_F(ServerSearch, RangeFileThatCannotBeCreatedIsReportedAndTheSearchGoesOn) {
 
     EXPECT_EQ(shownTexts(), QStringList({kScanQuestion, u"Ошибка 70"_s, kNoServer}));
 }
+
+TEST_F(ServerSearch, TypedPortServesTheCheckAndEveryCandidate) {
+    FakeFtpServer there(FakeFtpServer::Options::ListeningOn("127.0.0.3"));
+    const std::string port = ":" + std::to_string(there.port()); // nothing answers on 127.0.0.1 there
+    startHost(QString::fromStdString("127.0.0.1" + port), 1, "tester", "secret");
+    script_.answer(ui::Ok); // "запустить сканер?"
+    script_.answer(ui::Ok); // keep the server found
+    searchRange(QStringLiteral("3"), QStringLiteral("3"));
+    clickCheck();
+    EXPECT_EQ(logLines(), checkLines({("127.0.0.1" + port).c_str(), ("127.0.0.3" + port).c_str()}));
+    EXPECT_EQ(host().saved, std::vector<std::string>{"127.0.0.3" + port});
+}

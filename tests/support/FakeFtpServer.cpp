@@ -291,7 +291,8 @@ private:
             file.size += static_cast<std::uint64_t>(got);
             if (options_.keepStoredBytes)
                 file.content.append(chunk.data(), static_cast<std::size_t>(got));
-            if (options_.dataDropAfterBytes && file.size >= options_.dataDropAfterBytes)
+            if (options_.dataDropAfterBytes && file.size >= options_.dataDropAfterBytes &&
+                !(options_.dataDropOnce && server_.dropped_.exchange(true)))
                 return true;
         }
         return false;

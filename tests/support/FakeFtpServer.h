@@ -6,6 +6,7 @@
 // rules to produce replies a real server would not. Every command line received is recorded.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -35,6 +36,7 @@ public:
         std::string activeIntruderIp;             // non-empty: before the real data connection, a peer from
                                                   // this address connects to the PORT target first
         std::uint64_t dataDropAfterBytes = 0;     // > 0: the server closes the data connection after this many
+        bool dataDropOnce = false;                // the drop above cuts only the first store
         std::chrono::milliseconds ioBound{10000}; // longest wait for any single peer action
         std::chrono::milliseconds replyDrip{0};   // > 0: every reply goes out one byte at a time, this far apart
         bool dataNeverRead = false;               // STOR takes the data connection and never reads from it
@@ -126,6 +128,7 @@ private:
     std::uint64_t decoyBytes_ = 0;
     bool intruderRefused_ = false;
     std::uint64_t intruderBytes_ = 0;
+    std::atomic<bool> dropped_{false};
 };
 
 } // namespace ferrylo::testing
