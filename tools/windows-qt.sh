@@ -23,41 +23,27 @@ version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
 started=$(date +%s)
 say() { echo "[$(($(date +%s) - started)) s] $*"; }
 
-# A deb-src entry of its own, beside the system's entries and with the same archives and keys.
-source_list=/etc/apt/sources.list.d/ferrylo-qt-source.sources
-if [ ! -e "$source_list" ]; then
-    sudo_cmd=()
-    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-    if [ -e /etc/apt/sources.list.d/debian.sources ]; then
-        awk 'BEGIN { RS = ""; ORS = "\n\n" } /(^|\n)Types:[^\n]*deb/ { sub(/Types:[^\n]*/, "Types: deb-src"); print }' \
-            /etc/apt/sources.list.d/debian.sources | "${sudo_cmd[@]}" tee "$source_list" >/dev/null
-    else
-        source_list=/etc/apt/sources.list.d/ferrylo-qt-source.list
-        sed -n 's/^deb /deb-src /p' /etc/apt/sources.list | "${sudo_cmd[@]}" tee "$source_list" >/dev/null
-    fi
-    "${sudo_cmd[@]}" apt-get update -qq
-fi
+"$repo/tools/windows-source-entry.sh"
 
 mkdir -p "$cache/qt6-source"
 cd "$cache/qt6-source"
 if ! ls -d qt6-base-*/ >/dev/null 2>&1; then
     say "Fetching Debian's source of qt6-base $version ..."
-    apt-get source -qq "qt6-base=$version" >/dev/null
+    # A security update may have replaced the installed version's source in the archive (or a mirror may lag
+    # behind its index): then the other versions on offer, newest first.
+    fetched=
+    for candidate in "$version" $(apt-cache showsrc qt6-base | sed -n 's/^Version: //p' | sort -rV); do
+        if apt-get source -qq "qt6-base=$candidate" >/dev/null 2>&1; then
+            fetched=$candidate
+            break
+        fi
+    done
+    [ -n "$fetched" ] || { echo "No source of qt6-base could be fetched." >&2; exit 1; }
+    say "Fetched qt6-base $fetched."
 fi
 source_dir=$(ls -d "$cache"/qt6-source/qt6-base-*/ | head -n1)
 
-cat >"$toolchain" <<'CMAKE'
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-CMAKE
+cp "$repo/tools/mingw-w64-x86_64.cmake" "$toolchain"
 
 build=$cache/qt6-build
 rm -rf "$build"
