@@ -24,6 +24,8 @@ int main() {
     return ReadFtpSettingsFile("x.MyIni", settings) && !NowStamp().empty() && ftp.Port() == 21 ? 0 : 1;
 }
 CPP
-"$compiler" -std=c++20 -Wall -Wextra -Werror -O1 -I. util/*.cpp ftp/*.cpp settings/*.cpp "$out/probe.cpp" \
-    -o "$out/probe.exe" -static -lws2_32
+# ftp/ speaks TLS: OpenSSL built for Windows from Debian's source (cached after the first run).
+libs=$(tools/windows-libs.sh | tail -n1)
+"$compiler" -std=c++20 -Wall -Wextra -Werror -O1 -I. -I"$libs/include" util/*.cpp ftp/*.cpp settings/*.cpp \
+    "$out/probe.cpp" -o "$out/probe.exe" -static -L"$libs/lib" -lssl -lcrypto -lcrypt32 -lws2_32
 echo "util/, ftp/ and settings/ compile and link for Windows."

@@ -1,7 +1,7 @@
 // The ".ftps" file: its absence means encryption off, a save keeps what a later version wrote, and an accepted
 // certificate is kept per server without ever breaking a line.
 #include "settings/FtpsFile.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

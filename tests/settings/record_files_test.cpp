@@ -2,7 +2,7 @@
 #include "settings/RecordFiles.h"
 #include "util/FileErrors.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

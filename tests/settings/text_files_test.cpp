@@ -1,7 +1,7 @@
 #include "settings/TextFiles.h"
 #include "util/FileErrors.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

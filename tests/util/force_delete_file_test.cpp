@@ -1,20 +1,23 @@
 #include "util/ForceDeleteFile.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
 namespace {
 
 TEST(ForceDeleteFile, DeletesReadOnlyFilesAndLeavesFoldersAlone) {
-    std::string pattern = (fs::temp_directory_path() / "fdel-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const fs::path root = pattern;
+    const TempFolder temp("fdel-");
+    const fs::path root = temp.Path();
 
     const fs::path readOnly = root / "ro.txt";
     std::ofstream(readOnly) << "data";
@@ -28,22 +31,23 @@ TEST(ForceDeleteFile, DeletesReadOnlyFilesAndLeavesFoldersAlone) {
 
     EXPECT_FALSE(fs::exists(readOnly));
     EXPECT_TRUE(fs::is_directory(folder));
-    fs::remove_all(root);
 }
 
 TEST(ForceDeleteFile, SilentWhenTheFolderForbidsTheDelete) {
+#ifdef _WIN32
+    GTEST_SKIP() << "folder permissions are not POSIX modes there";
+#else
     if (geteuid() == 0)
         GTEST_SKIP() << "permissions do not stop a privileged user";
-    std::string pattern = (fs::temp_directory_path() / "fdel-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const fs::path root = pattern;
+#endif
+    const TempFolder temp("fdel-");
+    const fs::path root = temp.Path();
     const fs::path file = root / "stays.txt";
     std::ofstream(file) << "data";
     fs::permissions(root, fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_NO_THROW(ForceDeleteFile(file.string()));
     EXPECT_TRUE(fs::exists(file));
     fs::permissions(root, fs::perms::owner_all);
-    fs::remove_all(root);
 }
 
 } // namespace

@@ -20,7 +20,11 @@ TEST(SecondsToClock, HoursUnpaddedMinutesAndSecondsTwoDigits) {
 
 std::string StrftimeOf(std::time_t t, const char* format) {
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &t);
+#else
     localtime_r(&t, &local);
+#endif
     char buf[128];
     return std::string(buf, std::strftime(buf, sizeof buf, format, &local));
 }

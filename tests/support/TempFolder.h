@@ -3,17 +3,18 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
-#include <stdlib.h>
-
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "settings-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr)
-            path_ = pattern;
+    explicit TempFolder(const std::string& prefix = "ferrylo-test-") {
+        // A name nobody else holds: creating the folder is the test, on every system.
+        std::random_device random;
+        do
+            path_ = std::filesystem::temp_directory_path() / (prefix + std::to_string(random()));
+        while (!std::filesystem::create_directory(path_));
     }
     ~TempFolder() {
         std::error_code ec;
@@ -23,6 +24,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     std::string File(const std::string& name) const { return (path_ / name).string(); }
+    const std::filesystem::path& Path() const { return path_; }
 
     static void Put(const std::string& path, const std::string& bytes) {
         std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
