@@ -3,6 +3,7 @@
 #include "ui/ToolkitTranslation.h"
 
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -12,7 +13,9 @@ int main(int argc, char** argv) {
 
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
-    FormSet forms(TStartup{QApplication::applicationFilePath(), arguments});
+    // The toolkit writes '/' on every system; the program's own path rules split at the native separator, so on
+    // Windows a "C:/x/ferrylo.exe" would put the settings in the current folder of drive C.
+    FormSet forms(TStartup{QDir::toNativeSeparators(QApplication::applicationFilePath()), arguments});
     forms.main().show();
     return QApplication::exec();
 }
