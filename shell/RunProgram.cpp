@@ -8,8 +8,25 @@
 #include <QStringList>
 #include <QUrl>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <shellapi.h>
+#endif
+
 namespace {
 
+#ifdef _WIN32
+// The shell starts a program or opens a document with its handler alike; the texts are in the ANSI code page.
+bool StartForReal(const TRunRequest& request) {
+    if (GetFileAttributesA(request.file.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    const HINSTANCE started =
+        ShellExecuteA(nullptr, "open", request.file.c_str(), request.parameters.c_str(),
+                      request.workingFolder.empty() ? nullptr : request.workingFolder.c_str(), SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(started) > 32; // the shell's documented success threshold
+}
+#else
 QString FromLocal(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
 }
@@ -24,6 +41,7 @@ bool StartForReal(const TRunRequest& request) {
     }
     return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
 }
+#endif
 
 std::function<bool(const TRunRequest&)>& Starter() {
     static std::function<bool(const TRunRequest&)> starter = StartForReal;
