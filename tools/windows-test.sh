@@ -16,6 +16,15 @@ if [ ! -e "$WINEPREFIX/system.reg" ]; then
     xvfb-run -a "$wine" wineboot -i >/dev/null 2>&1 || true
 fi
 
+# A real server for the upload test, on 127.0.0.1, its root in a folder of its own; stopped on exit.
+served=$(mktemp -d)
+/usr/bin/python3 -u "$repo/tests/support/pyftpd_server.py" --root "$served" --user bench --password bench >"$served.port" &
+server=$!
+trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -rf "$served" "$served.port"' EXIT
+for _ in $(seq 100); do [ -s "$served.port" ] && break; sleep 0.1; done
+[ -s "$served.port" ] || { echo "the test FTP server did not start" >&2; exit 1; }
+export FERRYLO_PYFTPD_PORT=$(head -n1 "$served.port") FERRYLO_PYFTPD_ROOT="Z:$served"
+
 echo "Test suites under Wine:"
 suites=0
 # The Russian locale makes Wine's ANSI code page Windows-1251, as on a Russian Windows.
@@ -24,7 +33,7 @@ grep -E "tests passed|Failed|Skipped" "$build/ctest.log" || true
 
 # A program folder of its own, so the picture shows the first-run state; Wine's desktop gives the window a frame.
 stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
+trap 'rm -rf "$stage"; kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -rf "$served" "$served.port"' EXIT
 cp "$build/app/ferrylo.exe" "$stage/"
 cp -r "$build/app/Files" "$stage/"
 xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
