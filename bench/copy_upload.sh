@@ -9,6 +9,7 @@
 # With --rtt MS the clients reach each server through bench/latency_proxy.py, as if MS away: only a tree of
 # 200 files in 50 folders is raced, beside lftp "mirror -R" and ncftpput -R, with the time per file.
 # Usage: bench/copy_upload.sh [--rtt MS] [big-file-MiB (default 1024)]
+# FERRYLO_BENCH_JOB_FLAGS passes options to the job's driver, e.g. "--known-folders".
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/bench/common.sh"
@@ -39,7 +40,8 @@ make_tree "$work/data/tree" "$tree_files" 50
 
 # job SOURCE DESTINATION -> "seconds peak_kib gap_ms"
 job() {
-    "$driver" 127.0.0.1 "$port" $user $password "$1" "$base/$2" 2>"$work/job.err" >"$work/job.txt" || {
+    # shellcheck disable=SC2086 # the flags are words of their own
+    "$driver" ${FERRYLO_BENCH_JOB_FLAGS:-} 127.0.0.1 "$port" $user $password "$1" "$base/$2" 2>"$work/job.err" >"$work/job.txt" || {
         cat "$work/job.err" >&2
         exit 1
     }
