@@ -38,23 +38,37 @@ protected:
 };
 
 TEST_F(KnownFoldersTest, SameFilesAtTheSamePathsWithFewerCommands) {
-    FakeFtpServer walked, known;
-    prepareTree(walked, false);
-    startJobKeepingSources();
-    prepareTree(known, true);
-    startJobKeepingSources();
+    // Also with a server that ends the control connection after every second store: each new connection,
+    // which starts in its login folder, is taken to "/" before its first store.
+    for (const std::size_t closeAfterStores : {0u, 2u}) {
+        SCOPED_TRACE(closeAfterStores);
+        FakeFtpServer::Options options;
+        options.closeAfterStores = closeAfterStores;
+        FakeFtpServer walked(options), known(options);
+        prepareTree(walked, false);
+        startJobKeepingSources();
+        prepareTree(known, true);
+        startJobKeepingSources();
 
-    ASSERT_EQ(storedFiles(walked).size(), 5u);
-    EXPECT_EQ(storedFiles(known), storedFiles(walked));
-    EXPECT_LT(known.commands().size() + 20, walked.commands().size());
-    std::multiset<std::string> made;
-    for (const std::string& command : known.commands()) {
-        if (command.rfind("MKD", 0) == 0)
-            made.insert(command);
+        ASSERT_EQ(storedFiles(walked).size(), 5u);
+        EXPECT_EQ(storedFiles(known), storedFiles(walked));
+        EXPECT_LT(known.commands().size() + 20, walked.commands().size());
+        std::multiset<std::string> made;
+        std::string sinceLogIn;
+        for (const std::string& command : known.commands()) {
+            if (command.rfind("MKD", 0) == 0)
+                made.insert(command);
+            if (command.rfind("PASS", 0) == 0)
+                sinceLogIn = "PASS";
+            else if (sinceLogIn == "PASS" && (command == "CWD /" || command.rfind("STOR", 0) == 0))
+                sinceLogIn = command;
+            EXPECT_NE(sinceLogIn.rfind("STOR", 0), 0u) << "a store before \"CWD /\" on a new connection";
+        }
+        for (const std::string& command : made)
+            EXPECT_EQ(made.count(command), 1u) << command << " is asked once, whatever the connection";
+        EXPECT_EQ(known.sessionCount(), closeAfterStores ? 3u : 1u);
+        EXPECT_TRUE(quiet());
     }
-    for (const std::string& command : made)
-        EXPECT_EQ(made.count(command), 1u) << command << " is asked once";
-    EXPECT_TRUE(quiet());
 }
 
 TEST_F(KnownFoldersTest, FolderRemovedDuringTheJobIsMadeAgain) {
