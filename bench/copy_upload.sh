@@ -90,6 +90,16 @@ tree_ncftp() {
     verify_tree "$work/data/tree" "$served/ncftp/tree" && rm -rf "$served/ncftp"
 }
 
+# Control lines the clients sent through the latency proxy so far (it logs each control connection's count).
+commands_sent() { awk -F= '/^commands=/ { n += $2 } END { print n + 0 }' "$work/proxy.log"; }
+commands_per_file() { # TREE_COMMAND -> control lines per file of one run
+    local before
+    before=$(commands_sent)
+    "$1" >/dev/null
+    sleep 1 # the proxy logs a connection once its close has crossed the delayed line
+    echo "scale=1; ($(commands_sent) - $before) / $tree_files" | bc
+}
+
 row() { # SERVER CASE
     printf '%-10s %-22s %9.2f %9.2f %-10s %7.3f %10d %6d\n' "$1" "$2" "$median_ours" "$median_theirs" \
         "${best_peer#*_}" "$(echo "$median_ours / $median_theirs" | bc -l)" "$peak_ours" "$gap_ours"
@@ -107,6 +117,7 @@ for server in "${servers[@]}"; do
         row "$server" "tree, $rtt ms"
         echo "$server: per file, job $(echo "$median_ours * 1000 / $tree_files" | bc) ms," \
             "${best_peer#*_} $(echo "$median_theirs * 1000 / $tree_files" | bc) ms"
+        echo "$server: commands per file, job $(commands_per_file tree_job), lftp $(commands_per_file tree_lftp)"
         stop_latency_proxy
         stop_named_server
         continue
