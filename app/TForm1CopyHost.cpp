@@ -42,8 +42,12 @@ TCopyOptions TForm1::Options() const {
     // options window exists, the options read at start-up.
     if (!options_)
         return CopyOptions;
-    return {options_->CheckBox1->isChecked(), options_->CheckBox2->isChecked(), options_->CheckBox3->isChecked(),
-            options_->CheckBox4->isChecked(), options_->CheckBox5->isChecked()};
+    return {.PowerOff = options_->CheckBox1->isChecked(),
+            .DeleteSources = options_->CheckBox2->isChecked(),
+            .NotifyDone = options_->CheckBox3->isChecked(),
+            .ExitAfterCopy = options_->CheckBox4->isChecked(),
+            .TrayOnStart = options_->CheckBox5->isChecked(),
+            .KnownFolders = options_->CheckBox6->isChecked()};
 }
 
 void TForm1::TickDeleteSources() {

@@ -17,8 +17,10 @@ bool TForm1::IdFTP1VerifyPeer(const TIdTLSPeer& peer) {
 }
 
 void TForm1::readFtpsSettingsFile() {
-    CheckBox3->setChecked(TFtpsFile::Read(SettingsFile(FtpsSuffix)).Encryption());
+    const TFtpsFile file = TFtpsFile::Read(SettingsFile(FtpsSuffix));
+    CheckBox3->setChecked(file.Encryption());
     IdFTP1->UseTLS = CheckBox3->isChecked();
+    CopyOptions.KnownFolders = file.KnownFolders(); // the options window takes it when it is made
 }
 
 bool TForm1::saveFtpsSettingsFile() {

@@ -2,9 +2,9 @@
 // reports its time and the process's peak memory. Windows are offscreen unless a display is given;
 // with a picture folder, the window is saved as a PNG every tenth of a second while the job runs.
 // A 10 ms heartbeat measures the longest the message loop left an event (a close request, a click) waiting.
-// Usage: ferrylo_copy_bench [--ftps] HOST PORT USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]
+// Usage: ferrylo_copy_bench [--ftps] [--known-folders] HOST PORT USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]
 //   SOURCE is a folder (uploaded with "*.*") or one file. --ftps ticks "Шифрование (FTPS)" and trusts the
-//   server's certificate when asked.
+//   server's certificate when asked; --known-folders ticks "Не проверять уже созданные папки".
 #include "app/FormSet.h"
 #include "dialogs/TForm2.h"
 #include "ftp/TIdFTP.h"
@@ -34,17 +34,28 @@ int OpenDescriptors() {
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool ftps = argc > 1 && QByteArray(argv[1]) == "--ftps";
-    if (ftps) {
+    const auto printUsage = [] {
+        std::fprintf(stderr,
+                     "usage: ferrylo_copy_bench [--ftps] [--known-folders] HOST PORT USER PASSWORD SOURCE DESTINATION "
+                     "[PICTURE_FOLDER]\n");
+        return 2;
+    };
+    bool ftps = false;
+    bool knownFolders = false;
+    while (argc > 1 && QByteArray(argv[1]).startsWith("--")) {
+        const QByteArray flag(argv[1]);
+        if (flag == "--ftps")
+            ftps = true;
+        else if (flag == "--known-folders")
+            knownFolders = true;
+        else
+            return printUsage();
         argv[1] = argv[0];
         ++argv;
         --argc;
     }
-    if (argc < 7) {
-        std::fprintf(stderr, "usage: %s [--ftps] HOST PORT USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]\n",
-                     argv[0]);
-        return 2;
-    }
+    if (argc < 7)
+        return printUsage();
     const QString pictures = argc > 7 ? QString::fromLocal8Bit(argv[7]) : QString();
     if (pictures.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -60,6 +71,7 @@ int main(int argc, char** argv) {
     TForm1& form = forms.main();
     for (QCheckBox* option : {Form2->CheckBox1, Form2->CheckBox2, Form2->CheckBox3, Form2->CheckBox4, Form2->CheckBox5})
         option->setChecked(false);
+    Form2->CheckBox6->setChecked(knownFolders);
 
     const QFileInfo source(QString::fromLocal8Bit(argv[5]));
     if (source.isDir()) {
@@ -90,9 +102,8 @@ int main(int argc, char** argv) {
     QTimer heartbeat;
     QElapsedTimer sinceBeat;
     qint64 longestGapMs = 0;
-    QObject::connect(&heartbeat, &QTimer::timeout, &heartbeat, [&] {
-        longestGapMs = std::max(longestGapMs, sinceBeat.restart());
-    });
+    QObject::connect(&heartbeat, &QTimer::timeout, &heartbeat,
+                     [&] { longestGapMs = std::max(longestGapMs, sinceBeat.restart()); });
 
     const int descriptorsBefore = OpenDescriptors();
     QElapsedTimer clock;
@@ -107,9 +118,9 @@ int main(int argc, char** argv) {
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("seconds=%.3f files=%zu bytes=%lld peak_kib=%ld fds_before=%d fds_after=%d loop_gap_ms=%lld\n",
-                seconds, form.SourceList.size(), static_cast<long long>(form.TotalBytes), usage.ru_maxrss,
-                descriptorsBefore, OpenDescriptors(), static_cast<long long>(longestGapMs));
+    std::printf("seconds=%.3f files=%zu bytes=%lld peak_kib=%ld fds_before=%d fds_after=%d loop_gap_ms=%lld\n", seconds,
+                form.SourceList.size(), static_cast<long long>(form.TotalBytes), usage.ru_maxrss, descriptorsBefore,
+                OpenDescriptors(), static_cast<long long>(longestGapMs));
     int unexpected = 0;
     for (const QString& text : prompts.texts()) {
         if (!text.startsWith(QStringLiteral("Удалить исходные файлы")) &&

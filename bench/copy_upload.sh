@@ -9,6 +9,7 @@
 # With --rtt MS the clients reach each server through bench/latency_proxy.py, as if MS away: only a tree of
 # 200 files in 50 folders is raced, beside lftp "mirror -R" and ncftpput -R, with the time per file.
 # Usage: bench/copy_upload.sh [--rtt MS] [big-file-MiB (default 1024)]
+# FERRYLO_BENCH_JOB_FLAGS passes options to the job's driver, e.g. "--known-folders".
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/bench/common.sh"
@@ -39,7 +40,8 @@ make_tree "$work/data/tree" "$tree_files" 50
 
 # job SOURCE DESTINATION -> "seconds peak_kib gap_ms"
 job() {
-    "$driver" 127.0.0.1 "$port" $user $password "$1" "$base/$2" 2>"$work/job.err" >"$work/job.txt" || {
+    # shellcheck disable=SC2086 # the flags are words of their own
+    "$driver" ${FERRYLO_BENCH_JOB_FLAGS:-} 127.0.0.1 "$port" $user $password "$1" "$base/$2" 2>"$work/job.err" >"$work/job.txt" || {
         cat "$work/job.err" >&2
         exit 1
     }
@@ -88,6 +90,16 @@ tree_ncftp() {
     verify_tree "$work/data/tree" "$served/ncftp/tree" && rm -rf "$served/ncftp"
 }
 
+# Control lines the clients sent through the latency proxy so far (it logs each control connection's count).
+commands_sent() { awk -F= '/^commands=/ { n += $2 } END { print n + 0 }' "$work/proxy.log"; }
+commands_per_file() { # TREE_COMMAND -> control lines per file of one run
+    local before
+    before=$(commands_sent)
+    "$1" >/dev/null
+    sleep 1 # the proxy logs a connection once its close has crossed the delayed line
+    echo "scale=1; ($(commands_sent) - $before) / $tree_files" | bc
+}
+
 row() { # SERVER CASE
     printf '%-10s %-22s %9.2f %9.2f %-10s %7.3f %10d %6d\n' "$1" "$2" "$median_ours" "$median_theirs" \
         "${best_peer#*_}" "$(echo "$median_ours / $median_theirs" | bc -l)" "$peak_ours" "$gap_ours"
@@ -105,6 +117,7 @@ for server in "${servers[@]}"; do
         row "$server" "tree, $rtt ms"
         echo "$server: per file, job $(echo "$median_ours * 1000 / $tree_files" | bc) ms," \
             "${best_peer#*_} $(echo "$median_theirs * 1000 / $tree_files" | bc) ms"
+        echo "$server: commands per file, job $(commands_per_file tree_job), lftp $(commands_per_file tree_lftp)"
         stop_latency_proxy
         stop_named_server
         continue

@@ -5,7 +5,8 @@ emulation). Passive data connections go through it too: a 227 or 229 reply is re
 listener of the proxy, which forwards to the address the server gave. Active mode (PORT) is not proxied.
 
 Only loopback addresses are ever connected to. The proxy prints its listening port on the first line of its
-output and runs until it is terminated.
+output and runs until it is terminated. When a control connection ends it prints "commands=N" (the lines the
+client sent on it) to its standard error, so a benchmark can count a client's round trips.
 
 Usage: latency_proxy.py SERVER_PORT RTT_MS [LISTEN_PORT]
 """
@@ -92,6 +93,17 @@ class ReplyRewriter:
         return line
 
 
+class CommandCounter:
+    """Counts the command lines of the control connection (client to server), passing them on unchanged."""
+
+    def __init__(self):
+        self.count = 0
+
+    async def __call__(self, data):
+        self.count += data.count(b"\n")
+        return data
+
+
 async def relay_once(host, port, delay):
     """A listener for one data connection, forwarded to host:port with the delay; returns its port."""
     if not loopback(host):
@@ -106,7 +118,7 @@ async def relay_once(host, port, delay):
     return server.sockets[0].getsockname()[1]
 
 
-async def relay(client_reader, client_writer, host, port, delay, rewrite=None):
+async def relay(client_reader, client_writer, host, port, delay, rewrite=None, outgoing=None):
     try:
         server_reader, server_writer = await asyncio.open_connection(host, port)
     except OSError:
@@ -114,7 +126,7 @@ async def relay(client_reader, client_writer, host, port, delay, rewrite=None):
         return
     try:
         await asyncio.gather(
-            delayed_copy(client_reader, server_writer, delay),
+            delayed_copy(client_reader, server_writer, delay, outgoing),
             delayed_copy(server_reader, client_writer, delay, rewrite),
         )
     finally:
@@ -128,7 +140,9 @@ async def main():
     delay = rtt_ms / 2000.0
 
     async def on_control(reader, writer):
-        await relay(reader, writer, "127.0.0.1", server_port, delay, ReplyRewriter(delay))
+        commands = CommandCounter()
+        await relay(reader, writer, "127.0.0.1", server_port, delay, ReplyRewriter(delay), commands)
+        print("commands=%d" % commands.count, file=sys.stderr, flush=True)
 
     server = await asyncio.start_server(on_control, "127.0.0.1", listen_port)
     print(server.sockets[0].getsockname()[1], flush=True)

@@ -1,12 +1,14 @@
 #pragma once
 // The copy job's use of the FTP client: connecting, walking a remote folder chain, one upload.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 class TCopyHost;
 class TIdFTP;
+class TKnownFolders;
 
 namespace copyjob {
 
@@ -17,6 +19,12 @@ bool ConnectToServer(TCopyHost& host, const std::string& server);
 // Creates every folder of an absolute remote path one level at a time; the server is left in "/".
 // A folder that cannot be entered throws.
 void MakeRemotePath(TIdFTP& ftp, const std::string& path);
+
+// The same, skipping what `known` holds: the walk starts in the deepest folder of the chain that this job
+// made or entered, and a chain known to its end costs at most a "CWD /" on a new connection. Returns how many
+// folders of the chain were taken as known (0: the whole chain was walked). A known folder that cannot be
+// entered any more is forgotten and its chain walked from "/".
+std::size_t MakeKnownRemotePath(TIdFTP& ftp, TKnownFolders& known, const std::string& path);
 
 // How one attempt to store a file ended.
 enum class TAttempt {

@@ -3,6 +3,7 @@
 // the fields, the progress display, the tray and the FTP client only through this interface; the
 // main window implements it, and tests give a small stand-in.
 
+#include "copy/KnownFolders.h"
 #include "settings/Settings.h"
 
 #include <cstdint>
@@ -30,6 +31,8 @@ struct TCopyState {
     bool StopRequested = false;    // "Остановить копирование" during the running job
     // The waits before the retries of a file that failed for a reason that may pass, in milliseconds.
     std::vector<int> RetryWaitsMs{2000, 5000, 10000};
+    // The remote folders this job made or entered, used when "Не проверять уже созданные папки" is ticked.
+    TKnownFolders KnownRemoteFolders;
 };
 
 // The controls the progress display writes to.

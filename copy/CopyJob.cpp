@@ -92,6 +92,7 @@ TSourceSnapshot ListSources(TCopyHost& host, const TTypedSource& typed) {
     state.FinishedBytes = 0;
     state.SentBytes = 0; // the first tick of a new job must not see the last job's bytes
     state.SourceList.clear();
+    state.KnownRemoteFolders.Clear(); // what the last job saw on the server may have changed since
     const TSourceSnapshot source = SnapshotSource(typed.folder, typed.fileName, typed.currentFolder);
     ListSourceFiles(source, typed.fileName, state.SourceList);
     for (const std::string& item : state.SourceList) {
@@ -116,7 +117,10 @@ void ReturnToIdle(TCopyHost& host) {
 void BeginUploads(TCopyHost& host) {
     TCopyState& state = host.CopyState();
     host.AppendLog(NowStamp() + ": +Установлена связь с сервером");
-    MakeRemotePath(host.Ftp(), host.Destination());
+    if (host.Options().KnownFolders)
+        MakeKnownRemotePath(host.Ftp(), state.KnownRemoteFolders, host.Destination());
+    else
+        MakeRemotePath(host.Ftp(), host.Destination());
     LoadTrayPicture(host, "ICON0");
     state.IconStage = 0; // the picture just loaded; a stale stage from the last job would skip a change
     state.IconStep = static_cast<double>(state.TotalBytes) / 6.0;

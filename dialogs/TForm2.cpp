@@ -1,5 +1,6 @@
 #include "dialogs/TForm2.h"
 
+#include "settings/FtpsFile.h"
 #include "settings/RecordFiles.h"
 #include "settings/Settings.h"
 #include "ui/FormBuilder.h"
@@ -19,7 +20,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
 void TForm2::createControls() {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Опции копирования"));
-    setFixedSize(640, 212);
+    setFixedSize(640, 240);
 
     const auto checkBox = [this](const char* name, const QString& caption, int top, bool designed) {
         auto* box = new QCheckBox(caption, this);
@@ -35,13 +36,14 @@ void TForm2::createControls() {
     CheckBox3 = checkBox("CheckBox3", QStringLiteral("Сообщать когда все скопируется"), 68, true);
     CheckBox4 = checkBox("CheckBox4", QStringLiteral("После копирования всех файлов выйти из программы"), 96, true);
     CheckBox5 = checkBox("CheckBox5", QStringLiteral("Свернуть в  Tray при запуске  копирования"), 124, false);
+    CheckBox6 = checkBox("CheckBox6", QStringLiteral("Не проверять уже созданные папки"), 152, false);
 
     Button1 = new QPushButton(QStringLiteral("Старт  копирования"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(16, 164, 200, 32);
+    Button1->setGeometry(16, 192, 200, 32);
     Button3 = new QPushButton(QStringLiteral("Сохранить опции"), this);
     Button3->setObjectName(QStringLiteral("Button3"));
-    Button3->setGeometry(424, 164, 200, 32);
+    Button3->setGeometry(424, 192, 200, 32);
 }
 
 void TForm2::connectHandlers() {
@@ -62,6 +64,7 @@ void TForm2::FormCreate() {
     CheckBox3->setChecked(CopyOptions.NotifyDone);
     CheckBox4->setChecked(CopyOptions.ExitAfterCopy);
     CheckBox5->setChecked(CopyOptions.TrayOnStart);
+    CheckBox6->setChecked(CopyOptions.KnownFolders);
 }
 
 // Powering off after the copy leaves nobody to read a completion report.
@@ -87,5 +90,11 @@ void TForm2::Button3Click() {
     CopyOptions.NotifyDone = CheckBox3->isChecked();
     CopyOptions.ExitAfterCopy = CheckBox4->isChecked();
     CopyOptions.TrayOnStart = CheckBox5->isChecked();
+    CopyOptions.KnownFolders = CheckBox6->isChecked();
     WriteCopyOptionsFile(SettingsFile(OptionSuffix), CopyOptions);
+    // ".option" keeps its five bytes; the rest goes with the other lines of ".ftps", which stay as they are.
+    const std::string ftpsPath = SettingsFile(FtpsSuffix);
+    TFtpsFile ftps = TFtpsFile::Read(ftpsPath);
+    ftps.SetKnownFolders(CopyOptions.KnownFolders);
+    ftps.Write(ftpsPath);
 }

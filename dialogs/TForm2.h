@@ -1,7 +1,7 @@
 #pragma once
 // The copy options dialog: five switches the copy job reads straight from the check boxes, a
-// button that saves them to ".option" and one that starts the copy through the main window's
-// start button. Not modal; closing it through its frame only hides it.
+// sixth for fast folder uploads, a button that saves the five to ".option" (the sixth to ".ftps") and one that starts
+// the copy through the main window's start button. Not modal; closing it through its frame only hides it.
 
 #include <QPointer>
 #include <QWidget>
@@ -22,6 +22,7 @@ public:
     QCheckBox* CheckBox3;
     QCheckBox* CheckBox4;
     QCheckBox* CheckBox5;
+    QCheckBox* CheckBox6; // "Не проверять уже созданные папки", KnownFolders
     QPushButton* Button1; // "Старт  копирования"
     QPushButton* Button3; // "Сохранить опции"
 

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr std::string_view kEncryptionKey = "ftps=";
+constexpr std::string_view kKnownFoldersKey = "known_folders=";
 // "certificate=<fingerprint> <server>": the fingerprint has no blank, so the server may hold anything but a line
 // break, '=' and blanks included.
 constexpr std::string_view kCertificateKey = "certificate=";
@@ -54,20 +55,38 @@ bool TFtpsFile::Write(const std::string& path) const {
     }
 }
 
-bool TFtpsFile::Encryption() const {
-    const auto line = std::find_if(lines_.begin(), lines_.end(),
-                                   [](const std::string& text) { return StartsWith(text, kEncryptionKey); });
-    return line != lines_.end() && line->substr(kEncryptionKey.size()) == "1";
+const std::string* TFtpsFile::LineOf(std::string_view key) const {
+    const auto line =
+        std::find_if(lines_.begin(), lines_.end(), [key](const std::string& text) { return StartsWith(text, key); });
+    return line == lines_.end() ? nullptr : &*line;
 }
 
-void TFtpsFile::SetEncryption(bool on) {
-    const std::string line = std::string(kEncryptionKey) + (on ? "1" : "0");
-    const auto found = std::find_if(lines_.begin(), lines_.end(),
-                                    [](const std::string& text) { return StartsWith(text, kEncryptionKey); });
+void TFtpsFile::SetValue(std::string_view key, const std::string& value, bool first) {
+    const std::string line = std::string(key) + value;
+    const auto found =
+        std::find_if(lines_.begin(), lines_.end(), [key](const std::string& text) { return StartsWith(text, key); });
     if (found != lines_.end())
         *found = line;
     else
-        lines_.insert(lines_.begin(), line);
+        lines_.insert(first ? lines_.begin() : lines_.end(), line);
+}
+
+bool TFtpsFile::Encryption() const {
+    const std::string* line = LineOf(kEncryptionKey);
+    return line && line->substr(kEncryptionKey.size()) == "1";
+}
+
+void TFtpsFile::SetEncryption(bool on) {
+    SetValue(kEncryptionKey, on ? "1" : "0", true);
+}
+
+bool TFtpsFile::KnownFolders() const {
+    const std::string* line = LineOf(kKnownFoldersKey);
+    return line && line->substr(kKnownFoldersKey.size()) == "1";
+}
+
+void TFtpsFile::SetKnownFolders(bool on) {
+    SetValue(kKnownFoldersKey, on ? "1" : "0", false);
 }
 
 std::string TFtpsFile::Certificate(const std::string& server) const {

@@ -1,8 +1,8 @@
 #pragma once
 // The ".ftps" settings file: what the program keeps beyond the five files of its first form, so those keep their
 // exact formats. Text lines "key=value" ending in CR LF; lines of keys this version does not know (written by a
-// later one) are kept as they are when it saves. Holds the "Шифрование (FTPS)" box and the certificates the user
-// accepted, one line per server.
+// later one) are kept as they are when it saves. Holds the "Шифрование (FTPS)" box, the certificates the user
+// accepted, one line per server, and the copy options beyond the five of ".option".
 
 #include <string>
 #include <string_view>
@@ -20,6 +20,10 @@ public:
     bool Encryption() const;
     void SetEncryption(bool on);
 
+    // "Не проверять уже созданные папки": `known_folders=1`; off without the line.
+    bool KnownFolders() const;
+    void SetKnownFolders(bool on);
+
     // The SHA-256 fingerprint accepted for `server` (as typed), or empty.
     std::string Certificate(const std::string& server) const;
     // Remembers `fingerprint` for `server`, replacing an earlier one; false (nothing changed) for a server or
@@ -29,5 +33,10 @@ public:
     const std::vector<std::string>& Lines() const { return lines_; }
 
 private:
+    // The first line of `key` ("name="), or nothing.
+    const std::string* LineOf(std::string_view key) const;
+    // Replaces the first line of `key`, or adds one.
+    void SetValue(std::string_view key, const std::string& value, bool first);
+
     std::vector<std::string> lines_;
 };

@@ -15,6 +15,8 @@ struct TFtpSettings {
 // Copy options: what the ".option" record holds.
 struct TCopyOptions {
     bool PowerOff = false, DeleteSources = false, NotifyDone = false, ExitAfterCopy = false, TrayOnStart = false;
+    // Kept in ".ftps", not in the ".option" record: a folder a job made or entered is not walked again by it.
+    bool KnownFolders = false;
 };
 
 // The single instances of the run.

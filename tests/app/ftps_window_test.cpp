@@ -3,6 +3,7 @@
 #include "MainWindowFixture.h"
 
 #include "app/TForm1.h"
+#include "dialogs/TForm2.h"
 #include "ftp/TIdFTP.h"
 #include "tests/support/PyFtpdServer.h"
 #include "ui/TLogView.h"
@@ -31,9 +32,11 @@ TEST_F(FtpsWindow, BoxIsOffWithoutTheFileAndSavedBesideTheOthersKeepingTheRest) 
     EXPECT_EQ(readFile(settingsFile(".ftps")), "ftps=1\r\ncertificate=AA:BB 127.0.0.1\r\n");
     EXPECT_EQ(readFile(settingsFile(".MyIni")).size(), 1025u); // the record keeps its exact shape
 
-    start(); // the next run reads it
+    writeFile(settingsFile(".ftps"), readFile(settingsFile(".ftps")) + "known_folders=1\r\n");
+    start(); // the next run reads it, the options window's box too
     EXPECT_TRUE(form().CheckBox3->isChecked());
     EXPECT_TRUE(form().IdFTP1->UseTLS);
+    EXPECT_TRUE(Form2->CheckBox6->isChecked());
 }
 
 TEST_F(FtpsWindow, CheckAsksOnceRemembersYesAndRefusesAChangedCertificate) {

@@ -1,5 +1,6 @@
 #include "SettingsSandbox.h"
 #include "dialogs/TForm2.h"
+#include "settings/FtpsFile.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -55,6 +56,20 @@ TEST_F(OptionsDialog, PowerOffUnticksTheReportWhichMayBeTickedAgainAndIsSavedSo)
 
     click(form.CheckBox1); // unticking touches nothing else
     EXPECT_TRUE(form.CheckBox3->isChecked());
+}
+
+TEST_F(OptionsDialog, KnownFoldersBoxIsSavedBesideTheOtherLinesOfFtpsNotInOption) {
+    writeFile(FtpsSuffix, "ftps=1\r\n");
+    CopyOptions.KnownFolders = true;
+    TForm2 form;
+    EXPECT_TRUE(form.CheckBox6->isChecked());
+    click(form.Button3);
+    EXPECT_EQ(readFile(FtpsSuffix), "ftps=1\r\nknown_folders=1\r\n");
+    EXPECT_EQ(readFile(OptionSuffix).size(), 5u);
+    click(form.CheckBox6);
+    click(form.Button3);
+    EXPECT_EQ(readFile(FtpsSuffix), "ftps=1\r\nknown_folders=0\r\n");
+    EXPECT_FALSE(CopyOptions.KnownFolders);
 }
 
 TEST_F(OptionsDialog, SaveThatCannotCreateTheFileKeepsTheOptionsForThisRunSilently) {

@@ -254,6 +254,9 @@ private:
     }
 
     void onStore(const std::string& argument) {
+        // The passive listener stays, as with real servers: the client may connect before it reads the refusal.
+        if (options_.storeNeedsFolder && !folderExists(joinPath(cwd_, argument)))
+            return reply("553 Could not create file.");
         reply("150 Opening BINARY mode data connection.");
         UniqueFd data = passiveListener_.valid() ? acceptPassive() : connectActive();
         passiveListener_.reset();
@@ -279,6 +282,12 @@ private:
             reply(answer);
         if (options_.closeAfterStores && ++stores_ == options_.closeAfterStores)
             closed_ = true;
+    }
+
+    bool folderExists(const std::string& filePath) {
+        const auto slash = filePath.rfind('/');
+        std::lock_guard lock(server_.mutex_);
+        return server_.folders_.count(slash == 0 ? "/" : filePath.substr(0, slash)) > 0;
     }
 
     // Returns true when the server cut the transfer short on purpose.
@@ -445,6 +454,13 @@ std::uint64_t FakeFtpServer::floodedBytes() const {
 void FakeFtpServer::addFolder(const std::string& absolutePath) {
     std::lock_guard lock(mutex_);
     folders_.insert(absolutePath);
+}
+
+void FakeFtpServer::removeFolder(const std::string& absolutePath) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(folders_, [&absolutePath](const std::string& folder) {
+        return folder == absolutePath || folder.rfind(absolutePath + "/", 0) == 0;
+    });
 }
 
 std::vector<std::string> FakeFtpServer::commands() const {

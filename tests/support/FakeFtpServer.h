@@ -41,6 +41,7 @@ public:
         std::chrono::milliseconds replyDrip{0};   // > 0: every reply goes out one byte at a time, this far apart
         bool dataNeverRead = false;               // STOR takes the data connection and never reads from it
         std::size_t closeAfterStores = 0;         // > 0: the control connection is closed after this many stores
+        bool storeNeedsFolder = false;            // STOR into a folder the server does not have gets 553
 
         // The default rules on another loopback address (tests that play several hosts).
         static Options ListeningOn(std::string ip) {
@@ -85,6 +86,7 @@ public:
     void floodOn(const std::string& verb, std::string firstLine, std::string repeatedLine);
     std::uint64_t floodedBytes() const;
     void addFolder(const std::string& absolutePath);
+    void removeFolder(const std::string& absolutePath); // with everything under it
 
     std::vector<std::string> commands() const;
     std::vector<StoredFile> stored() const;
