@@ -174,28 +174,23 @@ race() {
     # The generated data's write-back would otherwise land on the first runs.
     sync
     local round
+    run_peers() {
+        for i in "${!peer_names[@]}"; do
+            seconds=$("${peer_names[$i]}")
+            peer_times[$i]+="$seconds "
+            [ -z "${FERRYLO_BENCH_VERBOSE:-}" ] || echo "  round $round: ${peer_names[$i]} $seconds s" >&2
+        done
+    }
     for round in $(seq "$runs"); do
         # Who goes first alternates, so a disturbance that comes and goes does not favour one side.
-        if ((round % 2 == 0)); then
-            for i in "${!peer_names[@]}"; do
-                seconds=$("${peer_names[$i]}")
-                peer_times[$i]+="$seconds "
-                [ -z "${FERRYLO_BENCH_VERBOSE:-}" ] || echo "  round $round: ${peer_names[$i]} $seconds s" >&2
-            done
-        fi
+        ((round % 2 == 1)) || run_peers
         result=$("$ours")
         read -r seconds peak gap <<<"$result"
         [ -z "${FERRYLO_BENCH_VERBOSE:-}" ] || echo "  round $round: $ours $seconds s" >&2
         our_times+=("$seconds")
         peak_ours=$((peak > peak_ours ? peak : peak_ours))
         gap_ours=$((${gap:-0} > gap_ours ? ${gap:-0} : gap_ours))
-        if ((round % 2 == 1)); then
-            for i in "${!peer_names[@]}"; do
-                seconds=$("${peer_names[$i]}")
-                peer_times[$i]+="$seconds "
-                [ -z "${FERRYLO_BENCH_VERBOSE:-}" ] || echo "  round $round: ${peer_names[$i]} $seconds s" >&2
-            done
-        fi
+        ((round % 2 == 0)) || run_peers
     done
     median_ours=$(median "${our_times[@]}")
     median_theirs=999999 best_peer=

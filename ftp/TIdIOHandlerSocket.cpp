@@ -52,10 +52,7 @@ bool TIdIOHandlerSocket::WaitWritable(int timeLimit) {
     return binding_->WaitWritable(timeLimit);
 }
 
-bool TIdIOHandlerSocket::PeerHasLeft() {
-    if (!ChannelOpen())
-        return true;
-    // One look answers the common case (a quiet, open connection); only bytes nobody asked for are peeked at.
+std::optional<bool> TIdIOHandlerSocket::PeerLeftAtAGlance() const {
     switch (ftp::platform::LookAtPeer(binding_->SocketId())) {
     case ftp::platform::PeerState::Quiet:
         return false;
@@ -64,6 +61,15 @@ bool TIdIOHandlerSocket::PeerHasLeft() {
     case ftp::platform::PeerState::InputWaiting:
         break;
     }
+    return std::nullopt;
+}
+
+bool TIdIOHandlerSocket::PeerHasLeft() {
+    if (!ChannelOpen())
+        return true;
+    // One look answers the common case (a quiet, open connection); only bytes nobody asked for are peeked at.
+    if (const std::optional<bool> left = PeerLeftAtAGlance())
+        return *left;
     char first[3];
     const int64_t n = ftp::platform::Peek(binding_->SocketId(), first, sizeof first);
     if (n == 0)

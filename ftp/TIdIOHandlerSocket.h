@@ -5,6 +5,7 @@
 #include "ftp/TIdSocketHandle.h"
 
 #include <memory>
+#include <optional>
 
 class TIdIOHandlerSocket : public TIdIOHandler {
 public:
@@ -27,6 +28,11 @@ public:
 
     // The socket of the channel; null before PrepareChannel.
     TIdSocketHandle* Binding() const { return binding_.get(); }
+
+protected:
+    // What one look at the socket tells of the peer: gone (true), quietly there (false), or unknown because
+    // input is waiting that must be peeked at (none).
+    std::optional<bool> PeerLeftAtAGlance() const;
 
 private:
     std::unique_ptr<TIdSocketHandle> binding_;

@@ -183,14 +183,8 @@ bool TIdSSLIOHandlerSocket::PeerHasLeft() {
     if (!ChannelOpen())
         return true;
     if (SSL_pending(ssl_) == 0) {
-        switch (ftp::platform::LookAtPeer(Binding()->SocketId())) {
-        case ftp::platform::PeerState::Quiet:
-            return false;
-        case ftp::platform::PeerState::ShutDown:
-            return true;
-        case ftp::platform::PeerState::InputWaiting:
-            break;
-        }
+        if (const std::optional<bool> left = PeerLeftAtAGlance())
+            return *left;
     }
     char first[3];
     const int result = SSL_peek(ssl_, first, sizeof first);
