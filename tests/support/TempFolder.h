@@ -17,7 +17,12 @@ public:
         while (!std::filesystem::create_directory(path_));
     }
     ~TempFolder() {
-        std::error_code ec;
+        // Windows deletes no read-only file: what a test made read-only is made writable first.
+        std::error_code ec, ignored;
+        for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(path_, ec);
     }
     TempFolder(const TempFolder&) = delete;
