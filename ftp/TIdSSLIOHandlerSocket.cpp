@@ -17,6 +17,14 @@ namespace {
 constexpr int WsaWouldBlock = 10035;
 constexpr int WsaConnectionAborted = 10053;
 constexpr int WsaTimedOut = 10060;
+
+// After a TLS call that gave no bytes: true when the stream is over (closed or broken), false when the library
+// only waits for more of the peer's bytes.
+bool StreamOver(SSL* ssl, int result) {
+    const int error = SSL_get_error(ssl, result);
+    ERR_clear_error();
+    return error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE;
+}
 } // namespace
 
 TIdSSLIOHandlerSocket::~TIdSSLIOHandlerSocket() {
@@ -133,9 +141,7 @@ bool TIdSSLIOHandlerSocket::PeerFinished(int timeLimit) {
         const int result = SSL_read(ssl_, scratch, sizeof scratch);
         if (result > 0)
             continue;
-        const int error = SSL_get_error(ssl_, result);
-        ERR_clear_error();
-        return error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE;
+        return StreamOver(ssl_, result);
     }
 }
 
@@ -166,9 +172,7 @@ bool TIdSSLIOHandlerSocket::WaitReadable(int timeLimit) {
     const int result = SSL_peek(ssl_, &first, 1);
     if (result > 0)
         return true;
-    const int error = SSL_get_error(ssl_, result);
-    ERR_clear_error();
-    return error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE; // a close or a failure: the read says
+    return StreamOver(ssl_, result); // a close or a failure: the read says
 }
 
 bool TIdSSLIOHandlerSocket::WaitWritable(int timeLimit) {
@@ -190,9 +194,7 @@ bool TIdSSLIOHandlerSocket::PeerHasLeft() {
     const int result = SSL_peek(ssl_, first, sizeof first);
     if (result > 0)
         return result == 3 && first[0] == '4' && first[1] == '2' && first[2] == '1';
-    const int error = SSL_get_error(ssl_, result);
-    ERR_clear_error();
-    return error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE;
+    return StreamOver(ssl_, result);
 }
 
 int64_t TIdSSLIOHandlerSocket::ReceiveSome(void* buffer, int64_t size) {
