@@ -155,6 +155,7 @@ public:
     void SetDestination(const std::string& folder) override;
     TCopyOptions Options() const override;
     void TickDeleteSources() override;
+    void ShowMessageBox(const QString& text) override;
     TCopyState& CopyState() override { return *this; }
     void SetStartEnabled(bool enabled) override;
     void SetStopEnabled(bool enabled) override;

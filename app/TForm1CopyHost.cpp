@@ -3,12 +3,14 @@
 #include "app/TForm1.h"
 #include "dialogs/TForm2.h"
 #include "shell/TJvTrayIcon.h"
+#include "ui/UiLayer.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 
 namespace {
@@ -47,7 +49,8 @@ TCopyOptions TForm1::Options() const {
             .NotifyDone = options_->CheckBox3->isChecked(),
             .ExitAfterCopy = options_->CheckBox4->isChecked(),
             .TrayOnStart = options_->CheckBox5->isChecked(),
-            .KnownFolders = options_->CheckBox6->isChecked()};
+            .KnownFolders = options_->CheckBox6->isChecked(),
+            .ParallelUploads = options_->SpinEdit1->value()};
 }
 
 void TForm1::TickDeleteSources() {
@@ -55,6 +58,10 @@ void TForm1::TickDeleteSources() {
         options_->CheckBox2->setChecked(true);
     else
         CopyOptions.DeleteSources = true;
+}
+
+void TForm1::ShowMessageBox(const QString& text) {
+    ui::ShowMessage(text);
 }
 
 void TForm1::SetStartEnabled(bool enabled) {

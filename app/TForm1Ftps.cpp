@@ -20,7 +20,8 @@ void TForm1::readFtpsSettingsFile() {
     const TFtpsFile file = TFtpsFile::Read(SettingsFile(FtpsSuffix));
     CheckBox3->setChecked(file.Encryption());
     IdFTP1->UseTLS = CheckBox3->isChecked();
-    CopyOptions.KnownFolders = file.KnownFolders(); // the options window takes it when it is made
+    CopyOptions.KnownFolders = file.KnownFolders(); // the options window takes them when it is made
+    CopyOptions.ParallelUploads = file.ParallelUploads();
 }
 
 bool TForm1::saveFtpsSettingsFile() {

@@ -52,7 +52,7 @@ void CheckPathIsSafe(const std::string& path) {
 
 // The remote folder of `remote` made and entered, the server left in "/"; how many of its folders were taken
 // as known. A failure that may pass comes back as such; a refused folder throws, as it always has.
-std::optional<std::size_t> ReachFolderOf(TCopyHost& host, const std::string& remote) {
+std::optional<std::size_t> ReachFolderOf(TUploadHost& host, const std::string& remote) {
     TCopyState& state = host.CopyState();
     try {
         if (host.Options().KnownFolders)
@@ -69,7 +69,7 @@ std::optional<std::size_t> ReachFolderOf(TCopyHost& host, const std::string& rem
 
 } // namespace
 
-bool ConnectToServer(TCopyHost& host, const std::string& server) {
+bool ConnectToServer(TUploadHost& host, const std::string& server) {
     TIdFTP& ftp = host.Ftp();
     ui::ProcessMessages();
     ftp.LeaveServerQuietly(); // a connection left open by a failed job may have been dropped meanwhile
@@ -88,13 +88,41 @@ bool ConnectToServer(TCopyHost& host, const std::string& server) {
         // Asked for encryption and did not get it: the user learns why, and nothing went in clear.
         if (const QString why = ftps::FailureText(error); !why.isEmpty()) {
             host.AppendLog(NowStamp() + ": " + why.toLocal8Bit().toStdString());
-            ui::ShowMessage(why);
+            host.ShowMessageBox(why);
         }
     }
     if (connected && !ftp.TLSVersion().empty())
         host.AppendLog(NowStamp() + ": " + ftps::EncryptedConnectionText(ftp.TLSVersion()).toLocal8Bit().toStdString());
     ui::ProcessMessages();
     return connected;
+}
+
+void CopyClientSettings(const TIdFTP& from, TIdFTP& to) {
+    to.Passive = from.Passive;
+    to.UseTLS = from.UseTLS;
+    to.DefaultPort = from.DefaultPort;
+    to.DataConnectTimeLimit = from.DataConnectTimeLimit;
+    to.FollowUpTimeLimit = from.FollowUpTimeLimit;
+    to.ConnectTimeLimit = from.ConnectTimeLimit;
+    to.ReplyTimeLimit = from.ReplyTimeLimit;
+    to.SendStallTimeLimit = from.SendStallTimeLimit;
+    to.ReadTimeout = from.ReadTimeout;
+    to.MaxLineLength = from.MaxLineLength;
+    to.RecvBufferSize = from.RecvBufferSize;
+    to.SendBufferSize = from.SendBufferSize;
+    to.BoundIP = from.BoundIP;
+    to.SetTransferType(from.TransferType());
+}
+
+void AbortConnection(TIdFTP& ftp) {
+    try {
+        if (ftp.DataChannel() != nullptr)
+            ftp.AbortTransfer();
+    } catch (const std::exception&) {
+        // The control line is gone already.
+    }
+    ftp.DropDataChannel();
+    ftp.DropSocket();
 }
 
 namespace {
@@ -153,12 +181,12 @@ std::size_t MakeKnownRemotePath(TIdFTP& ftp, TKnownFolders& known, const std::st
     return start.KnownNames;
 }
 
-TAttempt TryUpload(TCopyHost& host, const std::string& local, const std::string& remote, bool mayResume) {
+TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::string& remote, bool mayResume) {
     TIdFTP& ftp = host.Ftp();
     TCopyState& state = host.CopyState();
     const std::int64_t finishedBefore = state.FinishedBytes;
     state.ResumedBytes = 0;
-    CurrentUploadTally().Reset();
+    state.Tally.Reset();
     // A name with CR, LF or NUL could smuggle a command of its own ("x\r\nDELE y"): the file fails
     // before anything of it reaches the server.
     if (BreaksCommandLine(remote))
@@ -177,7 +205,7 @@ TAttempt TryUpload(TCopyHost& host, const std::string& local, const std::string&
             return TAttempt::MayPass;
         throw;
     }
-    CurrentUploadTally().Reset(state.ResumedBytes);
+    state.Tally.Reset(state.ResumedBytes);
     try {
         if (state.ResumedBytes > 0)
             ftp.ResumeUpload(local, remote, state.ResumedBytes);
@@ -199,7 +227,7 @@ TAttempt TryUpload(TCopyHost& host, const std::string& local, const std::string&
     }
 }
 
-bool UploadOne(TCopyHost& host, const std::string& local, const std::string& remote) {
+bool UploadOne(TUploadHost& host, const std::string& local, const std::string& remote) {
     return TryUpload(host, local, remote, false) == TAttempt::Stored;
 }
 

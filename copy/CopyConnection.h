@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-class TCopyHost;
+class TUploadHost;
 class TIdFTP;
 class TKnownFolders;
 
@@ -14,7 +14,16 @@ namespace copyjob {
 
 // Closes a connection left open, then connects and logs in with FtpSettings; true when logged in.
 // `server` is the server as typed: "host" or "host:port".
-bool ConnectToServer(TCopyHost& host, const std::string& server);
+bool ConnectToServer(TUploadHost& host, const std::string& server);
+
+// The settings of `from` that shape a connection (mode, encryption, port, bounds, buffers), given to `to`, a
+// client of another connection to the same server.
+void CopyClientSettings(const TIdFTP& from, TIdFTP& to);
+
+// Ends what the client does at once, from inside one of its waits or work events: a transfer under way is told to
+// end (ABOR) and its data connection closed; the control connection goes too, so that no wait for a reply or a
+// connection outlasts the request.
+void AbortConnection(TIdFTP& ftp);
 
 // Creates every folder of an absolute remote path one level at a time; the server is left in "/".
 // A folder that cannot be entered throws.
@@ -36,10 +45,10 @@ enum class TAttempt {
 // Stores one local file under its full remote path, its folders made first. With `mayResume` (the
 // server's copy of the file is from an earlier attempt of this job) a server that can resume gets
 // only what its copy lacks. A refused folder throws, as it always has.
-TAttempt TryUpload(TCopyHost& host, const std::string& local, const std::string& remote, bool mayResume);
+TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::string& remote, bool mayResume);
 
 // One attempt, no resume; true when stored.
-bool UploadOne(TCopyHost& host, const std::string& local, const std::string& remote);
+bool UploadOne(TUploadHost& host, const std::string& local, const std::string& remote);
 
 // Whether the server's size of a stored file matches the local size. Nothing when the server has
 // no SIZE command (or FEAT got no answer); false also when SIZE gets none.

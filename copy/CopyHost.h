@@ -1,9 +1,10 @@
 #pragma once
 // What the copy job needs of the window that runs it. The job lives below the window, so it reaches
-// the fields, the progress display, the tray and the FTP client only through this interface; the
-// main window implements it, and tests give a small stand-in.
+// the fields, the progress display, the tray and the FTP client only through these interfaces; the
+// main window implements them, and tests give a small stand-in.
 
 #include "copy/KnownFolders.h"
+#include "copy/UploadTally.h"
 #include "settings/Settings.h"
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <vector>
 
 class QIcon;
+class QString;
 class QLabel;
 class QWidget;
 class TIdFTP;
@@ -33,6 +35,7 @@ struct TCopyState {
     std::vector<int> RetryWaitsMs{2000, 5000, 10000};
     // The remote folders this job made or entered, used when "Не проверять уже созданные папки" is ticked.
     TKnownFolders KnownRemoteFolders;
+    TUploadTally Tally; // the upload under way (or last finished) on this host's connection
 };
 
 // The controls the progress display writes to.
@@ -45,9 +48,23 @@ struct TProgressControls {
     QLabel& Remaining;
 };
 
-class TCopyHost {
+// What uploading files over one connection needs of its host: the client, the job's values, the options and a
+// way to tell the user. The window hosts the single connection; each connection of parallel uploads is a host of
+// its own, on its own thread.
+class TUploadHost {
 public:
-    virtual ~TCopyHost() = default;
+    virtual ~TUploadHost() = default;
+
+    // The copy options as the options window shows them now; the move question may tick DeleteSources.
+    virtual TCopyOptions Options() const = 0;
+    virtual void AppendLog(const std::string& line) = 0;
+    virtual void ShowMessageBox(const QString& text) = 0; // a message the user must see now
+    virtual TCopyState& CopyState() = 0;
+    virtual TIdFTP& Ftp() = 0;
+};
+
+class TCopyHost : public TUploadHost {
+public:
 
     // The source and destination fields as they read now (8-bit text), and an empty destination made "/".
     virtual std::string SourceFolder() const = 0;
@@ -57,16 +74,9 @@ public:
     // The FTP fields into FtpSettings and CurrentPassword.
     virtual void CollectFtpSettings() = 0;
 
-    // The copy options as the options window shows them now; the move question may tick DeleteSources.
-    virtual TCopyOptions Options() const = 0;
     virtual void TickDeleteSources() = 0;
-
-    virtual void AppendLog(const std::string& line) = 0;
-    virtual QWidget* MessageOwner() = 0; // owner of the job's question box
-
-    virtual TCopyState& CopyState() = 0;
+    virtual QWidget* MessageOwner() = 0;     // owner of the job's question box
     virtual bool IsCheckRunning() const = 0; // a connection check holds the FTP client
-    virtual TIdFTP& Ftp() = 0;
 
     // The running job: the start button, the one-second timer, the tray.
     virtual void SetStartEnabled(bool enabled) = 0;

@@ -4,6 +4,7 @@
 
 #include "copy/CopyConnection.h"
 #include "copy/CopyHost.h"
+#include "copy/ParallelUploads.h"
 #include "copy/ProgressDisplay.h"
 #include "copy/ProgressMath.h"
 #include "copy/RemotePath.h"
@@ -23,6 +24,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <algorithm>
 #include <filesystem>
 
 namespace copyjob {
@@ -166,12 +168,9 @@ bool CopyOne(TCopyHost& host, const std::string& item, const TSourceSnapshot& so
 
     if (!host.Ftp().IsOpen())
         ConnectToServer(host, FtpSettings.Server);
-    const TFileOutcome outcome = UploadWithRetries(host, item, remote);
     const bool moving = host.Options().DeleteSources;
-    // Before a move deletes, a server that tells sizes must hold exactly the local size; a server that
-    // holds another is as good as a failed upload.
-    const bool stored = outcome == TFileOutcome::Stored &&
-                        !(moving && RemoteSizeMatches(host.Ftp(), remote, FileSizeOf(item)) == false);
+    const TFileResult result = UploadAndVerify(host, item, remote, moving);
+    const bool stored = result.Outcome == TFileOutcome::Stored;
     if (stored)
         host.AppendLog(NowStamp() + ": Скопирован файл " + item);
     if (host.CopyState().StopRequested) {
@@ -183,7 +182,7 @@ bool CopyOne(TCopyHost& host, const std::string& item, const TSourceSnapshot& so
         return false;
     }
     // A move deletes the source only when the server got every byte of it as it is now.
-    if (moving && CurrentUploadTally().Confirms(FileSizeOf(item)))
+    if (moving && result.Confirmed)
         ForceDeleteFile(item);
     return true;
 }
@@ -206,6 +205,21 @@ void FinishJob(TCopyHost& host) {
         ui::HaltProgram();
 }
 
+// Phase C over several connections at once, and the job's end as the first failure or a stop makes it.
+void CopyInParallel(TCopyHost& host, const TSourceSnapshot& source, std::size_t connections) {
+    // The new connections carry the files; this one would only take up a place of the server's limit meanwhile.
+    host.Ftp().LeaveServerQuietly();
+    const TParallelEnd end = UploadInParallel(host, source, connections);
+    if (end.End == TParallelEnd::Done)
+        FinishJob(host);
+    else if (end.End == TParallelEnd::Stopped)
+        EndStopped(host);
+    else if (end.Error)
+        std::rethrow_exception(end.Error); // the error box shows it, as it shows the single connection's
+    else
+        EndFailed(host, end.FailedItem);
+}
+
 void RunJob(TCopyHost& host, const TTypedSource& typed) {
     AskAboutMoving(host);
     host.CollectFtpSettings();
@@ -217,6 +231,11 @@ void RunJob(TCopyHost& host, const TTypedSource& typed) {
         return;
     }
     BeginUploads(host);
+    const std::size_t connections = static_cast<std::size_t>(std::max(host.Options().ParallelUploads, 1));
+    if (connections > 1 && host.CopyState().SourceList.size() > 1) {
+        CopyInParallel(host, source, connections);
+        return;
+    }
     // By index: the list belongs to the host, and the loop turns the message loop in between.
     const std::vector<std::string>& list = host.CopyState().SourceList;
     for (std::size_t i = 0; i < list.size(); ++i) {
@@ -234,18 +253,9 @@ void Stop(TCopyHost& host) {
     if (state.CopyIdle || state.StopRequested)
         return;
     state.StopRequested = true;
-    // This runs inside a wait or a work event of the client. A transfer is told to end (ABOR) and its data
-    // connection is closed under the send; the control connection goes too, so that no wait for a reply or
-    // a connection outlasts the request. The job ends at its next step.
-    TIdFTP& ftp = host.Ftp();
-    try {
-        if (ftp.DataChannel() != nullptr)
-            ftp.AbortTransfer();
-    } catch (const std::exception&) {
-        // The control line is gone already.
-    }
-    ftp.DropDataChannel();
-    ftp.DropSocket();
+    // This runs inside a wait or a work event of the client; the job ends at its next step. Parallel uploads
+    // see the request on their own threads.
+    AbortConnection(host.Ftp());
 }
 
 void Start(TCopyHost& host) {

@@ -1,8 +1,9 @@
 #include "copy/KnownFolders.h"
 
 TKnownFolders::TStart TKnownFolders::StartFor(const std::vector<std::string>& names) const {
+    const std::lock_guard lock(folders_->Guard);
     for (std::size_t count = names.size(); count > 0; --count) {
-        if (std::string folder = PathOf(names, count); folders_.count(folder))
+        if (std::string folder = PathOf(names, count); folders_->Paths.count(folder))
             return {std::move(folder), count};
     }
     return {"/", 0};
@@ -18,15 +19,27 @@ std::string TKnownFolders::PathOf(const std::vector<std::string>& names, std::si
 }
 
 void TKnownFolders::Remember(const std::vector<std::string>& names, std::size_t count) {
-    folders_.insert(PathOf(names, count));
+    std::string path = PathOf(names, count);
+    const std::lock_guard lock(folders_->Guard);
+    folders_->Paths.insert(std::move(path));
 }
 
 void TKnownFolders::Forget(const std::vector<std::string>& names) {
+    const std::lock_guard lock(folders_->Guard);
     for (std::size_t count = 1; count <= names.size(); ++count)
-        folders_.erase(PathOf(names, count));
+        folders_->Paths.erase(PathOf(names, count));
 }
 
 void TKnownFolders::Clear() {
-    folders_.clear();
+    {
+        const std::lock_guard lock(folders_->Guard);
+        folders_->Paths.clear();
+    }
     atRoot_ = false;
+}
+
+TKnownFolders TKnownFolders::SharedView() const {
+    TKnownFolders view;
+    view.folders_ = folders_;
+    return view;
 }

@@ -1,13 +1,24 @@
 #pragma once
 // The remote folders one job has made or entered, and where its connection stands, so that later files
 // in those folders skip the walk (for "Не проверять уже созданные папки"). Plain text rules, no I/O.
+// The folders are the job's, the place is the connection's: parallel uploads give each connection its own view
+// (SharedView) of one set, which may be read and changed from several threads.
 
+#include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
 
 class TKnownFolders {
 public:
+    TKnownFolders() = default;
+    // A copy would share the folders unseen: a view is made on purpose, with SharedView.
+    TKnownFolders(const TKnownFolders&) = delete;
+    TKnownFolders& operator=(const TKnownFolders&) = delete;
+    TKnownFolders(TKnownFolders&&) = default;
+    TKnownFolders& operator=(TKnownFolders&&) = default;
+
     // How to reach the folder whose walk names are `names`: the deepest known folder to start from
     // ("/" when none is known) and how many of the names are known already.
     struct TStart {
@@ -24,11 +35,18 @@ public:
     void Forget(const std::vector<std::string>& names);
     void Clear();
 
+    // Another connection's view: the same folders, its own place (not known to be in "/").
+    TKnownFolders SharedView() const;
+
     // Whether the connection is known to stand in "/". A new connection starts in its login folder.
     bool AtRoot() const { return atRoot_; }
     void SetAtRoot(bool atRoot) { atRoot_ = atRoot; }
 
 private:
-    std::set<std::string> folders_;
+    struct TFolderSet {
+        std::mutex Guard;
+        std::set<std::string> Paths;
+    };
+    std::shared_ptr<TFolderSet> folders_ = std::make_shared<TFolderSet>();
     bool atRoot_ = false;
 };

@@ -40,7 +40,7 @@ void WorkBegin(TCopyHost& host, TWorkMode mode, std::int64_t workCountMax) {
     // A resumed upload announces only the rest; the bar shows the whole file.
     fileBar.SetMax(KilobyteScale(host.CopyState().ResumedBytes + workCountMax));
     fileBar.SetPosition(0);
-    CurrentUploadTally().Begin(workCountMax);
+    host.CopyState().Tally.Begin(workCountMax);
 }
 
 void Work(TCopyHost& host, TWorkMode mode, std::int64_t workCount) {
@@ -51,7 +51,7 @@ void Work(TCopyHost& host, TWorkMode mode, std::int64_t workCount) {
         shown.FileBar.SetPosition(FileBarPosition(fileSent));
         state.SentBytes = state.FinishedBytes + fileSent;
         shown.JobBar.SetPosition(JobBarPosition(state.FinishedBytes, fileSent));
-        CurrentUploadTally().Work(workCount);
+        host.CopyState().Tally.Work(workCount);
     }
     // The window stays live during an upload: the loop turns after a send once a frame has passed.
     if (FrameDue())
@@ -63,7 +63,7 @@ void WorkEnd(TCopyHost& host, TWorkMode mode) {
     host.Progress().FileBar.SetPosition(0);
     state.FinishedBytes += state.CurrentFileBytes;
     if (mode == wmWrite)
-        CurrentUploadTally().End();
+        host.CopyState().Tally.End();
     ui::ProcessMessages();
 }
 

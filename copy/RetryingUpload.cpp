@@ -2,6 +2,7 @@
 
 #include "copy/CopyConnection.h"
 #include "copy/CopyHost.h"
+#include "copy/SourceFiles.h"
 #include "copy/UploadTally.h"
 #include "ftp/WaitSlices.h"
 #include "settings/Settings.h"
@@ -21,7 +22,7 @@ bool WaitUnlessStopped(const TCopyState& state, int ms) {
     return !state.StopRequested;
 }
 
-TFileOutcome UploadWithRetries(TCopyHost& host, const std::string& item, const std::string& remote) {
+TFileOutcome UploadWithRetries(TUploadHost& host, const std::string& item, const std::string& remote) {
     TCopyState& state = host.CopyState();
     if (state.StopRequested)
         return TFileOutcome::Stopped;
@@ -32,7 +33,7 @@ TFileOutcome UploadWithRetries(TCopyHost& host, const std::string& item, const s
     TAttempt attempt = TryUpload(host, item, remote, false);
     // Once the server took our STOR, what it holds under that name is the start of this file, and only
     // then may a retry add the rest to it: an older, shorter file of the same name must not be extended.
-    bool serverHasOurStart = CurrentUploadTally().Begun();
+    bool serverHasOurStart = state.Tally.Begun();
     bool resumeRefused = false;
     for (std::size_t retry = 1; attempt == TAttempt::MayPass && retry <= waits.size(); ++retry) {
         if (state.StopRequested || !WaitUnlessStopped(state, waits[retry - 1]))
@@ -44,7 +45,7 @@ TFileOutcome UploadWithRetries(TCopyHost& host, const std::string& item, const s
         if (state.StopRequested)
             return TFileOutcome::Stopped;
         attempt = TryUpload(host, item, remote, serverHasOurStart && !resumeRefused);
-        serverHasOurStart = serverHasOurStart || CurrentUploadTally().Begun();
+        serverHasOurStart = serverHasOurStart || state.Tally.Begun();
         if (attempt == TAttempt::WillLast && state.ResumedBytes > 0) {
             // A server that offered to resume and then refused it gets the whole file on the next try.
             resumeRefused = true;
@@ -54,6 +55,17 @@ TFileOutcome UploadWithRetries(TCopyHost& host, const std::string& item, const s
     if (state.StopRequested)
         return TFileOutcome::Stopped;
     return attempt == TAttempt::Stored ? TFileOutcome::Stored : TFileOutcome::Failed;
+}
+
+TFileResult UploadAndVerify(TUploadHost& host, const std::string& item, const std::string& remote, bool moving) {
+    TFileResult result{UploadWithRetries(host, item, remote)};
+    if (result.Outcome != TFileOutcome::Stored || !moving)
+        return result;
+    if (RemoteSizeMatches(host.Ftp(), remote, FileSizeOf(item)) == false)
+        result.Outcome = TFileOutcome::Failed;
+    else
+        result.Confirmed = host.CopyState().Tally.Confirms(FileSizeOf(item));
+    return result;
 }
 
 } // namespace copyjob

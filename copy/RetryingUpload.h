@@ -4,7 +4,7 @@
 
 #include <string>
 
-class TCopyHost;
+class TUploadHost;
 struct TCopyState;
 
 namespace copyjob {
@@ -12,7 +12,15 @@ namespace copyjob {
 enum class TFileOutcome { Stored, Failed, Stopped };
 
 // Needs a connection in place (or tries to make one, as the first attempt always has).
-TFileOutcome UploadWithRetries(TCopyHost& host, const std::string& item, const std::string& remote);
+TFileOutcome UploadWithRetries(TUploadHost& host, const std::string& item, const std::string& remote);
+
+// How one file of the job ended: UploadWithRetries, then, before a move may delete the source, the server's size
+// must match the local one: a server that holds another is as good as a failed upload.
+struct TFileResult {
+    TFileOutcome Outcome = TFileOutcome::Failed;
+    bool Confirmed = false; // the upload's tally saw every byte of the source as it is now
+};
+TFileResult UploadAndVerify(TUploadHost& host, const std::string& item, const std::string& remote, bool moving);
 
 // Waits `ms` with the window alive (the loop turns as in every network wait); false when
 // "Остановить копирование" cut it short.

@@ -24,8 +24,3 @@ void TUploadTally::End() {
 bool TUploadTally::Confirms(std::optional<std::int64_t> sizeOnDiskNow) const {
     return begun_ && ended_ && sent_ == expected_ && sizeOnDiskNow && *sizeOnDiskNow == resumedFrom_ + expected_;
 }
-
-TUploadTally& CurrentUploadTally() {
-    static TUploadTally tally;
-    return tally;
-}

@@ -30,6 +30,3 @@ private:
     std::int64_t sent_ = 0;
     std::int64_t resumedFrom_ = 0;
 };
-
-// The upload under way (or last finished) of the copy job.
-TUploadTally& CurrentUploadTally();

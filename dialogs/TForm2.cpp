@@ -7,7 +7,9 @@
 #include "ui/UiLayer.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 
 TForm2* Form2 = nullptr;
 
@@ -20,7 +22,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
 void TForm2::createControls() {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Опции копирования"));
-    setFixedSize(640, 240);
+    setFixedSize(640, 270);
 
     const auto checkBox = [this](const char* name, const QString& caption, int top, bool designed) {
         auto* box = new QCheckBox(caption, this);
@@ -38,12 +40,21 @@ void TForm2::createControls() {
     CheckBox5 = checkBox("CheckBox5", QStringLiteral("Свернуть в  Tray при запуске  копирования"), 124, false);
     CheckBox6 = checkBox("CheckBox6", QStringLiteral("Не проверять уже созданные папки"), 152, false);
 
+    Label1 = new QLabel(QStringLiteral("Параллельных загрузок:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(16, 182, 200, 24);
+    SpinEdit1 = new QSpinBox(this);
+    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+    SpinEdit1->setGeometry(220, 182, 64, 24);
+    SpinEdit1->setRange(kMinParallelUploads, kMaxParallelUploads);
+    Label1->setBuddy(SpinEdit1);
+
     Button1 = new QPushButton(QStringLiteral("Старт  копирования"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(16, 192, 200, 32);
+    Button1->setGeometry(16, 222, 200, 32);
     Button3 = new QPushButton(QStringLiteral("Сохранить опции"), this);
     Button3->setObjectName(QStringLiteral("Button3"));
-    Button3->setGeometry(424, 192, 200, 32);
+    Button3->setGeometry(424, 222, 200, 32);
 }
 
 void TForm2::connectHandlers() {
@@ -65,6 +76,7 @@ void TForm2::FormCreate() {
     CheckBox4->setChecked(CopyOptions.ExitAfterCopy);
     CheckBox5->setChecked(CopyOptions.TrayOnStart);
     CheckBox6->setChecked(CopyOptions.KnownFolders);
+    SpinEdit1->setValue(CopyOptions.ParallelUploads);
 }
 
 // Powering off after the copy leaves nobody to read a completion report.
@@ -91,10 +103,12 @@ void TForm2::Button3Click() {
     CopyOptions.ExitAfterCopy = CheckBox4->isChecked();
     CopyOptions.TrayOnStart = CheckBox5->isChecked();
     CopyOptions.KnownFolders = CheckBox6->isChecked();
+    CopyOptions.ParallelUploads = SpinEdit1->value();
     WriteCopyOptionsFile(SettingsFile(OptionSuffix), CopyOptions);
     // ".option" keeps its five bytes; the rest goes with the other lines of ".ftps", which stay as they are.
     const std::string ftpsPath = SettingsFile(FtpsSuffix);
     TFtpsFile ftps = TFtpsFile::Read(ftpsPath);
     ftps.SetKnownFolders(CopyOptions.KnownFolders);
+    ftps.SetParallelUploads(CopyOptions.ParallelUploads);
     ftps.Write(ftpsPath);
 }

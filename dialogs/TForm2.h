@@ -1,13 +1,16 @@
 #pragma once
 // The copy options dialog: five switches the copy job reads straight from the check boxes, a
-// sixth for fast folder uploads, a button that saves the five to ".option" (the sixth to ".ftps") and one that starts
+// sixth and a count of parallel uploads for fast folder uploads, a button that saves the five to ".option" (the
+// sixth and the count to ".ftps") and one that starts
 // the copy through the main window's start button. Not modal; closing it through its frame only hides it.
 
 #include <QPointer>
 #include <QWidget>
 
 class QCheckBox;
+class QLabel;
 class QPushButton;
+class QSpinBox;
 
 class TForm2 : public QWidget {
     Q_OBJECT
@@ -23,6 +26,8 @@ public:
     QCheckBox* CheckBox4;
     QCheckBox* CheckBox5;
     QCheckBox* CheckBox6; // "Не проверять уже созданные папки", KnownFolders
+    QLabel* Label1;       // "Параллельных загрузок:"
+    QSpinBox* SpinEdit1;  // ParallelUploads, 1 to 8
     QPushButton* Button1; // "Старт  копирования"
     QPushButton* Button3; // "Сохранить опции"
 

@@ -12,6 +12,8 @@
 namespace {
 
 std::mutex stackGuard;
+// Per thread, as the platform keeps it: connections on several threads must not read each other's error.
+thread_local int lastSocketError = 0;
 int stackUsers = 0;
 TIdStack* stack = nullptr;
 
@@ -140,13 +142,17 @@ std::string TIdStack::SocketErrorText(int errorNumber) {
     return "Socket Error # " + std::to_string(errorNumber) + "\r\n" + ErrorTextOf(errorNumber);
 }
 
+int TIdStack::LastSocketError() const {
+    return lastSocketError;
+}
+
 bool TIdStack::CheckSocketResult(long long result, std::initializer_list<int> tolerated) {
     if (result != -1)
         return false;
-    lastSocketError_ = ftp::platform::LastError();
-    if (std::find(tolerated.begin(), tolerated.end(), lastSocketError_) != tolerated.end())
+    lastSocketError = ftp::platform::LastError();
+    if (std::find(tolerated.begin(), tolerated.end(), lastSocketError) != tolerated.end())
         return true;
-    ThrowSocketError(lastSocketError_);
+    ThrowSocketError(lastSocketError);
 }
 
 void TIdStack::ThrowSocketError(int errorNumber) {

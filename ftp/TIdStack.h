@@ -27,14 +27,13 @@ public:
 
     [[noreturn]] void ThrowSocketError(int errorNumber);
 
-    int LastSocketError() const { return lastSocketError_; }
+    // Of the calling thread.
+    int LastSocketError() const;
 
 private:
     friend class TIdStackUse;
     TIdStack();
     ~TIdStack();
-
-    int lastSocketError_ = 0;
 };
 
 // The stack of this process. Only valid while a TIdComponent exists; otherwise raises std::logic_error.

@@ -8,13 +8,14 @@ namespace ftp {
 namespace {
 using Clock = std::chrono::steady_clock;
 
+// Per thread: the window's thread turns its message loop, an upload thread watches for a stop request.
 std::function<void()>& Hook() {
-    static std::function<void()> hook;
+    thread_local std::function<void()> hook;
     return hook;
 }
 
 Clock::time_point& LastHookRun() {
-    static Clock::time_point last = Clock::now();
+    thread_local Clock::time_point last = Clock::now();
     return last;
 }
 

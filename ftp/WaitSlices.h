@@ -20,7 +20,8 @@ constexpr int kReplyTimeLimitMs = 60000;   // a whole reply, from its command (o
 constexpr int kSendStallLimitMs = 60000;   // a send that moves no byte
 constexpr int kConnectTimeLimitMs = 60000; // a connect, control or data
 
-// Sets (or, with an empty function, clears) the hook run between two slices of every wait.
+// Sets (or, with an empty function, clears) the hook run between two slices of every wait of the calling thread.
+// Each thread has a hook of its own: an upload running off the window's thread must not turn the window's loop.
 void SetWaitSliceHook(std::function<void()> hook);
 
 // Runs the hook, if one is set, and notes when. Called by the waits of the client between their slices.

@@ -1,14 +1,17 @@
 #include "settings/FtpsFile.h"
 
+#include "settings/Settings.h"
 #include "settings/TextFiles.h"
 
 #include <algorithm>
+#include <charconv>
 #include <exception>
 
 namespace {
 
 constexpr std::string_view kEncryptionKey = "ftps=";
 constexpr std::string_view kKnownFoldersKey = "known_folders=";
+constexpr std::string_view kParallelUploadsKey = "parallel_uploads=";
 // "certificate=<fingerprint> <server>": the fingerprint has no blank, so the server may hold anything but a line
 // break, '=' and blanks included.
 constexpr std::string_view kCertificateKey = "certificate=";
@@ -87,6 +90,24 @@ bool TFtpsFile::KnownFolders() const {
 
 void TFtpsFile::SetKnownFolders(bool on) {
     SetValue(kKnownFoldersKey, on ? "1" : "0", false);
+}
+
+int TFtpsFile::ParallelUploads() const {
+    const std::string* line = LineOf(kParallelUploadsKey);
+    if (!line)
+        return kMinParallelUploads;
+    const std::string_view text = std::string_view(*line).substr(kParallelUploadsKey.size());
+    int count = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (error == std::errc::result_out_of_range)
+        return text.front() == '-' ? kMinParallelUploads : kMaxParallelUploads;
+    if (error != std::errc() || end != text.data() + text.size())
+        return kMinParallelUploads;
+    return std::clamp(count, kMinParallelUploads, kMaxParallelUploads);
+}
+
+void TFtpsFile::SetParallelUploads(int count) {
+    SetValue(kParallelUploadsKey, std::to_string(std::clamp(count, kMinParallelUploads, kMaxParallelUploads)), false);
 }
 
 std::string TFtpsFile::Certificate(const std::string& server) const {

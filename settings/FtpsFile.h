@@ -24,6 +24,11 @@ public:
     bool KnownFolders() const;
     void SetKnownFolders(bool on);
 
+    // "Параллельных загрузок": `parallel_uploads=N`; 1 without the line, a bad number, or one out of bounds is
+    // brought to the nearest bound.
+    int ParallelUploads() const;
+    void SetParallelUploads(int count);
+
     // The SHA-256 fingerprint accepted for `server` (as typed), or empty.
     std::string Certificate(const std::string& server) const;
     // Remembers `fingerprint` for `server`, replacing an earlier one; false (nothing changed) for a server or

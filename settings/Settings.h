@@ -17,7 +17,13 @@ struct TCopyOptions {
     bool PowerOff = false, DeleteSources = false, NotifyDone = false, ExitAfterCopy = false, TrayOnStart = false;
     // Kept in ".ftps", not in the ".option" record: a folder a job made or entered is not walked again by it.
     bool KnownFolders = false;
+    // Kept in ".ftps" too: how many files upload at the same time, each over a connection of its own.
+    int ParallelUploads = 1;
 };
+
+// The bounds of ParallelUploads; 1 is the single connection.
+inline constexpr int kMinParallelUploads = 1;
+inline constexpr int kMaxParallelUploads = 8;
 
 // The single instances of the run.
 extern TFtpSettings FtpSettings;

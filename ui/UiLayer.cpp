@@ -5,6 +5,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QScreen>
+#include <QThread>
 #include <algorithm>
 #include <bit>
 #include <cstdio>
@@ -319,7 +320,10 @@ std::optional<QString> ChooseFile(QWidget* owner) {
 }
 
 void ProcessMessages() {
-    QCoreApplication::processEvents();
+    // Only the window's thread has a message loop to turn; an upload thread reaches code that turns it too.
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread())
+        QCoreApplication::processEvents();
 }
 
 void HaltProgram() {

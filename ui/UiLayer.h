@@ -43,7 +43,7 @@ std::optional<QString> ChooseFolder(QWidget* owner, const QString& title);
 // Modal file-open dialog (no filter, one file); the chosen file, or nothing when cancelled.
 std::optional<QString> ChooseFile(QWidget* owner);
 
-// Lets the message loop process what is pending, once.
+// Lets the message loop process what is pending, once; nothing on a thread other than the window's.
 void ProcessMessages();
 
 // Ends the process at once with exit code 0: no windows closed, nothing saved.

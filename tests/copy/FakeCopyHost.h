@@ -8,6 +8,7 @@
 
 #include <QIcon>
 #include <QLabel>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,13 @@ public:
     void CollectFtpSettings() override;
     TCopyOptions Options() const override { return options; }
     void TickDeleteSources() override { options.DeleteSources = true; }
-    void AppendLog(const std::string& line) override { log.push_back(line); }
+    std::function<void(const std::string&)> onLog; // runs after each line is added
+    void AppendLog(const std::string& line) override {
+        log.push_back(line);
+        if (onLog)
+            onLog(line);
+    }
+    void ShowMessageBox(const QString& text) override;
     QWidget* MessageOwner() override { return nullptr; }
     TCopyState& CopyState() override { return *this; }
     bool IsCheckRunning() const override { return checkRunning; }

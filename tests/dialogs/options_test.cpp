@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <array>
 
@@ -58,18 +59,22 @@ TEST_F(OptionsDialog, PowerOffUnticksTheReportWhichMayBeTickedAgainAndIsSavedSo)
     EXPECT_TRUE(form.CheckBox3->isChecked());
 }
 
-TEST_F(OptionsDialog, KnownFoldersBoxIsSavedBesideTheOtherLinesOfFtpsNotInOption) {
+TEST_F(OptionsDialog, FastUploadOptionsAreSavedBesideTheOtherLinesOfFtpsNotInOption) {
     writeFile(FtpsSuffix, "ftps=1\r\n");
     CopyOptions.KnownFolders = true;
+    CopyOptions.ParallelUploads = 3;
     TForm2 form;
     EXPECT_TRUE(form.CheckBox6->isChecked());
+    EXPECT_EQ(form.SpinEdit1->value(), 3);
     click(form.Button3);
-    EXPECT_EQ(readFile(FtpsSuffix), "ftps=1\r\nknown_folders=1\r\n");
+    EXPECT_EQ(readFile(FtpsSuffix), "ftps=1\r\nknown_folders=1\r\nparallel_uploads=3\r\n");
     EXPECT_EQ(readFile(OptionSuffix).size(), 5u);
     click(form.CheckBox6);
+    form.SpinEdit1->setValue(99); // the box keeps to 1..8
     click(form.Button3);
-    EXPECT_EQ(readFile(FtpsSuffix), "ftps=1\r\nknown_folders=0\r\n");
+    EXPECT_EQ(readFile(FtpsSuffix), "ftps=1\r\nknown_folders=0\r\nparallel_uploads=8\r\n");
     EXPECT_FALSE(CopyOptions.KnownFolders);
+    EXPECT_EQ(CopyOptions.ParallelUploads, 8);
 }
 
 TEST_F(OptionsDialog, SaveThatCannotCreateTheFileKeepsTheOptionsForThisRunSilently) {

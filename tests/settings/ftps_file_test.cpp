@@ -36,6 +36,22 @@ TEST(FtpsFile, RoundTripKeepsUnknownKeysAndWritesCrLfLines) {
     EXPECT_EQ(again.Certificate("a b"), "");
 }
 
+// A hand-edited count must never reach the job outside 1..8.
+TEST(FtpsFile, ParallelUploadsReadsOnlyACountWithinBounds) {
+    const std::pair<const char*, int> cases[] = {
+        {"", 1}, {"parallel_uploads=4\r\n", 4}, {"parallel_uploads=0\r\n", 1}, {"parallel_uploads=-3\r\n", 1},
+        {"parallel_uploads=9\r\n", 8}, {"parallel_uploads=99999999999999999999\r\n", 8},
+        {"parallel_uploads=-99999999999999999999\r\n", 1}, {"parallel_uploads=4x\r\n", 1},
+        {"parallel_uploads=\r\n", 1}, {"parallel_uploads= 4\r\n", 1},
+    };
+    TempFolder folder;
+    const std::string path = folder.File("ferrylo.ftps");
+    for (const auto& [text, count] : cases) {
+        TempFolder::Put(path, text);
+        EXPECT_EQ(TFtpsFile::Read(path).ParallelUploads(), count) << text;
+    }
+}
+
 TEST(FtpsFile, AServerOrFingerprintThatWouldBreakTheLineIsNotStored) {
     TFtpsFile file;
     for (const std::string& server : {std::string(), std::string("evil\r\nftps=1"), std::string("x\0y", 3)})

@@ -1,0 +1,99 @@
+#include "copy/LaneBoard.h"
+
+#include <chrono>
+
+TLaneBoard::TLaneBoard(std::size_t files, std::size_t lanes) : files_(files), sending_(lanes) {}
+
+std::optional<std::size_t> TLaneBoard::Take() {
+    const std::lock_guard lock(guard_);
+    if (closed_ || next_ >= files_)
+        return std::nullopt;
+    return next_++;
+}
+
+void TLaneBoard::Close() {
+    const std::lock_guard lock(guard_);
+    closed_ = true;
+}
+
+bool TLaneBoard::Closed() const {
+    const std::lock_guard lock(guard_);
+    return closed_;
+}
+
+void TLaneBoard::BeginFile(std::size_t lane, std::size_t index, std::int64_t bytes) {
+    const std::lock_guard lock(guard_);
+    sending_.at(lane) = TLaneFile{index, bytes, 0};
+}
+
+void TLaneBoard::Progress(std::size_t lane, std::int64_t sent) {
+    const std::lock_guard lock(guard_);
+    if (auto& file = sending_.at(lane))
+        file->Sent = sent;
+}
+
+void TLaneBoard::EndFile(std::size_t lane, TLaneMessage done) {
+    {
+        const std::lock_guard lock(guard_);
+        sending_.at(lane).reset();
+        messages_.push_back(std::move(done));
+    }
+    posted_.notify_all();
+}
+
+void TLaneBoard::Post(TLaneMessage message) {
+    {
+        const std::lock_guard lock(guard_);
+        messages_.push_back(std::move(message));
+    }
+    posted_.notify_all();
+}
+
+void TLaneBoard::ReportConnect(bool connected) {
+    {
+        const std::lock_guard lock(guard_);
+        ++reported_;
+        connected_ += connected ? 1 : 0;
+    }
+    posted_.notify_all();
+}
+
+bool TLaneBoard::WaitForConnects() {
+    std::unique_lock lock(guard_);
+    posted_.wait(lock, [this] { return connected_ > 0 || reported_ >= sending_.size() || stop_; });
+    return connected_ > 0;
+}
+
+void TLaneBoard::RequestStop() {
+    {
+        const std::lock_guard lock(guard_);
+        stop_ = true;
+        closed_ = true;
+    }
+    posted_.notify_all();
+}
+
+bool TLaneBoard::StopRequested() const {
+    const std::lock_guard lock(guard_);
+    return stop_;
+}
+
+void TLaneBoard::SetMoving(bool moving) {
+    const std::lock_guard lock(guard_);
+    moving_ = moving;
+}
+
+bool TLaneBoard::Moving() const {
+    const std::lock_guard lock(guard_);
+    return moving_;
+}
+
+TLaneBoard::TPicture TLaneBoard::Look(int ms) {
+    std::unique_lock lock(guard_);
+    posted_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !messages_.empty(); });
+    TPicture picture;
+    picture.Messages.assign(std::make_move_iterator(messages_.begin()), std::make_move_iterator(messages_.end()));
+    messages_.clear();
+    picture.Sending = sending_;
+    return picture;
+}

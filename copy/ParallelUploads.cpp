@@ -1,0 +1,100 @@
+#include "copy/ParallelUploads.h"
+
+#include "copy/CopyHost.h"
+#include "copy/ProgressMath.h"
+#include "copy/UploadLane.h"
+#include "settings/Settings.h"
+#include "ui/TProgressBar.h"
+#include "ui/UiLayer.h"
+#include "util/ForceDeleteFile.h"
+#include "util/TimeTexts.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace copyjob {
+namespace {
+
+// How long the window's thread waits for news of the connections before it turns its message loop: a frame.
+constexpr int kFrameMs = 16;
+
+// The bars and counters from the files done and what each connection is sending; the file bar follows the
+// earliest file of the list still under way.
+void ShowProgress(TCopyHost& host, const std::vector<std::optional<TLaneFile>>& sending, std::int64_t finished) {
+    std::int64_t inFlight = 0;
+    const TLaneFile* earliest = nullptr;
+    for (const std::optional<TLaneFile>& file : sending) {
+        if (!file)
+            continue;
+        inFlight += file->Sent;
+        if (!earliest || file->Index < earliest->Index)
+            earliest = &*file;
+    }
+    TCopyState& state = host.CopyState();
+    state.FinishedBytes = finished;
+    state.SentBytes = finished + inFlight;
+    const TProgressControls shown = host.Progress();
+    shown.JobBar.SetPosition(JobBarPosition(finished, inFlight));
+    shown.FileBar.SetMax(earliest ? KilobyteScale(earliest->Bytes) : 0);
+    shown.FileBar.SetPosition(earliest ? FileBarPosition(earliest->Sent) : 0);
+}
+
+// One file's end as its connection reported it; the bytes it adds to the finished ones.
+std::int64_t Settle(TCopyHost& host, const TLaneJob& job, const TLaneMessage& done, TParallelEnd& end) {
+    const std::string& item = job.Files[done.Index];
+    if (!done.Stored) {
+        if (end.End == TParallelEnd::Done && !host.CopyState().StopRequested)
+            end = {TParallelEnd::Failed, item, done.Error};
+        return 0;
+    }
+    host.AppendLog(NowStamp() + ": Скопирован файл " + item);
+    // A stop keeps the sources still to be settled, as the single connection keeps its current one.
+    if (host.Options().DeleteSources && done.Confirmed && !host.CopyState().StopRequested)
+        ForceDeleteFile(item);
+    return done.Bytes;
+}
+
+} // namespace
+
+TParallelEnd UploadInParallel(TCopyHost& host, const TSourceSnapshot& source, std::size_t connections) {
+    TCopyState& state = host.CopyState();
+    const TLaneJob job{state.SourceList, source,          host.Destination(), FtpSettings.Server,
+                       host.Options(),   state.RetryWaitsMs};
+    const std::size_t laneCount = std::clamp<std::size_t>(connections, 1, std::max<std::size_t>(job.Files.size(), 1));
+    TLaneBoard board(job.Files.size(), laneCount);
+    board.SetMoving(job.Options.DeleteSources);
+
+    // Declared after the board and the job, so an error on this thread stops and joins the lanes before those go.
+    std::vector<std::unique_ptr<TUploadLane>> lanes;
+    for (std::size_t lane = 0; lane < laneCount; ++lane)
+        lanes.push_back(std::make_unique<TUploadLane>(board, lane, job, host.Ftp(), state.KnownRemoteFolders));
+    for (const auto& lane : lanes)
+        lane->Start();
+
+    TParallelEnd end;
+    std::int64_t finished = 0;
+    for (std::size_t ended = 0; ended < laneCount;) {
+        if (state.StopRequested)
+            board.RequestStop();
+        board.SetMoving(host.Options().DeleteSources); // a change made during a job applies from then on
+        const TLaneBoard::TPicture picture = board.Look(kFrameMs);
+        for (const TLaneMessage& message : picture.Messages) {
+            if (message.Note == TLaneNote::Log)
+                host.AppendLog(message.Text);
+            else if (message.Note == TLaneNote::FileDone)
+                finished += Settle(host, job, message, end);
+            else
+                ++ended;
+        }
+        ShowProgress(host, picture.Sending, finished);
+        ui::ProcessMessages();
+    }
+    for (const auto& lane : lanes)
+        lane->Join();
+    if (state.StopRequested)
+        end = {TParallelEnd::Stopped, {}, nullptr};
+    return end;
+}
+
+} // namespace copyjob

@@ -1,0 +1,139 @@
+#include "copy/UploadLane.h"
+
+#include "copy/CopyConnection.h"
+#include "copy/RemotePath.h"
+#include "copy/RetryingUpload.h"
+#include "ftp/WaitSlices.h"
+#include "ftps/FtpsTrust.h"
+#include "util/TimeTexts.h"
+
+#include <exception>
+
+namespace copyjob {
+namespace {
+
+TLaneMessage MessageOf(TLaneNote note, std::size_t lane) {
+    TLaneMessage message;
+    message.Note = note;
+    message.Lane = lane;
+    return message;
+}
+
+} // namespace
+
+TUploadLane::TUploadLane(TLaneBoard& board, std::size_t lane, const TLaneJob& job, const TIdFTP& model,
+                         const TKnownFolders& known)
+    : board_(board), lane_(lane), job_(job) {
+    CopyClientSettings(model, ftp_);
+    RetryWaitsMs = job.RetryWaitsMs;
+    KnownRemoteFolders = known.SharedView();
+    // Nobody can be asked from here: a certificate passes only when the user accepted it before (the window's
+    // connection asked once, at the job's start).
+    ftp_.OnVerifyPeer = [](const TIdTLSPeer& peer) { return ftps::RememberedCertificate(peer); };
+    ftp_.OnWorkBegin = [this](TIdComponent*, TWorkMode mode, std::int64_t max) {
+        if (mode != wmWrite)
+            return;
+        Tally.Begin(max);
+        board_.Progress(lane_, ResumedBytes);
+    };
+    ftp_.OnWork = [this](TIdComponent*, TWorkMode mode, std::int64_t count) {
+        if (mode == wmWrite) {
+            Tally.Work(count);
+            board_.Progress(lane_, ResumedBytes + count); // the resumed part counts as sent
+        }
+        WatchStop(); // a fast line may send a whole file without one wait
+    };
+    ftp_.OnWorkEnd = [this](TIdComponent*, TWorkMode mode) {
+        if (mode == wmWrite)
+            Tally.End();
+    };
+}
+
+TUploadLane::~TUploadLane() {
+    if (thread_.joinable()) {
+        board_.RequestStop();
+        thread_.join();
+    }
+}
+
+void TUploadLane::Start() {
+    thread_ = std::thread([this] { Run(); });
+}
+
+void TUploadLane::Join() {
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void TUploadLane::AppendLog(const std::string& line) {
+    TLaneMessage message = MessageOf(TLaneNote::Log, lane_);
+    message.Text = line;
+    board_.Post(std::move(message));
+}
+
+void TUploadLane::WatchStop() {
+    if (StopRequested || !board_.StopRequested())
+        return;
+    StopRequested = true;
+    AbortConnection(ftp_);
+}
+
+bool TUploadLane::Connect() {
+    bool connected = false;
+    try {
+        connected = ConnectToServer(*this, job_.Server);
+    } catch (...) {
+        board_.ReportConnect(false); // the first lane may be waiting to hear from every other one
+        throw;
+    }
+    board_.ReportConnect(connected);
+    if (connected)
+        return true;
+    // A server that allows fewer connections than asked for still gets every file, over those it allows. When
+    // none of them got in, the first one goes on: its retries and their end are the single connection's.
+    if (lane_ == 0 && !board_.WaitForConnects())
+        return true;
+    AppendLog(NowStamp() + ": Еще одно соединение с сервером не установлено");
+    return false;
+}
+
+bool TUploadLane::UploadFile(std::size_t index) {
+    const std::string& item = job_.Files[index];
+    TLaneMessage done = MessageOf(TLaneNote::FileDone, lane_);
+    done.Index = index;
+    done.Bytes = FileSizeOf(item).value_or(0);
+    board_.BeginFile(lane_, index, done.Bytes);
+    AppendLog(NowStamp() + ": Начал копироваться файл : " + item);
+    try {
+        const TFileResult result =
+            UploadAndVerify(*this, item, RemotePathOf(item, job_.Source, job_.Destination), board_.Moving());
+        done.Stored = result.Outcome == TFileOutcome::Stored;
+        done.Confirmed = result.Confirmed;
+    } catch (...) {
+        done.Error = std::current_exception(); // the window's thread shows it, as it would its own
+    }
+    const bool goOn = done.Stored && !StopRequested;
+    if (!goOn)
+        board_.Close(); // before the others take another file: a failure starts no new one
+    board_.EndFile(lane_, std::move(done));
+    return goOn;
+}
+
+void TUploadLane::Run() {
+    ftp::SetWaitSliceHook([this] { WatchStop(); });
+    try {
+        if (Connect()) {
+            while (const std::optional<std::size_t> index = board_.Take()) {
+                if (!UploadFile(*index))
+                    break;
+            }
+        }
+        ftp_.LeaveServerQuietly();
+    } catch (...) {
+        // Nothing may leave the thread; a connection that fails on the way out has nothing left to do.
+    }
+    ftp::SetWaitSliceHook({});
+    board_.Post(MessageOf(TLaneNote::LaneEnded, lane_));
+}
+
+} // namespace copyjob

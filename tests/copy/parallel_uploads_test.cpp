@@ -1,0 +1,127 @@
+// Several connections at once against a real server: every file arrives whole, the log keeps one pair of lines
+// per file, a failure starts no new file and deletes no source it did not confirm, and a stop ends them all.
+#include "CopyJobFixture.h"
+
+#include "copy/CopyJob.h"
+#include "tests/support/PyFtpdServer.h"
+#include "ui/TProgressBar.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+using ferrylo::testing::PyFtpdServer;
+
+namespace {
+
+class ParallelUploads : public CopyJobFixture {
+protected:
+    // `count` files over 10 folders, each a different size and content; returns their paths under "src/tree".
+    std::vector<std::pair<std::string, std::string>> makeTree(int count, std::size_t baseSize) {
+        std::vector<std::pair<std::string, std::string>> files;
+        for (int i = 0; i < count; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "d%d/f%03d.bin", i % 10, i);
+            std::string bytes(baseSize + static_cast<std::size_t>(i) * 7, '\0');
+            for (std::size_t b = 0; b < bytes.size(); ++b)
+                bytes[b] = static_cast<char>((b * 31 + static_cast<std::size_t>(i)) % 251);
+            makeFile("src/tree/" + std::string(name), bytes);
+            files.emplace_back(name, std::move(bytes));
+        }
+        return files;
+    }
+
+    void startOn(const PyFtpdServer& server, int connections, bool knownFolders) {
+        pointAt(server.host(), server.port(), server.user(), server.password());
+        setSource(programFolder() + "src/tree", "*.*", "/in");
+        host().options.ParallelUploads = connections;
+        host().options.KnownFolders = knownFolders;
+        startJob();
+    }
+
+    // Files named in log lines that begin with `prefix`.
+    std::vector<std::string> logged(const std::string& prefix) const {
+        std::vector<std::string> items;
+        for (const std::string& text : logTexts()) {
+            if (text.rfind(prefix, 0) == 0)
+                items.push_back(text.substr(prefix.size()));
+        }
+        return items;
+    }
+};
+
+TEST_F(ParallelUploads, TreeArrivesWholeWithOnePairOfLogLinesPerFile) {
+    for (const bool knownFolders : {false, true}) {
+        SCOPED_TRACE(knownFolders ? "known folders" : "every walk");
+        std::filesystem::remove_all(programFolder() + "src");
+        const auto files = makeTree(300, 100);
+        PyFtpdServer server;
+        host().log.clear();
+        setOptions(false, false, false, false, false);
+        script_.clear();
+        script_.answer(ui::No); // keep the sources
+        startOn(server, 3, knownFolders);
+
+        EXPECT_TRUE(errors().empty()) << server.log();
+        for (const auto& [name, bytes] : files)
+            EXPECT_TRUE(readFile((server.root() / "in" / "tree" / name).string()) == bytes) << name;
+        const std::vector<std::string> started = logged(": Начал копироваться файл : ");
+        const std::vector<std::string> copied = logged(": Скопирован файл ");
+        EXPECT_EQ(started.size(), files.size());
+        EXPECT_EQ(std::set<std::string>(started.begin(), started.end()),
+                  std::set<std::string>(copied.begin(), copied.end()));
+        EXPECT_EQ(std::set<std::string>(copied.begin(), copied.end()).size(), files.size());
+        EXPECT_EQ(host().FinishedBytes, host().TotalBytes);
+        EXPECT_EQ(host().jobBar.Position(), host().jobBar.Max());
+        EXPECT_TRUE(host().CopyIdle && host().startEnabled && !host().stopEnabled);
+    }
+}
+
+TEST_F(ParallelUploads, AFailureStartsNoNewFileAndKeepsEverySourceItDidNotConfirm) {
+    const auto files = makeTree(40, 20000);
+    PyFtpdServer server;
+    // A folder where the sixth file should go: the server refuses that store.
+    const std::string refused = files[5].first;
+    std::filesystem::create_directories(server.root() / "in" / "tree" / refused);
+    setOptions(false, true, true, false, false); // move, report the end
+    startOn(server, 3, false);
+
+    const std::string source = programFolder() + "src/tree/";
+    const std::vector<std::string> started = logged(": Начал копироваться файл : ");
+    const std::vector<std::string> copied = logged(": Скопирован файл ");
+    EXPECT_EQ(script_.texts(), std::vector<QString>{QString::fromStdString("Ошибка копирования " + source + refused)});
+    EXPECT_LT(started.size(), 15u) << "files kept starting after the failure";
+    EXPECT_EQ(copied.size(), started.size() - 1); // the running ones ended
+    for (const auto& [name, bytes] : files) {
+        const bool wasCopied = std::count(copied.begin(), copied.end(), source + name) == 1;
+        EXPECT_EQ(exists(source + name), !wasCopied) << name;
+        if (wasCopied) {
+            EXPECT_TRUE(readFile((server.root() / "in" / "tree" / name).string()) == bytes) << name;
+        }
+    }
+    EXPECT_TRUE(host().CopyIdle && host().startEnabled);
+}
+
+TEST_F(ParallelUploads, StopEndsEveryConnectionAndKeepsTheSourcesStillUnderWay) {
+    const auto files = makeTree(16, 2 << 20);
+    PyFtpdServer server;
+    host().onLog = [this](const std::string& line) {
+        if (line.find(": Скопирован файл ") != std::string::npos)
+            copyjob::Stop(host());
+    };
+    setOptions(false, true, true, false, false);
+    startOn(server, 4, true);
+
+    const std::vector<std::string> copied = logged(": Скопирован файл ");
+    EXPECT_EQ(logTexts().back(), ": Копирование остановлено");
+    EXPECT_TRUE(script_.texts().empty()); // no end report
+    EXPECT_LT(copied.size(), files.size());
+    const std::string source = programFolder() + "src/tree/";
+    std::size_t kept = 0;
+    for (const auto& [name, bytes] : files)
+        kept += exists(source + name) ? 1 : 0;
+    EXPECT_GE(kept, files.size() - copied.size());
+    EXPECT_TRUE(host().CopyIdle && host().startEnabled && !host().stopEnabled);
+}
+
+} // namespace
