@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QSpinBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -36,18 +37,21 @@ int OpenDescriptors() {
 int main(int argc, char** argv) {
     const auto printUsage = [] {
         std::fprintf(stderr,
-                     "usage: ferrylo_copy_bench [--ftps] [--known-folders] HOST PORT USER PASSWORD SOURCE DESTINATION "
+                     "usage: ferrylo_copy_bench [--ftps] [--known-folders] [--parallel=N] HOST PORT USER PASSWORD SOURCE DESTINATION "
                      "[PICTURE_FOLDER]\n");
         return 2;
     };
     bool ftps = false;
     bool knownFolders = false;
+    int parallel = 1;
     while (argc > 1 && QByteArray(argv[1]).startsWith("--")) {
         const QByteArray flag(argv[1]);
         if (flag == "--ftps")
             ftps = true;
         else if (flag == "--known-folders")
             knownFolders = true;
+        else if (flag.startsWith("--parallel="))
+            parallel = flag.mid(11).toInt();
         else
             return printUsage();
         argv[1] = argv[0];
@@ -72,6 +76,7 @@ int main(int argc, char** argv) {
     for (QCheckBox* option : {Form2->CheckBox1, Form2->CheckBox2, Form2->CheckBox3, Form2->CheckBox4, Form2->CheckBox5})
         option->setChecked(false);
     Form2->CheckBox6->setChecked(knownFolders);
+    Form2->SpinEdit1->setValue(parallel);
 
     const QFileInfo source(QString::fromLocal8Bit(argv[5]));
     if (source.isDir()) {

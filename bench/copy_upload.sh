@@ -9,7 +9,7 @@
 # With --rtt MS the clients reach each server through bench/latency_proxy.py, as if MS away: only a tree of
 # 200 files in 50 folders is raced, beside lftp "mirror -R" and ncftpput -R, with the time per file.
 # Usage: bench/copy_upload.sh [--rtt MS] [big-file-MiB (default 1024)]
-# FERRYLO_BENCH_JOB_FLAGS passes options to the job's driver, e.g. "--known-folders".
+# FERRYLO_BENCH_JOB_FLAGS passes options to the job's driver, e.g. "--known-folders --parallel=4".
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/bench/common.sh"

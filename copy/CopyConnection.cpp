@@ -69,7 +69,12 @@ std::optional<std::size_t> ReachFolderOf(TUploadHost& host, const std::string& r
 
 } // namespace
 
+bool ConnectToServer(TUploadHost& host) {
+    return ConnectToServer(host, host.ServerLogin().Server);
+}
+
 bool ConnectToServer(TUploadHost& host, const std::string& server) {
+    const TServerLogin login = host.ServerLogin();
     TIdFTP& ftp = host.Ftp();
     ui::ProcessMessages();
     ftp.LeaveServerQuietly(); // a connection left open by a failed job may have been dropped meanwhile
@@ -77,8 +82,8 @@ bool ConnectToServer(TUploadHost& host, const std::string& server) {
     bool connected = ftp.SetServer(server);
     ftp.TLSHostName = ftp.Host();                         // the certificate names the host typed, without its port
     host.CopyState().KnownRemoteFolders.SetAtRoot(false); // a new connection starts in its login folder
-    ftp.Username = FtpSettings.Login;
-    ftp.Password = CurrentPassword;
+    ftp.Username = login.Login;
+    ftp.Password = login.Password;
     try {
         if (connected)
             ftp.ConnectAndLogIn(true, -1);
@@ -192,7 +197,7 @@ TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::strin
     if (BreaksCommandLine(remote))
         return TAttempt::WillLast;
     // A server that dropped the line between two files is reached again; when that fails, so does this file.
-    if (!ftp.IsOpen() && !ConnectToServer(host, FtpSettings.Server))
+    if (!ftp.IsOpen() && !ConnectToServer(host))
         return TAttempt::MayPass;
     const std::optional<std::size_t> takenAsKnown = ReachFolderOf(host, remote);
     if (!takenAsKnown)

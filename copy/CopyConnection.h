@@ -12,8 +12,9 @@ class TKnownFolders;
 
 namespace copyjob {
 
-// Closes a connection left open, then connects and logs in with FtpSettings; true when logged in.
-// `server` is the server as typed: "host" or "host:port".
+// Closes a connection left open, then connects and logs in as the host's ServerLogin says; true when logged in.
+bool ConnectToServer(TUploadHost& host);
+// The same to `server` as typed ("host" or "host:port").
 bool ConnectToServer(TUploadHost& host, const std::string& server);
 
 // The settings of `from` that shape a connection (mode, encryption, port, bounds, buffers), given to `to`, a

@@ -48,6 +48,13 @@ struct TProgressControls {
     QLabel& Remaining;
 };
 
+// Where and as whom a connection of the job logs in.
+struct TServerLogin {
+    std::string Server; // as typed: "host" or "host:port"
+    std::string Login;
+    std::string Password; // plain
+};
+
 // What uploading files over one connection needs of its host: the client, the job's values, the options and a
 // way to tell the user. The window hosts the single connection; each connection of parallel uploads is a host of
 // its own, on its own thread.
@@ -61,10 +68,13 @@ public:
     virtual void ShowMessageBox(const QString& text) = 0; // a message the user must see now
     virtual TCopyState& CopyState() = 0;
     virtual TIdFTP& Ftp() = 0;
+    virtual TServerLogin ServerLogin() const = 0;
 };
 
 class TCopyHost : public TUploadHost {
 public:
+    // The FTP settings of the run as they are now: a reconnection during the job takes a change made meanwhile.
+    TServerLogin ServerLogin() const final { return {FtpSettings.Server, FtpSettings.Login, CurrentPassword}; }
 
     // The source and destination fields as they read now (8-bit text), and an empty destination made "/".
     virtual std::string SourceFolder() const = 0;

@@ -167,7 +167,7 @@ bool CopyOne(TCopyHost& host, const std::string& item, const TSourceSnapshot& so
     }
 
     if (!host.Ftp().IsOpen())
-        ConnectToServer(host, FtpSettings.Server);
+        ConnectToServer(host);
     const bool moving = host.Options().DeleteSources;
     const TFileResult result = UploadAndVerify(host, item, remote, moving);
     const bool stored = result.Outcome == TFileOutcome::Stored;
@@ -225,7 +225,7 @@ void RunJob(TCopyHost& host, const TTypedSource& typed) {
     host.CollectFtpSettings();
     const TSourceSnapshot source = ListSources(host, typed);
 
-    if (!ConnectToServer(host, FtpSettings.Server)) {
+    if (!ConnectToServer(host)) {
         ui::ShowMessage(QStringLiteral("Нет связи"));
         ReturnToIdle(host);
         return;

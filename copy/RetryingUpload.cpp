@@ -40,7 +40,7 @@ TFileOutcome UploadWithRetries(TUploadHost& host, const std::string& item, const
             return TFileOutcome::Stopped;
         host.AppendLog(NowStamp() + ": Повтор " + std::to_string(retry) + ofAll + item);
         state.FinishedBytes = finishedBefore; // the failed attempt's end counted the whole file as done
-        if (!ConnectToServer(host, FtpSettings.Server))
+        if (!ConnectToServer(host))
             continue;
         if (state.StopRequested)
             return TFileOutcome::Stopped;

@@ -81,7 +81,7 @@ void TUploadLane::WatchStop() {
 bool TUploadLane::Connect() {
     bool connected = false;
     try {
-        connected = ConnectToServer(*this, job_.Server);
+        connected = ConnectToServer(*this);
     } catch (...) {
         board_.ReportConnect(false); // the first lane may be waiting to hear from every other one
         throw;

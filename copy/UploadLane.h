@@ -21,7 +21,7 @@ struct TLaneJob {
     std::vector<std::string> Files;
     TSourceSnapshot Source;
     std::string Destination;
-    std::string Server; // as typed: "host" or "host:port"
+    TServerLogin Login; // as the job started: a settings change meanwhile is not read from here
     TCopyOptions Options;
     std::vector<int> RetryWaitsMs;
 };
@@ -44,6 +44,7 @@ public:
     void ShowMessageBox(const QString&) override {} // the reason is in the log; one box per connection would pile up
     TCopyState& CopyState() override { return *this; }
     TIdFTP& Ftp() override { return ftp_; }
+    TServerLogin ServerLogin() const override { return job_.Login; }
 
 private:
     void Run();
