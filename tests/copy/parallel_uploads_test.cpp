@@ -51,16 +51,22 @@ protected:
 };
 
 TEST_F(ParallelUploads, TreeArrivesWholeWithOnePairOfLogLinesPerFile) {
-    for (const bool knownFolders : {false, true}) {
-        SCOPED_TRACE(knownFolders ? "known folders" : "every walk");
+    struct Case {
+        const char* name;
+        bool knownFolders;
+        int serverLimit; // connections the server allows one address; 0: any number
+    };
+    for (const Case& row : {Case{"every walk", false, 0}, Case{"known folders", true, 0},
+                            Case{"a server that allows two connections", true, 2}}) {
+        SCOPED_TRACE(row.name);
         std::filesystem::remove_all(programFolder() + "src");
         const auto files = makeTree(300, 100);
-        PyFtpdServer server;
+        PyFtpdServer server(PyFtpdServer::Tls::Off, row.serverLimit);
         host().log.clear();
         setOptions(false, false, false, false, false);
         script_.clear();
         script_.answer(ui::No); // keep the sources
-        startOn(server, 3, knownFolders);
+        startOn(server, 3, row.knownFolders);
 
         EXPECT_TRUE(errors().empty()) << server.log();
         for (const auto& [name, bytes] : files)
@@ -74,6 +80,9 @@ TEST_F(ParallelUploads, TreeArrivesWholeWithOnePairOfLogLinesPerFile) {
         EXPECT_EQ(host().FinishedBytes, host().TotalBytes);
         EXPECT_EQ(host().jobBar.Position(), host().jobBar.Max());
         EXPECT_TRUE(host().CopyIdle && host().startEnabled && !host().stopEnabled);
+        const auto refused = logged(": Еще одно соединение с сервером не установлено");
+        // One, or two while the server has not yet seen the job's first connection leave.
+        EXPECT_EQ(refused.empty(), row.serverLimit == 0) << refused.size();
     }
 }
 

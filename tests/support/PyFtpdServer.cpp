@@ -53,7 +53,7 @@ std::string readFirstLine(int fd) {
 
 } // namespace
 
-PyFtpdServer::PyFtpdServer(Tls tls) : base_(makeTempFolder()), root_(base_ / "root") {
+PyFtpdServer::PyFtpdServer(Tls tls, int connectionsPerAddress) : base_(makeTempFolder()), root_(base_ / "root") {
     std::filesystem::create_directory(root_);
     if (tls == Tls::Required)
         makeCertificate();
@@ -84,6 +84,8 @@ PyFtpdServer::PyFtpdServer(Tls tls) : base_(makeTempFolder()), root_(base_ / "ro
         args.insert(args.end(),
                     {"--certfile", (base_ / "cert.pem").string(), "--keyfile", (base_ / "key.pem").string()});
     }
+    if (connectionsPerAddress > 0)
+        args.insert(args.end(), {"--max-cons-per-ip", std::to_string(connectionsPerAddress)});
     std::vector<char*> argv;
     for (auto& arg : args)
         argv.push_back(arg.data());

@@ -15,7 +15,8 @@ namespace ferrylo::testing {
 class PyFtpdServer {
 public:
     enum class Tls { Off, Required };
-    explicit PyFtpdServer(Tls tls = Tls::Off);
+    // `connectionsPerAddress` > 0: a client address gets no more connections at once (a shared host's limit).
+    explicit PyFtpdServer(Tls tls = Tls::Off, int connectionsPerAddress = 0);
     ~PyFtpdServer();
     PyFtpdServer(const PyFtpdServer&) = delete;
     PyFtpdServer& operator=(const PyFtpdServer&) = delete;

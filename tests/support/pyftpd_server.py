@@ -26,6 +26,7 @@ def main():
     parser.add_argument("--keyfile")
     # Benchmarks: one server for both, plain FTP and FTPS.
     parser.add_argument("--tls-optional", action="store_true")
+    parser.add_argument("--max-cons-per-ip", type=int, default=0)
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
@@ -47,6 +48,7 @@ def main():
 
     server = FTPServer((args.host, 0), handler)
     server.max_cons = 64
+    server.max_cons_per_ip = args.max_cons_per_ip
 
     def stop(_signum, _frame):
         sys.exit(0)  # serve_forever closes every connection on the way out

@@ -1,0 +1,61 @@
+// The board that parallel connections share with the window's thread: files start in the list's order and stop
+// starting once it is closed, and a file that ends is never seen both as sending and as done.
+#include "copy/LaneBoard.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+TEST(LaneBoard, FilesStartInOrderUntilTheListEndsOrTheBoardCloses) {
+    TLaneBoard board(3, 2);
+    EXPECT_EQ(board.Take(), 0u);
+    EXPECT_EQ(board.Take(), 1u);
+    board.Close();
+    EXPECT_EQ(board.Take(), std::nullopt);
+
+    TLaneBoard stopped(3, 2);
+    stopped.RequestStop(); // a stop closes it too
+    EXPECT_EQ(stopped.Take(), std::nullopt);
+    EXPECT_TRUE(stopped.StopRequested());
+}
+
+TEST(LaneBoard, AnEndedFileIsEitherSendingOrDoneInEveryPicture) {
+    TLaneBoard board(1, 1);
+    board.BeginFile(0, 0, 1000);
+    std::thread lane([&board] {
+        for (std::int64_t sent = 0; sent <= 1000; sent += 10)
+            board.Progress(0, sent);
+        TLaneMessage done;
+        done.Note = TLaneNote::FileDone;
+        done.Bytes = 1000;
+        board.EndFile(0, done);
+    });
+    std::int64_t counted = 0;
+    for (bool ended = false; !ended;) {
+        const TLaneBoard::TPicture picture = board.Look(5);
+        ended = !picture.Messages.empty();
+        const std::int64_t shown = picture.Sending[0] ? picture.Sending[0]->Sent : 0;
+        const std::int64_t total = (ended ? picture.Messages[0].Bytes : 0) + shown;
+        EXPECT_GE(total, counted); // never backwards, never counted twice
+        EXPECT_LE(total, 1000);
+        counted = total;
+    }
+    lane.join();
+    EXPECT_EQ(counted, 1000);
+}
+
+TEST(LaneBoard, TheFirstLaneWaitsOnlyUntilAnotherOneIsIn) {
+    for (const bool anotherGetsIn : {false, true}) {
+        TLaneBoard board(4, 3);
+        board.ReportConnect(false); // the first lane's own failure
+        std::thread others([&board, anotherGetsIn] {
+            board.ReportConnect(anotherGetsIn);
+            board.ReportConnect(false);
+        });
+        EXPECT_EQ(board.WaitForConnects(), anotherGetsIn);
+        others.join();
+    }
+}
+
+} // namespace
