@@ -93,7 +93,8 @@ bool TUploadLane::Connect() {
     // none of them got in, the first one goes on: its retries and their end are the single connection's.
     if (lane_ == 0 && !board_.WaitForConnects())
         return true;
-    AppendLog(NowStamp() + ": Еще одно соединение с сервером не установлено");
+    if (!board_.StopRequested()) // a stop cut it, not the server
+        AppendLog(NowStamp() + ": Еще одно соединение с сервером не установлено");
     return false;
 }
 
