@@ -27,7 +27,7 @@ struct TLaneMessage {
     std::size_t Index = 0;
     std::int64_t Bytes = 0; // of the file, when its upload started
     bool Stored = false;
-    bool Confirmed = false; // every byte of the source as it is now went out: a move may delete it
+    bool Confirmed = false;   // every byte of the source as it is now went out: a move may delete it
     std::exception_ptr Error; // an error the job does not handle, for the window's error box
 };
 

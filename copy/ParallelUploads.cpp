@@ -59,8 +59,12 @@ std::int64_t Settle(TCopyHost& host, const TLaneJob& job, const TLaneMessage& do
 
 TParallelEnd UploadInParallel(TCopyHost& host, const TSourceSnapshot& source, std::size_t connections) {
     TCopyState& state = host.CopyState();
-    const TLaneJob job{state.SourceList, source, host.Destination(), host.ServerLogin(), host.Options(),
-                       state.RetryWaitsMs};
+    const TLaneJob job{.Files = state.SourceList,
+                       .Source = source,
+                       .Destination = host.Destination(),
+                       .Login = host.ServerLogin(),
+                       .Options = host.Options(),
+                       .RetryWaitsMs = state.RetryWaitsMs};
     const std::size_t laneCount = std::clamp<std::size_t>(connections, 1, std::max<std::size_t>(job.Files.size(), 1));
     TLaneBoard board(job.Files.size(), laneCount);
     board.SetMoving(job.Options.DeleteSources);

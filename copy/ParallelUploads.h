@@ -15,7 +15,7 @@ namespace copyjob {
 
 struct TParallelEnd {
     enum { Done, Failed, Stopped } End = Done;
-    std::string FailedItem; // the first file that failed
+    std::string FailedItem;   // the first file that failed
     std::exception_ptr Error; // an error of it that the job does not handle
 };
 

@@ -39,10 +39,16 @@ TEST(FtpsFile, RoundTripKeepsUnknownKeysAndWritesCrLfLines) {
 // A hand-edited count must never reach the job outside 1..8.
 TEST(FtpsFile, ParallelUploadsReadsOnlyACountWithinBounds) {
     const std::pair<const char*, int> cases[] = {
-        {"", 1}, {"parallel_uploads=4\r\n", 4}, {"parallel_uploads=0\r\n", 1}, {"parallel_uploads=-3\r\n", 1},
-        {"parallel_uploads=9\r\n", 8}, {"parallel_uploads=99999999999999999999\r\n", 8},
-        {"parallel_uploads=-99999999999999999999\r\n", 1}, {"parallel_uploads=4x\r\n", 1},
-        {"parallel_uploads=\r\n", 1}, {"parallel_uploads= 4\r\n", 1},
+        {"", 1},
+        {"parallel_uploads=4\r\n", 4},
+        {"parallel_uploads=0\r\n", 1},
+        {"parallel_uploads=-3\r\n", 1},
+        {"parallel_uploads=9\r\n", 8},
+        {"parallel_uploads=99999999999999999999\r\n", 8},
+        {"parallel_uploads=-99999999999999999999\r\n", 1},
+        {"parallel_uploads=4x\r\n", 1},
+        {"parallel_uploads=\r\n", 1},
+        {"parallel_uploads= 4\r\n", 1},
     };
     TempFolder folder;
     const std::string path = folder.File("ferrylo.ftps");
