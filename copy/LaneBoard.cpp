@@ -16,9 +16,9 @@ void TLaneBoard::Close() {
     closed_ = true;
 }
 
-bool TLaneBoard::Closed() const {
+bool TLaneBoard::AllTaken() const {
     const std::lock_guard lock(guard_);
-    return closed_;
+    return closed_ || next_ >= files_;
 }
 
 void TLaneBoard::BeginFile(std::size_t lane, std::size_t index, std::int64_t bytes) {

@@ -46,7 +46,8 @@ public:
     std::optional<std::size_t> Take();
     // No file starts any more: a failure or a stop.
     void Close();
-    bool Closed() const;
+    // Closed, or every file has been taken.
+    bool AllTaken() const;
 
     void BeginFile(std::size_t lane, std::size_t index, std::int64_t bytes);
     void Progress(std::size_t lane, std::int64_t sent);

@@ -72,7 +72,11 @@ void TUploadLane::AppendLog(const std::string& line) {
 }
 
 void TUploadLane::WatchStop() {
-    if (StopRequested || !board_.StopRequested())
+    if (StopRequested)
+        return;
+    // A connection still logging in once every file is taken has nothing left to carry: a server that keeps it
+    // waiting must not hold up the job's end.
+    if (!board_.StopRequested() && !(connecting_ && board_.AllTaken()))
         return;
     StopRequested = true;
     AbortConnection(ftp_);
@@ -80,12 +84,14 @@ void TUploadLane::WatchStop() {
 
 bool TUploadLane::Connect() {
     bool connected = false;
+    connecting_ = true;
     try {
         connected = ConnectToServer(*this);
     } catch (...) {
         board_.ReportConnect(false); // the first lane may be waiting to hear from every other one
         throw;
     }
+    connecting_ = false;
     board_.ReportConnect(connected);
     if (connected)
         return true;
@@ -93,7 +99,7 @@ bool TUploadLane::Connect() {
     // none of them got in, the first one goes on: its retries and their end are the single connection's.
     if (lane_ == 0 && !board_.WaitForConnects())
         return true;
-    if (!board_.StopRequested()) // a stop cut it, not the server
+    if (!StopRequested) // cut by a stop or for want of files, not refused by the server
         AppendLog(NowStamp() + ": Еще одно соединение с сервером не установлено");
     return false;
 }

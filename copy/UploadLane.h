@@ -59,6 +59,7 @@ private:
     const std::size_t lane_;
     const TLaneJob& job_;
     TIdFTP ftp_;
+    bool connecting_ = false; // the first log-in is under way
     std::thread thread_;
 };
 

@@ -11,8 +11,10 @@ TEST(LaneBoard, FilesStartInOrderUntilTheListEndsOrTheBoardCloses) {
     TLaneBoard board(3, 2);
     EXPECT_EQ(board.Take(), 0u);
     EXPECT_EQ(board.Take(), 1u);
+    EXPECT_FALSE(board.AllTaken());
     board.Close();
     EXPECT_EQ(board.Take(), std::nullopt);
+    EXPECT_TRUE(board.AllTaken());
 
     TLaneBoard stopped(3, 2);
     stopped.RequestStop(); // a stop closes it too
