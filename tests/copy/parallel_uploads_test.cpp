@@ -22,9 +22,14 @@ protected:
         for (int i = 0; i < count; ++i) {
             char name[32];
             std::snprintf(name, sizeof name, "d%d/f%03d.bin", i % 10, i);
-            std::string bytes(baseSize + static_cast<std::size_t>(i) * 7, '\0');
-            for (std::size_t b = 0; b < bytes.size(); ++b)
-                bytes[b] = static_cast<char>((b * 31 + static_cast<std::size_t>(i)) % 251);
+            std::string period(251, '\0'); // a period no buffer size divides: a misplaced block shows
+            for (std::size_t b = 0; b < period.size(); ++b)
+                period[b] = static_cast<char>((b * 31 + static_cast<std::size_t>(i)) % 251);
+            std::string bytes;
+            const std::size_t size = baseSize + static_cast<std::size_t>(i) * 7;
+            while (bytes.size() < size)
+                bytes += period;
+            bytes.resize(size);
             makeFile("src/tree/" + std::string(name), bytes);
             files.emplace_back(name, std::move(bytes));
         }
@@ -112,7 +117,7 @@ TEST_F(ParallelUploads, AFailureStartsNoNewFileAndKeepsEverySourceItDidNotConfir
 }
 
 TEST_F(ParallelUploads, StopEndsEveryConnectionAndKeepsTheSourcesStillUnderWay) {
-    const auto files = makeTree(16, 2 << 20);
+    const auto files = makeTree(64, 2 << 20); // far more than the connections can send within a frame
     PyFtpdServer server;
     host().onLog = [this](const std::string& line) {
         if (line.find(": Скопирован файл ") != std::string::npos)
