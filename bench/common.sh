@@ -12,11 +12,13 @@ password=bench
 server_pid=
 memory_root=
 
-# bench_build TARGET: builds one benchmark driver (Release) after installing what the benchmarks need.
+# bench_build TARGET: builds one benchmark driver (Release) after installing what the benchmarks need, and sets
+# $driver to the built program.
 bench_build() {
     "$repo/tools/install-deps.sh" bench >/dev/null
     cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFERRYLO_TESTS=OFF >/dev/null
     cmake --build "$build" --target "$1" -j2 >/dev/null
+    driver=$(find "$build" -name "$1" -type f -perm -u+x | head -n1)
 }
 
 bench_cleanup() {

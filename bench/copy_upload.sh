@@ -25,7 +25,6 @@ if [ -n "${FERRYLO_BENCH_DRIVER:-}" ]; then
     "$repo/tools/install-deps.sh" bench >/dev/null
 else
     bench_build ferrylo_copy_bench
-    driver=$(find "$build" -name ferrylo_copy_bench -type f -perm -u+x | head -n1)
 fi
 bench_workspace copy-bench
 echo "Generating data in $work ..."

@@ -10,7 +10,6 @@ source "$repo/bench/common.sh"
 big_mib=${1:-1024}
 
 bench_build ferrylo_ftp_bench
-driver=$(find "$build" -name ferrylo_ftp_bench -type f -perm -u+x | head -n1)
 bench_workspace ftp-bench
 echo "Generating data in $work ..."
 make_file "$work/data/big.bin" "$big_mib"

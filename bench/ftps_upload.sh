@@ -9,7 +9,6 @@ source "$repo/bench/common.sh"
 big_mib=${1:-256}
 
 bench_build ferrylo_copy_bench
-driver=$(find "$build" -name ferrylo_copy_bench -type f -perm -u+x | head -n1)
 bench_workspace ftps-bench
 echo "Generating $big_mib MiB in $work ..."
 make_file "$work/data/big.bin" "$big_mib"

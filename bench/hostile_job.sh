@@ -12,7 +12,6 @@ modes=("$@")
 [ ${#modes[@]} -gt 0 ] || modes=(silent drip flood blank)
 
 bench_build ferrylo_copy_bench
-driver=$build/copy/ferrylo_copy_bench
 bench_workspace hostile
 echo "payload" >"$work/data/a.txt"
 stop_server() {

@@ -10,7 +10,6 @@ source "$repo/bench/common.sh"
 mib=${1:-1024}
 
 bench_build ferrylo_copy_bench
-driver=$(find "$build" -name ferrylo_copy_bench -type f -perm -u+x | head -n1)
 bench_workspace resume-drop
 make_file "$work/data/big.bin" "$mib"
 sync

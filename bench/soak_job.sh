@@ -10,7 +10,6 @@ source "$repo/bench/common.sh"
 files=${1:-20000}
 
 bench_build ferrylo_copy_bench
-driver=$build/copy/ferrylo_copy_bench
 bench_workspace soak
 echo "Generating 200 and $files files in $work ..."
 make_tree "$work/data/small/tree" 200 200

@@ -22,13 +22,12 @@ enum class TLaneNote {
 
 struct TLaneMessage {
     TLaneNote Note = TLaneNote::Log;
-    std::size_t Lane = 0;
-    std::string Text;
+    std::string Text{};
     std::size_t Index = 0;
     std::int64_t Bytes = 0; // of the file, when its upload started
     bool Stored = false;
-    bool Confirmed = false;   // every byte of the source as it is now went out: a move may delete it
-    std::exception_ptr Error; // an error the job does not handle, for the window's error box
+    bool Confirmed = false;     // every byte of the source as it is now went out: a move may delete it
+    std::exception_ptr Error{}; // an error the job does not handle, for the window's error box
 };
 
 // The file a connection is sending now.

@@ -61,10 +61,11 @@ TFileResult UploadAndVerify(TUploadHost& host, const std::string& item, const st
     TFileResult result{UploadWithRetries(host, item, remote)};
     if (result.Outcome != TFileOutcome::Stored || !moving)
         return result;
-    if (RemoteSizeMatches(host.Ftp(), remote, FileSizeOf(item)) == false)
+    const std::optional<std::int64_t> localSize = FileSizeOf(item);
+    if (RemoteSizeMatches(host.Ftp(), remote, localSize) == false)
         result.Outcome = TFileOutcome::Failed;
     else
-        result.Confirmed = host.CopyState().Tally.Confirms(FileSizeOf(item));
+        result.Confirmed = host.CopyState().Tally.Confirms(localSize);
     return result;
 }
 

@@ -10,16 +10,6 @@
 #include <exception>
 
 namespace copyjob {
-namespace {
-
-TLaneMessage MessageOf(TLaneNote note, std::size_t lane) {
-    TLaneMessage message;
-    message.Note = note;
-    message.Lane = lane;
-    return message;
-}
-
-} // namespace
 
 TUploadLane::TUploadLane(TLaneBoard& board, std::size_t lane, const TLaneJob& job, const TIdFTP& model,
                          const TKnownFolders& known)
@@ -66,9 +56,7 @@ void TUploadLane::Join() {
 }
 
 void TUploadLane::AppendLog(const std::string& line) {
-    TLaneMessage message = MessageOf(TLaneNote::Log, lane_);
-    message.Text = line;
-    board_.Post(std::move(message));
+    board_.Post(TLaneMessage{.Note = TLaneNote::Log, .Text = line});
 }
 
 void TUploadLane::WatchStop() {
@@ -106,9 +94,7 @@ bool TUploadLane::Connect() {
 
 bool TUploadLane::UploadFile(std::size_t index) {
     const std::string& item = job_.Files[index];
-    TLaneMessage done = MessageOf(TLaneNote::FileDone, lane_);
-    done.Index = index;
-    done.Bytes = FileSizeOf(item).value_or(0);
+    TLaneMessage done{.Note = TLaneNote::FileDone, .Index = index, .Bytes = FileSizeOf(item).value_or(0)};
     board_.BeginFile(lane_, index, done.Bytes);
     AppendLog(NowStamp() + ": Начал копироваться файл : " + item);
     try {
@@ -140,7 +126,7 @@ void TUploadLane::Run() {
         // Nothing may leave the thread; a connection that fails on the way out has nothing left to do.
     }
     ftp::SetWaitSliceHook({});
-    board_.Post(MessageOf(TLaneNote::LaneEnded, lane_));
+    board_.Post(TLaneMessage{.Note = TLaneNote::LaneEnded});
 }
 
 } // namespace copyjob
