@@ -2,6 +2,7 @@
 
 #include "copy/CopyHost.h"
 #include "copy/RemotePath.h"
+#include "copy/ResumePoint.h"
 #include "copy/SourceFiles.h"
 #include "copy/UploadFailure.h"
 #include "copy/UploadTally.h"
@@ -20,28 +21,54 @@
 namespace copyjob {
 namespace {
 
-// Where a resumed upload starts: the size of the server's shorter copy, or 0 for the whole file.
-std::int64_t ResumeOffset(TIdFTP& ftp, const std::string& remote, std::optional<std::int64_t> localSize) {
+const char* ResumeDoubtText(TResumeDoubt doubt) {
+    return doubt == TResumeDoubt::NoSize ? ": Сервер не сообщил размер своей копии, файл копируется с начала : "
+                                         : ": Сервер сообщил о копии больше отправленного, файл копируется с начала : ";
+}
+
+// Where this attempt starts: on a server that can resume, where its copy ends, but never past what the earlier
+// attempts sent. A copy the server's word does not vouch for is said in the log, and the file goes whole.
+std::int64_t ResumeOffset(TUploadHost& host, const std::string& local, const std::string& remote,
+                          std::int64_t sentBefore) {
+    if (sentBefore <= 0)
+        return 0; // a first try asks the server nothing
+    TIdFTP& ftp = host.Ftp();
     const TFtpFeatures& features = ftp.Features();
+    const std::optional<std::int64_t> localSize = FileSizeOf(local);
     if (!features.RestStream || !features.Size || !localSize)
         return 0;
-    const auto remoteSize = ftp.RemoteSize(remote);
-    return remoteSize && *remoteSize > 0 && *remoteSize < *localSize ? *remoteSize : 0;
+    const TResumePoint point = ChooseResumePoint(ftp.RemoteSize(remote), sentBefore, *localSize);
+    if (point.Doubt != TResumeDoubt::None)
+        host.AppendLog(NowStamp() + ResumeDoubtText(point.Doubt) + local);
+    return point.Offset;
 }
 
 TAttempt FailedAttempt(const std::exception_ptr& failure) {
     return ClassifyUploadFailure(failure) == TUploadFailure::MayPass ? TAttempt::MayPass : TAttempt::WillLast;
 }
 
-// A store refused because its folder is not there (any more).
-bool RefusedForMissingFolder(const std::exception_ptr& failure) {
+// The reply code of a refusal by the server; 0 for any other failure.
+int RefusalCode(const std::exception_ptr& failure) {
     try {
         std::rethrow_exception(failure);
     } catch (const EIdProtocolReplyError& refused) {
-        return refused.ReplyCode() == 550 || refused.ReplyCode() == 553;
+        return refused.ReplyCode();
     } catch (...) {
-        return false;
+        return 0;
     }
+}
+
+// A store refused because its folder is not there (any more).
+bool RefusedForMissingFolder(const std::exception_ptr& failure) {
+    const int code = RefusalCode(failure);
+    return code == 550 || code == 553;
+}
+
+// A resumed store that the server refused before any byte went: its REST or the store after it. Servers that
+// list REST STREAM and refuse a store after it by default exist; they get whole files for the rest of the job.
+bool RefusedResume(const TCopyState& state, const std::exception_ptr& failure) {
+    const int code = RefusalCode(failure);
+    return state.ResumedBytes > 0 && !state.Tally.Begun() && code >= 400 && code < 600;
 }
 
 void CheckPathIsSafe(const std::string& path) {
@@ -186,7 +213,7 @@ std::size_t MakeKnownRemotePath(TIdFTP& ftp, TKnownFolders& known, const std::st
     return start.KnownNames;
 }
 
-TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::string& remote, bool mayResume) {
+TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::string& remote, std::int64_t sentBefore) {
     TIdFTP& ftp = host.Ftp();
     TCopyState& state = host.CopyState();
     const std::int64_t finishedBefore = state.FinishedBytes;
@@ -203,8 +230,8 @@ TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::strin
     if (!takenAsKnown)
         return TAttempt::MayPass;
     try {
-        if (mayResume)
-            state.ResumedBytes = ResumeOffset(ftp, remote, FileSizeOf(local));
+        if (!state.ResumeRefused)
+            state.ResumedBytes = ResumeOffset(host, local, remote, sentBefore);
     } catch (const std::exception&) {
         if (FailedAttempt(std::current_exception()) == TAttempt::MayPass)
             return TAttempt::MayPass;
@@ -219,12 +246,18 @@ TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::strin
         return TAttempt::Stored;
     } catch (const std::exception&) {
         const std::exception_ptr failure = std::current_exception();
+        if (RefusedResume(state, failure) && !state.StopRequested) {
+            state.ResumeRefused = true;
+            host.AppendLog(NowStamp() + ": Сервер не позволил докачку, файл копируется с начала : " + local);
+            state.FinishedBytes = finishedBefore;
+            return TryUpload(host, local, remote, 0);
+        }
         // A folder this job made may have been removed since: its chain is walked again and the file tried
         // once more, from its start.
         if (*takenAsKnown > 0 && RefusedForMissingFolder(failure) && !state.StopRequested) {
             state.KnownRemoteFolders.Forget(RemoteWalkNames(RemoteFolderOf(remote)));
             state.FinishedBytes = finishedBefore;
-            return TryUpload(host, local, remote, false);
+            return TryUpload(host, local, remote, 0);
         }
         const TAttempt failed = FailedAttempt(failure);
         ui::ProcessMessages();
@@ -233,7 +266,7 @@ TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::strin
 }
 
 bool UploadOne(TUploadHost& host, const std::string& local, const std::string& remote) {
-    return TryUpload(host, local, remote, false) == TAttempt::Stored;
+    return TryUpload(host, local, remote, 0) == TAttempt::Stored;
 }
 
 std::optional<bool> RemoteSizeMatches(TIdFTP& ftp, const std::string& remote, std::optional<std::int64_t> localSize) {

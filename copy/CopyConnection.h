@@ -43,10 +43,11 @@ enum class TAttempt {
     WillLast, // failed for good
 };
 
-// Stores one local file under its full remote path, its folders made first. With `mayResume` (the
-// server's copy of the file is from an earlier attempt of this job) a server that can resume gets
-// only what its copy lacks. A refused folder throws, as it always has.
-TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::string& remote, bool mayResume);
+// Stores one local file under its full remote path, its folders made first. `sentBefore`: the bytes of the file
+// that earlier attempts of this job handed to the server (0: none); a server that can resume gets only what its
+// copy lacks, never counting more of it than that. A server that refuses the resumed store gets the whole file at
+// once, and so does every later file of the job. A refused folder throws, as it always has.
+TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::string& remote, std::int64_t sentBefore);
 
 // One attempt, no resume; true when stored.
 bool UploadOne(TUploadHost& host, const std::string& local, const std::string& remote);

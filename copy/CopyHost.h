@@ -30,6 +30,7 @@ struct TCopyState {
     double IconStep = 0;
     int IconStage = 0;
     std::int64_t ResumedBytes = 0; // of the current file, on the server before its upload resumed
+    bool ResumeRefused = false;    // the server refused a resumed store during this job: files go whole
     bool StopRequested = false;    // "Остановить копирование" during the running job
     // The waits before the retries of a file that failed for a reason that may pass, in milliseconds.
     std::vector<int> RetryWaitsMs{2000, 5000, 10000};

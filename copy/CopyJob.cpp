@@ -95,6 +95,7 @@ TSourceSnapshot ListSources(TCopyHost& host, const TTypedSource& typed) {
     state.SentBytes = 0; // the first tick of a new job must not see the last job's bytes
     state.SourceList.clear();
     state.KnownRemoteFolders.Clear(); // what the last job saw on the server may have changed since
+    state.ResumeRefused = false;      // so may the server itself
     const TSourceSnapshot source = SnapshotSource(typed.folder, typed.fileName, typed.currentFolder);
     ListSourceFiles(source, typed.fileName, state.SourceList);
     for (const std::string& item : state.SourceList) {

@@ -22,6 +22,16 @@ bool WaitUnlessStopped(const TCopyState& state, int ms) {
     return !state.StopRequested;
 }
 
+namespace {
+
+// The bytes of the file that the server can hold from this client after an attempt: what the attempt's store
+// started from and sent. An attempt that sent nothing changed nothing.
+std::int64_t SentByAttempt(const TCopyState& state, std::int64_t before) {
+    return state.Tally.Begun() ? state.ResumedBytes + state.Tally.Sent() : before;
+}
+
+} // namespace
+
 TFileOutcome UploadWithRetries(TUploadHost& host, const std::string& item, const std::string& remote) {
     TCopyState& state = host.CopyState();
     if (state.StopRequested)
@@ -30,11 +40,11 @@ TFileOutcome UploadWithRetries(TUploadHost& host, const std::string& item, const
     const std::vector<int> waits = state.RetryWaitsMs;
     const std::string ofAll = " из " + std::to_string(waits.size()) + ": ";
 
-    TAttempt attempt = TryUpload(host, item, remote, false);
-    // Once the server took our STOR, what it holds under that name is the start of this file, and only
-    // then may a retry add the rest to it: an older, shorter file of the same name must not be extended.
-    bool serverHasOurStart = state.Tally.Begun();
-    bool resumeRefused = false;
+    TAttempt attempt = TryUpload(host, item, remote, 0);
+    // What the server can hold of this file from this job: a resume never starts past it. Once the server took
+    // our store, what it holds under that name is the start of this file; an older, shorter file of the same name
+    // must not be extended.
+    std::int64_t sentBefore = SentByAttempt(state, 0);
     for (std::size_t retry = 1; attempt == TAttempt::MayPass && retry <= waits.size(); ++retry) {
         if (state.StopRequested || !WaitUnlessStopped(state, waits[retry - 1]))
             return TFileOutcome::Stopped;
@@ -44,13 +54,8 @@ TFileOutcome UploadWithRetries(TUploadHost& host, const std::string& item, const
             continue;
         if (state.StopRequested)
             return TFileOutcome::Stopped;
-        attempt = TryUpload(host, item, remote, serverHasOurStart && !resumeRefused);
-        serverHasOurStart = serverHasOurStart || state.Tally.Begun();
-        if (attempt == TAttempt::WillLast && state.ResumedBytes > 0) {
-            // A server that offered to resume and then refused it gets the whole file on the next try.
-            resumeRefused = true;
-            attempt = TAttempt::MayPass;
-        }
+        attempt = TryUpload(host, item, remote, sentBefore);
+        sentBefore = SentByAttempt(state, sentBefore);
     }
     if (state.StopRequested)
         return TFileOutcome::Stopped;

@@ -15,6 +15,13 @@ std::string TakeField(std::string& rest) {
     return field;
 }
 
+// The decimal conversion skips blanks before the digits, so "(127, 0, 0, 1, 156, 145)" names a usable
+// endpoint too; nothing else beyond the digits is allowed.
+std::string WithoutLeadingBlanks(const std::string& field) {
+    const auto first = field.find_first_not_of(" \t");
+    return first == std::string::npos ? std::string() : field.substr(first);
+}
+
 bool IsByteField(const std::string& field) {
     if (field.empty() || field.size() > 3)
         return false;
@@ -63,13 +70,14 @@ TPassiveEndpoint ParsePassiveReply(const std::string& textLine) {
     TPassiveEndpoint endpoint;
     bool inRange = true;
     for (int i = 0; i < 4; ++i) {
-        const std::string field = TakeField(fields);
+        const std::string field = WithoutLeadingBlanks(TakeField(fields));
         inRange = inRange && IsByteField(field);
         endpoint.Address += (i ? "." : "") + field;
     }
     const std::string highField = TakeField(fields);
     const std::string lowField = TakeField(fields);
-    endpoint.FieldsInRange = inRange && IsByteField(highField) && IsByteField(lowField);
+    endpoint.FieldsInRange =
+        inRange && IsByteField(WithoutLeadingBlanks(highField)) && IsByteField(WithoutLeadingBlanks(lowField));
     const int high = ParseDecimalInteger(highField);
     const int low = ParseDecimalInteger(lowField);
     // Computed wide: absurd fields must not overflow; the caller rejects a port outside 1..65535.

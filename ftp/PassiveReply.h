@@ -12,10 +12,10 @@ public:
 };
 
 struct TPassiveEndpoint {
-    std::string Address; // dotted, exactly as the server wrote it
+    std::string Address; // dotted, as the server wrote it without blanks before the digits
     int Port = 0;
-    // Every one of the six fields is a plain decimal number of 0..255 (no sign, no blank). A reply that fails this
-    // names no address a client may use.
+    // Every one of the six fields is a plain decimal number of 0..255 (blanks before it, no sign). A reply that
+    // fails this names no address a client may use.
     bool FieldsInRange = false;
 };
 

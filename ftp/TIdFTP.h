@@ -9,8 +9,8 @@
 #include "ftp/TIdSocketHandle.h"
 #include "ftp/TIdTCPClient.h"
 
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,8 +30,9 @@ public:
 
     // Bounds on waits that the server controls, in milliseconds. Both end as an upload failure.
     int DataConnectTimeLimit = 60000; // active mode: the server's data connection
-    int FollowUpTimeLimit = 60000;    // the reply that should follow a 426 or 450
-    int DefaultPort = 21;             // the port of a server typed without ":port"
+    // A 426 or 450 is final; some servers add a second reply, many do not: it is read only if it comes this soon.
+    int FollowUpTimeLimit = 2000;
+    int DefaultPort = 21; // the port of a server typed without ":port"
 
     // Explicit TLS, from the next connection on: after the welcome AUTH TLS and the handshake, then the log-in,
     // PBSZ 0 and PROT P; every data connection then runs TLS too. A refusal or a failed step ends the connection

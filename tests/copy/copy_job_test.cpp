@@ -349,7 +349,6 @@ TEST_F(CopyJobTest, MoveKeepsSourcesWhoseUploadIsNotConfirmed) {
     dropping.dataDropAfterBytes = 50000; // the server ends the transfer early and says 426
     server_ = std::make_unique<FakeFtpServer>(dropping);
     useFakeServer();
-    host().ftp.FollowUpTimeLimit = 500; // no reply follows this server's 426
     setOptions(false, true, false, false, false);
     setSource(folder, "cut.bin", "/in");
     startJob();

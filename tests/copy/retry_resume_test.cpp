@@ -129,7 +129,8 @@ TEST_F(RetryResumeTest, DroppedUploadIsSentWholeAgainToAServerThatCannotResume) 
         ASSERT_EQ(stored.size(), 2u);
         EXPECT_TRUE(stored[1].content == bytes);
         EXPECT_EQ(stored[1].verb, "STOR");
-        EXPECT_EQ(logged(": Повтор "), *features ? 2 : 1);
+        EXPECT_EQ(logged(": Повтор "), 1);
+        EXPECT_EQ(logged(": Сервер не позволил докачку"), *features ? 1 : 0);
         EXPECT_EQ(logTexts().back(), ": Скопирован файл " + file);
     }
 }
@@ -173,6 +174,70 @@ TEST_F(RetryResumeTest, UploadDroppedHalfwayIsResumedByteForByte) {
         EXPECT_EQ(host().jobBar.Position(), host().jobBar.Max());
         EXPECT_TRUE(!exists(file) && script_.texts().empty());
     }
+}
+
+// A real server cuts the first upload early, then answers the retry's SIZE as given: a resume never starts past
+// what this client sent, so whatever the answer, the stored file is the source byte for byte, and a move deletes
+// the source only then.
+TEST_F(RetryResumeTest, ServerSizeIsBelievedOnlyAsFarAsTheFileWasSent) {
+    const std::int64_t fileBytes = 16 << 20;
+    std::string bytes(static_cast<std::size_t>(fileBytes), '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 131 % 251);
+    const char* const noSize = ": Сервер не сообщил размер своей копии, файл копируется с начала : ";
+    const char* const moreThanSent = ": Сервер сообщил о копии больше отправленного, файл копируется с начала : ";
+    const struct {
+        std::string size;
+        std::int64_t resumedAt;
+        const char* logged;
+    } answers[] = {
+        {std::to_string(fileBytes - 1), 0, moreThanSent}, // more than the client ever sent
+        {std::to_string(fileBytes + 5), 0, moreThanSent}, // beyond the file
+        {"1000", 1000, nullptr},                          // less than arrived: resumed there
+        {"abc", 0, noSize},
+        {"-5", 0, noSize},
+        {"99999999999999999999", 0, noSize},
+    };
+    for (const auto& answer : answers) {
+        for (const bool moving : {true, false}) {
+            SCOPED_TRACE(answer.size + (moving ? " moving" : " copying"));
+            PyFtpdServer server(PyFtpdServer::Tls::Off, 0,
+                                {.dropAtBytes = 512 << 10, .firstSizeAfterDrop = answer.size});
+            const std::string file = moveOneFile(server.port(), bytes);
+            pointAt(server.host(), server.port(), server.user(), server.password());
+            setOptions(false, moving, false, false, false);
+            if (!moving)
+                script_.answer(ui::No);
+            host().RetryWaitsMs = {1, 1, 1};
+            host().ftp.Passive = true;
+            host().ftp.SendBufferSize = 65536; // little of the file waits in the client's buffers at the drop
+            startJob();
+
+            EXPECT_TRUE(readFile((server.root() / "in" / "data" / "a.bin").string()) == bytes) << server.log();
+            EXPECT_EQ(host().ResumedBytes, answer.resumedAt);
+            EXPECT_EQ(logged(answer.logged ? answer.logged + file : ": Сервер "), answer.logged ? 1 : 0);
+            EXPECT_EQ(exists(file), !moving);
+            EXPECT_EQ(logTexts().back(), ": Скопирован файл " + file);
+        }
+    }
+}
+
+// A stock server may list REST STREAM and still refuse a store after REST: the file goes whole at once, on the
+// same connection, without spending a retry.
+TEST_F(RetryResumeTest, RefusedResumeSendsTheWholeFile) {
+    const std::string bytes(4 << 20, 'w');
+    PyFtpdServer server(PyFtpdServer::Tls::Off, 0,
+                        {.dropAtBytes = 256 << 10, .firstSizeAfterDrop = {}, .refuseRestartedStore = true});
+    const std::string file = moveOneFile(server.port(), bytes);
+    pointAt(server.host(), server.port(), server.user(), server.password());
+    host().RetryWaitsMs = {1, 1, 1};
+    host().ftp.Passive = true;
+    startJob();
+
+    EXPECT_TRUE(readFile((server.root() / "in" / "data" / "a.bin").string()) == bytes) << server.log();
+    EXPECT_EQ(logged(": Сервер не позволил докачку, файл копируется с начала : " + file), 1);
+    EXPECT_EQ(logged(": Повтор "), 1);
+    EXPECT_TRUE(!exists(file) && script_.texts().empty());
 }
 
 TEST_F(RetryResumeTest, MoveDeletesOnlyWhenTheServersSizeMatches) {

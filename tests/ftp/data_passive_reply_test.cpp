@@ -28,11 +28,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PassiveCase{"Entering Passive Mode (192,168,0,10,19,137)", "192.168.0.10", 5001, true},
                       PassiveCase{"Entering Passive Mode 10,0,0,1,4,1", "10.0.0.1", 1025, true},
                       PassiveCase{"  Entering Passive Mode (127,0,0,1,0,21).  ", "127.0.0.1", 21, true},
-                      PassiveCase{"=127,0,0,2,255,255", "=127.0.0.2", 65535, false}, // no blank: the whole line
-                      PassiveCase{"Ok (127,0,0,1,1,2,3)", "127.0.0.1", 258, true},   // a seventh field is ignored
-                      PassiveCase{"(127,0,0,1, 4,+1)", "127.0.0.1", 1025, false},    // leading blank and sign
-                      PassiveCase{"(127,0,0,1,4,-1)", "127.0.0.1", 1023, false},     // a port inside 1..65535
-                      PassiveCase{"(127,0,0,1,1,256)", "127.0.0.1", 512, false},     // ... from fields out of range
+                      PassiveCase{"=127,0,0,2,255,255", "=127.0.0.2", 65535, false},     // no blank: the whole line
+                      PassiveCase{"Ok (127,0,0,1,1,2,3)", "127.0.0.1", 258, true},       // a seventh field is ignored
+                      PassiveCase{"(127, 0, 0, 1, 156, 145)", "127.0.0.1", 40081, true}, // blanks before
+                      PassiveCase{"(127,0,0,1,\t4,+1)", "127.0.0.1", 1025, false},       // a sign
+                      PassiveCase{"(127,0,0,1,4,-1)", "127.0.0.1", 1023, false},         // a port inside 1..65535
+                      PassiveCase{"(127,0,0,1,1,256)", "127.0.0.1", 512, false},         // ... from fields out of range
                       PassiveCase{"(127,0,0,300,4,1)", "127.0.0.300", 1025, false}));
 
 TEST(PassiveReply, UnusablePortFieldsRaiseTheConversionMessage) {

@@ -170,25 +170,29 @@ TEST_P(Upload, AbortFromTheWorkHandlerFailsTheUpload) {
     EXPECT_EQ(server.commands()[6], "ABOR");
 }
 
-TEST(UploadAbort, FollowUpWaitIsBoundedAnd450CountsToo) {
-    FakeFtpServer::Options options;
-    options.storeFinalReplies = {"450 Requested file action not taken."};
-    FakeFtpServer server(options);
-    TIdFTP ftp;
-    ftptest::PointAt(ftp, server, options.user, options.password);
-    ftp.Passive = true;
-    ftp.FollowUpTimeLimit = 200;
-    ftp.ConnectAndLogIn(true, -1);
-    MemoryStream stream("abc");
-    const auto start = std::chrono::steady_clock::now();
-    try {
-        ftp.UploadStream(stream, "f");
-        ADD_FAILURE();
-    } catch (const EIdProtocolReplyError& error) {
-        EXPECT_EQ(error.ReplyCode(), 450);
+// A bare 426 or 450 is the final word: the client does not sit out a whole reply bound for a second reply that
+// most servers never send.
+TEST(UploadAbort, BareAbortEndsTheUploadWithinTheShortFollowUpBound) {
+    for (const char* abort : {"426 Connection closed; transfer aborted.", "450 Requested file action not taken."}) {
+        SCOPED_TRACE(abort);
+        FakeFtpServer::Options options;
+        options.storeFinalReplies = {abort};
+        FakeFtpServer server(options);
+        TIdFTP ftp;
+        ftptest::PointAt(ftp, server, options.user, options.password);
+        ftp.Passive = true;
+        ftp.ConnectAndLogIn(true, -1);
+        MemoryStream stream("abc");
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            ftp.UploadStream(stream, "f");
+            ADD_FAILURE();
+        } catch (const EIdProtocolReplyError& error) {
+            EXPECT_EQ(error.ReplyCode(), std::stoi(abort));
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+        EXPECT_EQ(ftp.ReadTimeout, 0); // the bound applied to that one wait only
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-    EXPECT_EQ(ftp.ReadTimeout, 0); // the bound applied to that one wait only
 }
 
 TEST(UploadActive, ServerThatNeverConnectsEndsWithinTheBound) {

@@ -53,7 +53,8 @@ std::string readFirstLine(int fd) {
 
 } // namespace
 
-PyFtpdServer::PyFtpdServer(Tls tls, int connectionsPerAddress) : base_(makeTempFolder()), root_(base_ / "root") {
+PyFtpdServer::PyFtpdServer(Tls tls, int connectionsPerAddress, const Misbehaviour& misbehaviour)
+    : base_(makeTempFolder()), root_(base_ / "root") {
     std::filesystem::create_directory(root_);
     if (tls == Tls::Required)
         makeCertificate();
@@ -86,6 +87,12 @@ PyFtpdServer::PyFtpdServer(Tls tls, int connectionsPerAddress) : base_(makeTempF
     }
     if (connectionsPerAddress > 0)
         args.insert(args.end(), {"--max-cons-per-ip", std::to_string(connectionsPerAddress)});
+    if (misbehaviour.dropAtBytes > 0)
+        args.insert(args.end(), {"--drop-at", std::to_string(misbehaviour.dropAtBytes)});
+    if (!misbehaviour.firstSizeAfterDrop.empty())
+        args.insert(args.end(), {"--first-size", misbehaviour.firstSizeAfterDrop});
+    if (misbehaviour.refuseRestartedStore)
+        args.emplace_back("--refuse-restart");
     std::vector<char*> argv;
     for (auto& arg : args)
         argv.push_back(arg.data());

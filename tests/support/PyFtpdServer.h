@@ -12,11 +12,19 @@
 
 namespace ferrylo::testing {
 
+// What a PyFtpdServer does wrong on purpose, around a client's resume; the defaults behave.
+struct PyFtpdMisbehaviour {
+    std::uint64_t dropAtBytes = 0;     // > 0: the first upload's session is cut once this many bytes arrived
+    std::string firstSizeAfterDrop;    // non-empty: the first SIZE after that drop says "213 " + this
+    bool refuseRestartedStore = false; // a store after REST gets 451, as stock servers may answer
+};
+
 class PyFtpdServer {
 public:
     enum class Tls { Off, Required };
+    using Misbehaviour = PyFtpdMisbehaviour;
     // `connectionsPerAddress` > 0: a client address gets no more connections at once (a shared host's limit).
-    explicit PyFtpdServer(Tls tls = Tls::Off, int connectionsPerAddress = 0);
+    explicit PyFtpdServer(Tls tls = Tls::Off, int connectionsPerAddress = 0, const Misbehaviour& misbehaviour = {});
     ~PyFtpdServer();
     PyFtpdServer(const PyFtpdServer&) = delete;
     PyFtpdServer& operator=(const PyFtpdServer&) = delete;

@@ -3,6 +3,11 @@
 With --certfile and --keyfile it speaks explicit TLS only: AUTH TLS before the log-in and PROT P before any
 data connection are required.
 
+Misbehaviour on purpose, for the client's resume: --drop-at cuts the session of the first upload once that many
+bytes have arrived, as a line that goes down would; --first-size answers the first SIZE after that drop with
+"213 <text>" whatever the file holds; --refuse-restart refuses every store after REST with 451, as a stock
+server that lists REST STREAM but does not allow a restarted store does.
+
 Prints the port it listens on as the first line of stdout once it accepts connections, then serves
 until SIGTERM.
 """
@@ -16,6 +21,38 @@ from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
 
 
+def misbehaving(base, args):
+    state = {"dropped": args.drop_at <= 0, "lie": args.first_size}
+
+    class DroppingDTP(base.dtp_handler):
+        def handle_read(self):
+            super().handle_read()
+            if not state["dropped"] and self.tot_bytes_received >= args.drop_at:
+                state["dropped"] = True
+                self.cmd_channel.close()  # closes the data connection with it
+
+        handle_read_event = handle_read  # the base class binds its own handle_read under this name
+
+    class Handler(base):
+        dtp_handler = DroppingDTP
+
+        def ftp_SIZE(self, path):
+            if state["dropped"] and state["lie"] is not None:
+                lie, state["lie"] = state["lie"], None
+                self.respond("213 " + lie)
+                return None
+            return super().ftp_SIZE(path)
+
+        def ftp_STOR(self, file, mode="w"):
+            if args.refuse_restart and self._restart_position:
+                self._restart_position = 0
+                self.respond("451 Append/Restart not permitted, try again")
+                return None
+            return super().ftp_STOR(file, mode)
+
+    return Handler
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
@@ -27,6 +64,9 @@ def main():
     # Benchmarks: one server for both, plain FTP and FTPS.
     parser.add_argument("--tls-optional", action="store_true")
     parser.add_argument("--max-cons-per-ip", type=int, default=0)
+    parser.add_argument("--drop-at", type=int, default=0)
+    parser.add_argument("--first-size")
+    parser.add_argument("--refuse-restart", action="store_true")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
@@ -41,6 +81,7 @@ def main():
         handler.keyfile = args.keyfile
         handler.tls_control_required = not args.tls_optional
         handler.tls_data_required = not args.tls_optional
+    handler = misbehaving(handler, args)
     handler.authorizer = authorizer
     handler.banner = "220 Test server ready."
     # The PORT target must be the control peer's own address (the default, stated because tests rely on it).
