@@ -76,6 +76,17 @@ start_server() {
     [ -n "$port" ] || { echo "server did not start"; cat "$work/server.log"; exit 1; }
 }
 
+# unpacked_server PACKAGE PROGRAM: the path of a daemon from a Debian package that cannot be installed beside
+# another one (FTP daemons exclude each other), unpacked once into a cache folder outside the repo.
+unpacked_server() {
+    local folder=${XDG_CACHE_HOME:-$HOME/.cache}/ferrylo/servers/$1
+    if [ ! -x "$folder/root/$2" ]; then
+        mkdir -p "$folder"
+        (cd "$folder" && apt-get download "$1" >/dev/null 2>&1 && dpkg-deb -x "$1"_*.deb root && rm -f "$1"_*.deb)
+    fi
+    echo "$folder/root/$2"
+}
+
 # start_vsftpd: vsftpd on 127.0.0.1 with a generated config: anonymous log-in (no password asked), uploads
 # into $work/vroot/up, passive ports from a range of its own. Sets port, user, password, served (the local
 # folder behind the remote folder $base) and base.
@@ -121,7 +132,7 @@ seccomp_sandbox=NO
 max_clients=0
 max_per_ip=0
 CONF
-    /usr/sbin/vsftpd "$work/vsftpd.conf" 2>"$work/server.log" &
+    "$(unpacked_server vsftpd usr/sbin/vsftpd)" "$work/vsftpd.conf" 2>"$work/server.log" &
     server_pid=$!
     for _ in $(seq 50); do
         /usr/bin/python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 1).close()" 2>/dev/null && return
@@ -130,11 +141,62 @@ CONF
     echo "vsftpd did not start"; cat "$work/server.log"; exit 1
 }
 
-# start_named_server NAME (pyftpdlib or vsftpd), stop_named_server: one server at a time.
+# start_proftpd: proftpd on 127.0.0.1 as Debian ships it (no AllowStoreRestart: a store after REST is refused), with
+# one user of its own in a generated password file, the root in $work/proot. Sets port, user, password, served and
+# base like start_vsftpd.
+start_proftpd() {
+    sync
+    local top=$memory_root/proot
+    [ -n "$memory_root" ] || top=$work/proot
+    mkdir -p "$top/up"
+    chown -R nobody:nogroup "$top"
+    chmod 711 "$(dirname "$top")" # the daemon's user reaches its home through the private work folder
+    served=$top/up base=/up
+    user=bench password=bench
+    echo "bench:$(openssl passwd -1 bench):$(id -u nobody):$(id -g nobody)::$top:/bin/false" >"$work/proftpd.passwd"
+    echo "nogroup:x:$(id -g nobody):" >"$work/proftpd.group"
+    chmod 600 "$work/proftpd.passwd" "$work/proftpd.group"
+    port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    local low
+    read -r low _ </proc/sys/net/ipv4/ip_local_port_range
+    local passive=$((low > 22000 ? low - 20000 : 2000))
+    cat >"$work/proftpd.conf" <<CONF
+ServerType standalone
+DefaultAddress 127.0.0.1
+SocketBindTight on
+UseIPv6 off
+Port $port
+PassivePorts $passive $((passive + 19999))
+User nobody
+Group nogroup
+PidFile $work/proftpd.pid
+ScoreboardFile $work/proftpd.scoreboard
+DelayTable none
+WtmpLog off
+UseReverseDNS off
+AuthOrder mod_auth_file.c
+AuthUserFile $work/proftpd.passwd
+AuthGroupFile $work/proftpd.group
+RequireValidShell off
+DefaultRoot ~
+AllowOverwrite on
+MaxInstances 64
+CONF
+    /usr/sbin/proftpd -n -d ${FERRYLO_PROFTPD_DEBUG:-0} -c "$work/proftpd.conf" 2>"$work/server.log" &
+    server_pid=$!
+    for _ in $(seq 50); do
+        /usr/bin/python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 1).close()" 2>/dev/null && return
+        sleep 0.1
+    done
+    echo "proftpd did not start"; cat "$work/server.log"; exit 1
+}
+
+# start_named_server NAME (pyftpdlib, vsftpd or proftpd), stop_named_server: one server at a time.
 start_named_server() {
     case "$1" in
         pyftpdlib) start_server ;;
         vsftpd) start_vsftpd ;;
+        proftpd) start_proftpd ;;
         *) echo "unknown server: $1" >&2; exit 2 ;;
     esac
 }

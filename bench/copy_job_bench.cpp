@@ -2,17 +2,20 @@
 // reports its time and the process's peak memory. Windows are offscreen unless a display is given;
 // with a picture folder, the window is saved as a PNG every tenth of a second while the job runs.
 // A 10 ms heartbeat measures the longest the message loop left an event (a close request, a click) waiting.
-// Usage: ferrylo_copy_bench [--ftps] [--known-folders] HOST PORT USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]
+// Usage: ferrylo_copy_bench [--ftps] [--known-folders] [--parallel=N] [--drop-at=BYTES] HOST PORT USER PASSWORD SOURCE
+//        DESTINATION [PICTURE_FOLDER]
 //   SOURCE is a folder (uploaded with "*.*") or one file. --ftps ticks "Шифрование (FTPS)" and trusts the
-//   server's certificate when asked; --known-folders ticks "Не проверять уже созданные папки".
+//   server's certificate when asked; --known-folders ticks "Не проверять уже созданные папки"; --drop-at resets the
+//   connection of the upload once, when BYTES of a file have gone (a line that drops, seen from the client).
 #include "app/FormSet.h"
 #include "dialogs/TForm2.h"
+#include "ftp/SocketFaults.h"
 #include "ftp/TIdFTP.h"
+#include "ui/TLogView.h"
 #include "ui/UiLayer.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QSpinBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,11 +23,13 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
+#include <utility>
 
 namespace {
 // Open file descriptors of this process: the job must give back every one it takes.
@@ -37,13 +42,14 @@ int OpenDescriptors() {
 int main(int argc, char** argv) {
     const auto printUsage = [] {
         std::fprintf(stderr,
-                     "usage: ferrylo_copy_bench [--ftps] [--known-folders] [--parallel=N] HOST PORT USER PASSWORD SOURCE DESTINATION "
-                     "[PICTURE_FOLDER]\n");
+                     "usage: ferrylo_copy_bench [--ftps] [--known-folders] [--parallel=N] [--drop-at=BYTES] HOST PORT "
+                     "USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]\n");
         return 2;
     };
     bool ftps = false;
     bool knownFolders = false;
     int parallel = 1;
+    qint64 dropAt = 0;
     while (argc > 1 && QByteArray(argv[1]).startsWith("--")) {
         const QByteArray flag(argv[1]);
         if (flag == "--ftps")
@@ -52,6 +58,8 @@ int main(int argc, char** argv) {
             knownFolders = true;
         else if (flag.startsWith("--parallel="))
             parallel = flag.mid(11).toInt();
+        else if (flag.startsWith("--drop-at="))
+            dropAt = flag.mid(10).toLongLong();
         else
             return printUsage();
         argv[1] = argv[0];
@@ -93,6 +101,16 @@ int main(int argc, char** argv) {
     form.IdFTP1->DefaultPort = QByteArray(argv[2]).toInt();
     if (ftps)
         form.CheckBox3->click();
+    bool dropped = false; // each data connection gets a copy of the handler: the flag lives here
+    if (dropAt > 0) {
+        // The next send of the data connection fails with a reset, once: the job's retry takes it from there.
+        form.IdFTP1->OnWork = [display = form.IdFTP1->OnWork, dropAt, &dropped](TIdComponent* sender, TWorkMode mode,
+                                                                                std::int64_t count) {
+            display(sender, mode, count);
+            if (mode == wmWrite && count >= dropAt && !std::exchange(dropped, true))
+                ftp::faults::FailNthCall(ftp::faults::SocketCall::Send, 1, 10054);
+        };
+    }
 
     QTimer snapshots;
     int shot = 0;
@@ -121,6 +139,8 @@ int main(int argc, char** argv) {
     if (!pictures.isEmpty())
         form.grab().save(QStringLiteral("%1/job-end.png").arg(pictures));
 
+    if (!qEnvironmentVariableIsEmpty("FERRYLO_BENCH_LOG")) // what the job wrote, to see how a drop was met
+        std::fprintf(stderr, "%s\n", form.Memo1->toPlainText().toLocal8Bit().constData());
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("seconds=%.3f files=%zu bytes=%lld peak_kib=%ld fds_before=%d fds_after=%d loop_gap_ms=%lld\n", seconds,
