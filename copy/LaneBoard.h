@@ -18,6 +18,7 @@ enum class TLaneNote {
     Log,       // Text: a log line, stamped
     FileDone,  // Index: how its upload ended (Stored, Confirmed, Error)
     LaneEnded, // the connection has left the server; nothing more comes from it
+    Failed,    // Error: the connection met an error outside any file's upload (its log-in, say)
 };
 
 struct TLaneMessage {

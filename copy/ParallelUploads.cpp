@@ -55,6 +55,12 @@ std::int64_t Settle(TCopyHost& host, const TLaneJob& job, const TLaneMessage& do
     return done.Bytes;
 }
 
+// A connection's error outside any file; the first failure of the job is the one shown.
+void Fail(TCopyHost& host, const std::exception_ptr& error, TParallelEnd& end) {
+    if (end.End == TParallelEnd::Done && !host.CopyState().StopRequested)
+        end = {TParallelEnd::Failed, {}, error};
+}
+
 } // namespace
 
 TParallelEnd UploadInParallel(TCopyHost& host, const TSourceSnapshot& source, std::size_t connections) {
@@ -88,6 +94,8 @@ TParallelEnd UploadInParallel(TCopyHost& host, const TSourceSnapshot& source, st
                 host.AppendLog(message.Text);
             else if (message.Note == TLaneNote::FileDone)
                 finished += Settle(host, job, message, end);
+            else if (message.Note == TLaneNote::Failed)
+                Fail(host, message.Error, end);
             else
                 ++ended;
         }

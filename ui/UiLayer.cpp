@@ -339,6 +339,9 @@ void RunHandler(const std::function<void()>& handler) {
         handler();
     } catch (const std::exception& error) {
         ShowError(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        // Something thrown that carries no message still must not end the program.
+        ShowError(QStringLiteral("Неизвестная ошибка"));
     }
 }
 

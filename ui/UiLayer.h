@@ -50,7 +50,7 @@ void ProcessMessages();
 void HaltProgram();
 
 // Runs a handler as the message loop does: an error that escapes it is shown in the standard
-// error box and the program goes on.
+// error box ("Неизвестная ошибка" for one that is no std::exception) and the program goes on.
 void RunHandler(const std::function<void()>& handler);
 
 namespace testing {

@@ -105,10 +105,12 @@ TEST(UiLayer, StrictScriptReportsEveryUnprimedQuestion) {
 TEST(UiLayer, EscapedErrorsReachTheErrorBoxAndHaltIsOnlyCounted) {
     Script script;
     ui::RunHandler([] { throw std::runtime_error("Connection refused."); });
+    ui::RunHandler([] { throw 7; }); // no message of its own
     ui::HaltProgram();
-    ASSERT_EQ(script.shown().size(), 1u);
+    ASSERT_EQ(script.shown().size(), 2u);
     EXPECT_EQ(script.shown()[0].kind, Shown::Kind::Error);
     EXPECT_EQ(script.shown()[0].text, u"Connection refused."_s);
+    EXPECT_EQ(script.shown()[1].text, u"Неизвестная ошибка"_s);
     EXPECT_EQ(script.haltRequests(), 1);
 }
 
