@@ -93,7 +93,7 @@ void TForm1::readFtpSettingsFile() {
         CurrentPassword = DecryptPassword(FtpSettings.Password);
     } else if (!FtpSettings.Login.empty()) {
         const auto answer = ui::InputBox(QStringLiteral("login:") + local(FtpSettings.Login),
-                                         QStringLiteral("Введите пароль"), QString());
+                                         QStringLiteral("Введите пароль"), QString(), ui::InputEcho::Password);
         CurrentPassword = answer ? answer->toLocal8Bit().toStdString() : std::string();
     }
     Edit6->setText(local(PasswordMask(CurrentPassword)));

@@ -1,6 +1,8 @@
 #include "ui/UiLayer.h"
 
 #include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -165,4 +167,26 @@ TEST(UiLayer, RealBoxShowsItsTextPlain) {
     ui::ShowMessage(u"<b>x</b>"_s + QString(QChar(0)));
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(shownText, u"<b>x</b>"_s + QString(QChar::ReplacementCharacter));
+}
+
+TEST(UiLayer, RealInputBoxHidesAPassword) {
+    for (const ui::InputEcho echo : {ui::InputEcho::Normal, ui::InputEcho::Password}) {
+        std::optional<QLineEdit::EchoMode> shown;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            shown = box->textEchoMode();
+            box->reject();
+        });
+        QTimer bound;
+        bound.setSingleShot(true);
+        QObject::connect(&bound, &QTimer::timeout, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                box->close();
+        });
+        bound.start(5000);
+        EXPECT_FALSE(ui::InputBox(u"login:bob"_s, u"Введите пароль"_s, {}, echo).has_value());
+        EXPECT_EQ(shown, echo == ui::InputEcho::Password ? QLineEdit::Password : QLineEdit::Normal);
+    }
 }
