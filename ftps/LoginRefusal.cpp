@@ -44,7 +44,9 @@ std::optional<TLoginRefusal> RefusalOf(const std::exception& error) {
 }
 
 bool AsksForEncryption(int code, const std::string& text) {
-    if (code != 530 && code != 534)
+    // 530 and 534 as most servers say it; 550 as some say it to USER ("550 SSL/TLS required on the control
+    // channel").
+    if (code != 530 && code != 534 && code != 550)
         return false;
     const std::string lowered = Lowered(text);
     constexpr std::array kWords{"tls", "ssl", "encrypt"};

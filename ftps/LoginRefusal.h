@@ -11,7 +11,7 @@ namespace ftps {
 
 struct TLoginRefusal {
     std::string Reply;      // the code and the text on one line ("530 Login incorrect."), the server's bytes
-    bool AsksForEncryption; // 530 or 534 whose text names TLS, SSL or encryption
+    bool AsksForEncryption; // 530, 534 or 550 whose text names TLS, SSL or encryption
 };
 
 // The refusal in `error` when the server's reply raised it; nothing for any other failure.

@@ -49,8 +49,8 @@ TEST_F(ConnectionCheck, FailedCheckLogsWhyAndOffersTheSearch) {
         {u"127.0.0.1"_s,
          "secret",
          "USER",
-         "534 SSL required.",
-         {check, check + u": Сервер отказал: 534 SSL required."_s},
+         "550 SSL/TLS required on the control channel.",
+         {check, check + u": Сервер отказал: 550 SSL/TLS required on the control channel."_s},
          tick},
         {QString(), "secret", "", "", {u"Проверка связи с "_s}, {}}, // nothing to try at all
     };
