@@ -9,6 +9,7 @@
 #include "settings/TextFiles.h"
 #include "ui/TLogView.h"
 #include "ui/UiLayer.h"
+#include "ui/ValueLabel.h"
 #include "util/Paths.h"
 #include "util/ProgramFolder.h"
 #include "util/TextFields.h"
@@ -31,7 +32,7 @@ void TForm1::FormCreate() {
     for (QLineEdit* edit : {Edit1, Edit2, Edit4, Edit5, Edit6})
         edit->clear();
     for (QLabel* label : {Label7, Label9, Label11, Label18})
-        label->clear();
+        ui::ShowValue(*label, {});
     ComboBox1->setEditText(QStringLiteral("/"));
     Memo1->clear();
 

@@ -38,6 +38,11 @@ struct TLaneFile {
     std::int64_t Sent = 0;  // of it, a resumed part included
 };
 
+// The file the per-file bar follows: of those with bytes still to send, the one with the fewest left (the earlier
+// in the list on a tie); nothing when none has any left. A file whose every byte went out only waits for the
+// server's word, and would hold the bar full meanwhile.
+std::optional<TLaneFile> FileBarFile(const std::vector<std::optional<TLaneFile>>& sending);
+
 class TLaneBoard {
 public:
     TLaneBoard(std::size_t files, std::size_t lanes);

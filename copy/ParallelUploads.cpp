@@ -19,25 +19,20 @@ namespace {
 // How long the window's thread waits for news of the connections before it turns its message loop: a frame.
 constexpr int kFrameMs = 16;
 
-// The bars and counters from the files done and what each connection is sending; the file bar follows the
-// earliest file of the list still under way.
+// The bars and counters from the files done and what each connection is sending; the file bar follows the file
+// closest to its end.
 void ShowProgress(TCopyHost& host, const std::vector<std::optional<TLaneFile>>& sending, std::int64_t finished) {
     std::int64_t inFlight = 0;
-    const TLaneFile* earliest = nullptr;
-    for (const std::optional<TLaneFile>& file : sending) {
-        if (!file)
-            continue;
-        inFlight += file->Sent;
-        if (!earliest || file->Index < earliest->Index)
-            earliest = &*file;
-    }
+    for (const std::optional<TLaneFile>& file : sending)
+        inFlight += file ? file->Sent : 0;
     TCopyState& state = host.CopyState();
     state.FinishedBytes = finished;
     state.SentBytes = finished + inFlight;
     const TProgressControls shown = host.Progress();
     shown.JobBar.SetPosition(JobBarPosition(finished, inFlight));
-    shown.FileBar.SetMax(earliest ? KilobyteScale(earliest->Bytes) : 0);
-    shown.FileBar.SetPosition(earliest ? FileBarPosition(earliest->Sent) : 0);
+    const std::optional<TLaneFile> followed = FileBarFile(sending);
+    shown.FileBar.SetMax(followed ? KilobyteScale(followed->Bytes) : 0);
+    shown.FileBar.SetPosition(followed ? FileBarPosition(followed->Sent) : 0);
 }
 
 // One file's end as its connection reported it; the bytes it adds to the finished ones.
