@@ -9,6 +9,7 @@
 #include "settings/TextFiles.h"
 #include "ui/TLogView.h"
 #include "ui/UiLayer.h"
+#include "ui/ValueLabel.h"
 #include "util/Paths.h"
 #include "util/ProgramFolder.h"
 #include "util/TextFields.h"
@@ -31,7 +32,7 @@ void TForm1::FormCreate() {
     for (QLineEdit* edit : {Edit1, Edit2, Edit4, Edit5, Edit6})
         edit->clear();
     for (QLabel* label : {Label7, Label9, Label11, Label18})
-        label->clear();
+        ui::ShowValue(*label, {});
     ComboBox1->setEditText(QStringLiteral("/"));
     Memo1->clear();
 
@@ -93,7 +94,7 @@ void TForm1::readFtpSettingsFile() {
         CurrentPassword = DecryptPassword(FtpSettings.Password);
     } else if (!FtpSettings.Login.empty()) {
         const auto answer = ui::InputBox(QStringLiteral("login:") + local(FtpSettings.Login),
-                                         QStringLiteral("Введите пароль"), QString());
+                                         QStringLiteral("Введите пароль"), QString(), ui::InputEcho::Password);
         CurrentPassword = answer ? answer->toLocal8Bit().toStdString() : std::string();
     }
     Edit6->setText(local(PasswordMask(CurrentPassword)));

@@ -9,6 +9,7 @@
 #include "ftp/IdExceptions.h"
 #include "ftp/TIdFTP.h"
 #include "ftps/FtpsTrust.h"
+#include "ftps/LoginRefusal.h"
 #include "settings/Settings.h"
 #include "ui/UiLayer.h"
 #include "util/TimeTexts.h"
@@ -94,6 +95,17 @@ std::optional<std::size_t> ReachFolderOf(TUploadHost& host, const std::string& r
     }
 }
 
+// A server that turned the connection away says why in the log; one that wants encryption from a connection in
+// clear also tells the user where to switch it on.
+void ReportRefusal(TUploadHost& host, const std::exception& error, bool encrypted) {
+    const std::optional<ftps::TLoginRefusal> refusal = ftps::RefusalOf(error);
+    if (!refusal)
+        return;
+    host.AppendLog(NowStamp() + ": " + ftps::RefusalLogText(*refusal));
+    if (refusal->AsksForEncryption && !encrypted)
+        host.ShowMessageBox(ftps::TickEncryptionText());
+}
+
 } // namespace
 
 bool ConnectToServer(TUploadHost& host) {
@@ -114,7 +126,8 @@ bool ConnectToServer(TUploadHost& host, const std::string& server) {
     try {
         if (connected)
             ftp.ConnectAndLogIn(true, -1);
-    } catch (const std::exception& error) {
+    } catch (const EIdException& error) {
+        // Only the client's own failures mean "no connection"; anything else is the job's error and ends it.
         ui::ProcessMessages();
         connected = false;
         // Asked for encryption and did not get it: the user learns why, and nothing went in clear.
@@ -122,6 +135,7 @@ bool ConnectToServer(TUploadHost& host, const std::string& server) {
             host.AppendLog(NowStamp() + ": " + why.toLocal8Bit().toStdString());
             host.ShowMessageBox(why);
         }
+        ReportRefusal(host, error, ftp.UseTLS);
     }
     if (connected && !ftp.TLSVersion().empty())
         host.AppendLog(NowStamp() + ": " + ftps::EncryptedConnectionText(ftp.TLSVersion()).toLocal8Bit().toStdString());

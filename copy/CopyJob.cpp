@@ -16,14 +16,12 @@
 #include "shell/RunProgram.h"
 #include "shell/SiblingFiles.h"
 #include "shell/Sound.h"
-#include "ui/TProgressBar.h"
 #include "ui/UiLayer.h"
 #include "util/ForceDeleteFile.h"
 #include "util/Paths.h"
 #include "util/TimeTexts.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <algorithm>
 #include <filesystem>
 
@@ -102,10 +100,7 @@ TSourceSnapshot ListSources(TCopyHost& host, const TTypedSource& typed) {
         if (const auto size = FileSizeOf(item))
             state.TotalBytes += *size;
     }
-    const TProgressControls shown = host.Progress();
-    shown.TotalSize.setText(Local(TotalSizeText(state.TotalBytes)));
-    shown.JobBar.SetMax(KilobyteScale(state.TotalBytes));
-    shown.JobBar.SetPosition(0);
+    ShowJobSize(host);
     return source;
 }
 

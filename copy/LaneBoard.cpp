@@ -2,6 +2,19 @@
 
 #include <chrono>
 
+std::optional<TLaneFile> FileBarFile(const std::vector<std::optional<TLaneFile>>& sending) {
+    std::optional<TLaneFile> chosen;
+    for (const std::optional<TLaneFile>& file : sending) {
+        if (!file || file->Sent >= file->Bytes)
+            continue;
+        const std::int64_t left = file->Bytes - file->Sent;
+        if (!chosen || left < chosen->Bytes - chosen->Sent ||
+            (left == chosen->Bytes - chosen->Sent && file->Index < chosen->Index))
+            chosen = file;
+    }
+    return chosen;
+}
+
 TLaneBoard::TLaneBoard(std::size_t files, std::size_t lanes) : files_(files), sending_(lanes) {}
 
 std::optional<std::size_t> TLaneBoard::Take() {

@@ -18,6 +18,7 @@ enum class TLaneNote {
     Log,       // Text: a log line, stamped
     FileDone,  // Index: how its upload ended (Stored, Confirmed, Error)
     LaneEnded, // the connection has left the server; nothing more comes from it
+    Failed,    // Error: the connection met an error outside any file's upload (its log-in, say)
 };
 
 struct TLaneMessage {
@@ -36,6 +37,11 @@ struct TLaneFile {
     std::int64_t Bytes = 0; // the whole file
     std::int64_t Sent = 0;  // of it, a resumed part included
 };
+
+// The file the per-file bar follows: of those with bytes still to send, the one with the fewest left (the earlier
+// in the list on a tie); nothing when none has any left. A file whose every byte went out only waits for the
+// server's word, and would hold the bar full meanwhile.
+std::optional<TLaneFile> FileBarFile(const std::vector<std::optional<TLaneFile>>& sending);
 
 class TLaneBoard {
 public:

@@ -19,25 +19,20 @@ namespace {
 // How long the window's thread waits for news of the connections before it turns its message loop: a frame.
 constexpr int kFrameMs = 16;
 
-// The bars and counters from the files done and what each connection is sending; the file bar follows the
-// earliest file of the list still under way.
+// The bars and counters from the files done and what each connection is sending; the file bar follows the file
+// closest to its end.
 void ShowProgress(TCopyHost& host, const std::vector<std::optional<TLaneFile>>& sending, std::int64_t finished) {
     std::int64_t inFlight = 0;
-    const TLaneFile* earliest = nullptr;
-    for (const std::optional<TLaneFile>& file : sending) {
-        if (!file)
-            continue;
-        inFlight += file->Sent;
-        if (!earliest || file->Index < earliest->Index)
-            earliest = &*file;
-    }
+    for (const std::optional<TLaneFile>& file : sending)
+        inFlight += file ? file->Sent : 0;
     TCopyState& state = host.CopyState();
     state.FinishedBytes = finished;
     state.SentBytes = finished + inFlight;
     const TProgressControls shown = host.Progress();
     shown.JobBar.SetPosition(JobBarPosition(finished, inFlight));
-    shown.FileBar.SetMax(earliest ? KilobyteScale(earliest->Bytes) : 0);
-    shown.FileBar.SetPosition(earliest ? FileBarPosition(earliest->Sent) : 0);
+    const std::optional<TLaneFile> followed = FileBarFile(sending);
+    shown.FileBar.SetMax(followed ? KilobyteScale(followed->Bytes) : 0);
+    shown.FileBar.SetPosition(followed ? FileBarPosition(followed->Sent) : 0);
 }
 
 // One file's end as its connection reported it; the bytes it adds to the finished ones.
@@ -53,6 +48,12 @@ std::int64_t Settle(TCopyHost& host, const TLaneJob& job, const TLaneMessage& do
     if (host.Options().DeleteSources && done.Confirmed && !host.CopyState().StopRequested)
         ForceDeleteFile(item);
     return done.Bytes;
+}
+
+// A connection's error outside any file; the first failure of the job is the one shown.
+void Fail(TCopyHost& host, const std::exception_ptr& error, TParallelEnd& end) {
+    if (end.End == TParallelEnd::Done && !host.CopyState().StopRequested)
+        end = {TParallelEnd::Failed, {}, error};
 }
 
 } // namespace
@@ -88,6 +89,8 @@ TParallelEnd UploadInParallel(TCopyHost& host, const TSourceSnapshot& source, st
                 host.AppendLog(message.Text);
             else if (message.Note == TLaneNote::FileDone)
                 finished += Settle(host, job, message, end);
+            else if (message.Note == TLaneNote::Failed)
+                Fail(host, message.Error, end);
             else
                 ++ended;
         }

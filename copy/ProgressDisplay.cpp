@@ -5,6 +5,7 @@
 #include "copy/UploadTally.h"
 #include "ui/TProgressBar.h"
 #include "ui/UiLayer.h"
+#include "ui/ValueLabel.h"
 #include "util/TimeTexts.h"
 
 #include <QIcon>
@@ -67,16 +68,24 @@ void WorkEnd(TCopyHost& host, TWorkMode mode) {
     ui::ProcessMessages();
 }
 
+void ShowJobSize(TCopyHost& host) {
+    const TCopyState& state = host.CopyState();
+    const TProgressControls shown = host.Progress();
+    ui::ShowValue(shown.TotalSize, QString::fromLocal8Bit(TotalSizeText(state.TotalBytes)));
+    shown.JobBar.SetMax(KilobyteScale(state.TotalBytes));
+    shown.JobBar.SetPosition(0);
+}
+
 void Tick(TCopyHost& host) {
     TCopyState& state = host.CopyState();
     const TProgressControls shown = host.Progress();
     const std::int64_t elapsed = WholeSecondsBetween(state.StartTime, NowInDays());
-    shown.Elapsed.setText(QString::fromLocal8Bit(ElapsedClockText(elapsed)));
+    ui::ShowValue(shown.Elapsed, QString::fromLocal8Bit(ElapsedClockText(elapsed)));
 
     const std::int64_t speed = AverageSpeedKB(state.SentBytes, elapsed > 0 ? elapsed : 1);
-    shown.Speed.setText(QString::number(speed) + QStringLiteral(" kB/Sec"));
-    shown.Remaining.setText(
-        QString::fromLocal8Bit(SecondsToClock(RemainingSeconds(state.TotalBytes, state.SentBytes, speed))));
+    ui::ShowValue(shown.Speed, QString::number(speed) + QStringLiteral(" kB/Sec"));
+    ui::ShowValue(shown.Remaining,
+                  QString::fromLocal8Bit(SecondsToClock(RemainingSeconds(state.TotalBytes, state.SentBytes, speed))));
 
     const int stage = TrayStage(state.SentBytes, state.IconStep);
     if (stage != state.IconStage && stage >= 0 && stage <= 6)

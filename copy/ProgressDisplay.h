@@ -14,6 +14,8 @@ namespace copyjob {
 void WorkBegin(TCopyHost& host, TWorkMode mode, std::int64_t workCountMax);
 void Work(TCopyHost& host, TWorkMode mode, std::int64_t workCount);
 void WorkEnd(TCopyHost& host, TWorkMode mode);
+// The size of the job just listed, and its bar at the start.
+void ShowJobSize(TCopyHost& host);
 void Tick(TCopyHost& host);
 
 // One of the seven tray pictures "ICON0" .. "ICON6"; throws when there is none of that name.

@@ -121,9 +121,16 @@ void TUploadLane::Run() {
                     break;
             }
         }
+    } catch (...) {
+        // Nothing may leave the thread, and nothing may pass unseen: the job ends with this error, as it would
+        // with the single connection's.
+        board_.Close();
+        board_.Post(TLaneMessage{.Note = TLaneNote::Failed, .Error = std::current_exception()});
+    }
+    try {
         ftp_.LeaveServerQuietly();
     } catch (...) {
-        // Nothing may leave the thread; a connection that fails on the way out has nothing left to do.
+        // A connection that fails on the way out has nothing left to do.
     }
     ftp::SetWaitSliceHook({});
     board_.Post(TLaneMessage{.Note = TLaneNote::LaneEnded});

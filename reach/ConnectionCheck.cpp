@@ -3,6 +3,7 @@
 #include "ftp/ServerAddress.h"
 #include "ftp/TIdFTP.h"
 #include "ftps/FtpsTrust.h"
+#include "ftps/LoginRefusal.h"
 #include "reach/HostAddress.h"
 #include "reach/ReachHost.h"
 #include "reach/ServerSearch.h"
@@ -115,6 +116,12 @@ bool TestConnection(TReachHost& host, const std::string& address, const std::str
             host.AppendLog(line + why.toLocal8Bit().toStdString());
             if (tlsFailure != nullptr)
                 *tlsFailure = why;
+        }
+        // A server that turned us away says why; one that wants encryption from a connection in clear says where.
+        if (const auto refusal = ftps::RefusalOf(error)) {
+            host.AppendLog(line + ftps::RefusalLogText(*refusal));
+            if (refusal->AsksForEncryption && !ftp.UseTLS && tlsFailure != nullptr)
+                *tlsFailure = ftps::TickEncryptionText();
         }
     } catch (...) {
     }

@@ -16,7 +16,8 @@ void RunCheck(TReachHost& host);
 // earlier connection (its failure is raised, with the program back), connects and logs in to
 // `address`, and comes back. True when logged in; the connection is then left to the caller. With encryption on,
 // the certificate must carry `serverName` (empty: the address), and a failed TLS step is logged; its text is
-// also put in `tlsFailure` when given.
+// also put in `tlsFailure` when given. A refusal is logged with the server's reply; when it asks a connection in
+// clear for encryption, `tlsFailure` gets the text that says where to switch it on.
 bool TestConnection(TReachHost& host, const std::string& address, const std::string& serverName = {},
                     QString* tlsFailure = nullptr);
 

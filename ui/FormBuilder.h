@@ -3,6 +3,7 @@
 // tests and code share one name), its place on the form and, where it has no visible text of its
 // own, a Russian name for screen readers (the object name means nothing to a listener).
 #include "ui/UiLayer.h"
+#include "ui/ValueLabel.h"
 
 #include <QLabel>
 #include <QRect>
@@ -32,9 +33,11 @@ inline QLabel* PlaceLabel(QWidget* parent, const char* name, const QString& text
     return label;
 }
 
-// A label for a value the program writes (speed, times, sizes): red, announced by what it shows.
+// A label for a value the program writes (speed, times, sizes): red, announced by what it shows and, once
+// written through ShowValue, by its value too.
 inline QLabel* PlaceValueLabel(QWidget* parent, const char* name, const QString& announcedAs, const QRect& geometry) {
-    auto* label = PlaceAnnounced(new QLabel(parent), name, announcedAs, geometry);
+    auto* label = Place(new QLabel(parent), name, geometry);
+    AnnounceValueLabel(*label, announcedAs);
     label->setStyleSheet(QStringLiteral("color: red;"));
     return label;
 }

@@ -284,14 +284,16 @@ void ShowError(const QString& rawMessage) {
     box.exec();
 }
 
-std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString& defaultValue) {
+std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString& defaultValue,
+                                InputEcho echo) {
     if (script()) {
         return primedValue(&testing::Script::State::inputs,
-                           {Shown::Kind::Input, nullptr, prompt, caption, MsgIcon::None, Ok | Cancel, Ok});
+                           {Shown::Kind::Input, nullptr, prompt, caption, MsgIcon::None, Ok | Cancel, Ok, echo});
     }
     bool accepted = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), caption, prompt, QLineEdit::Normal,
-                                               defaultValue, &accepted);
+    const QLineEdit::EchoMode mode = echo == InputEcho::Password ? QLineEdit::Password : QLineEdit::Normal;
+    const QString text =
+        QInputDialog::getText(QApplication::activeWindow(), caption, prompt, mode, defaultValue, &accepted);
     if (!accepted)
         return std::nullopt;
     return text;
@@ -339,6 +341,9 @@ void RunHandler(const std::function<void()>& handler) {
         handler();
     } catch (const std::exception& error) {
         ShowError(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        // Something thrown that carries no message still must not end the program.
+        ShowError(QStringLiteral("Неизвестная ошибка"));
     }
 }
 

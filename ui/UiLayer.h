@@ -34,8 +34,12 @@ void ShowMessage(const QString& text);
 // The toolkit's standard error box for an error that escaped a handler.
 void ShowError(const QString& message);
 
+// How the input box shows what is typed: as it is, or as dots (a password).
+enum class InputEcho { Normal, Password };
+
 // Input box; the entered text, or nothing when cancelled.
-std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString& defaultValue);
+std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString& defaultValue,
+                                InputEcho echo = InputEcho::Normal);
 
 // Modal folder picker titled `title`; the chosen folder, or nothing when cancelled.
 std::optional<QString> ChooseFolder(QWidget* owner, const QString& title);
@@ -50,7 +54,7 @@ void ProcessMessages();
 void HaltProgram();
 
 // Runs a handler as the message loop does: an error that escapes it is shown in the standard
-// error box and the program goes on.
+// error box ("Неизвестная ошибка" for one that is no std::exception) and the program goes on.
 void RunHandler(const std::function<void()>& handler);
 
 namespace testing {
@@ -64,6 +68,7 @@ struct Shown {
     MsgIcon icon = MsgIcon::None;
     unsigned buttons = 0;
     MsgButton defaultButton = Ok;
+    InputEcho echo = InputEcho::Normal; // of the input box
 };
 
 // While a Script lives, no real dialog opens: message boxes take the next primed answer, the input

@@ -135,6 +135,7 @@ TEST_F(StartUp, LoginWithoutStoredPasswordAsksForIt) {
     ASSERT_EQ(script_.shown().size(), 1u);
     EXPECT_EQ(script_.shown()[0].caption, QStringLiteral("login:bob"));
     EXPECT_EQ(script_.shown()[0].text, QStringLiteral("Введите пароль"));
+    EXPECT_EQ(script_.shown()[0].echo, ui::InputEcho::Password); // typed as dots
     EXPECT_EQ(CurrentPassword, QStringLiteral("пароль1").toStdString());
     EXPECT_EQ(form().Edit6->text(), QStringLiteral("*******")); // characters, not bytes
 

@@ -386,13 +386,36 @@ TEST_F(CopyJobTest, ConnectionFailureSaysSoAndReturnsToIdle) {
     EXPECT_TRUE(logTexts().empty());
     EXPECT_TRUE(idle());
 
-    // A refused log-in is no connection either.
-    useFakeServer();
-    host().password = "wrong";
-    script_.clear();
-    startJobKeepingSources();
-    EXPECT_EQ(script_.texts().back(), QStringLiteral("Нет связи"));
-    EXPECT_TRUE(idle());
+    // A refused log-in is no connection either; the log keeps the server's reason, and a server that wants
+    // encryption says where to switch it on.
+    const QString tick = QStringLiteral("Сервер требует шифрование: отметьте \"Шифрование (FTPS)\"");
+    const struct {
+        const char* verb;
+        const char* reply;
+        const char* logged;
+        bool asksForEncryption;
+    } refusals[] = {
+        {"PASS", "530 Login incorrect.", "530 Login incorrect.", false},
+        {"USER", "530-Sorry,\r\n530 this server must use Encryption.", "530 Sorry, this server must use Encryption.",
+         true},
+        {"USER", "534 Policy requires tls.", "534 Policy requires tls.", true},
+    };
+    for (const auto& refusal : refusals) {
+        SCOPED_TRACE(refusal.reply);
+        server_ = std::make_unique<FakeFtpServer>();
+        server_->setReply(refusal.verb, refusal.reply);
+        useFakeServer();
+        host().log.clear();
+        script_.clear();
+        startJobKeepingSources();
+        EXPECT_EQ(logTexts(), std::vector<std::string>{std::string(": Сервер отказал: ") + refusal.logged});
+        std::vector<QString> expected{QStringLiteral("Нет связи")};
+        if (refusal.asksForEncryption)
+            expected.insert(expected.begin(), tick);
+        const std::vector<QString> texts = script_.texts();
+        EXPECT_EQ(std::vector<QString>(texts.begin() + 1, texts.end()), expected); // after the move question
+        EXPECT_TRUE(idle());
+    }
 }
 
 TEST_F(CopyJobTest, RefusedFolderReachesTheErrorBoxAndTheWindowIsIdleAgain) {

@@ -1,6 +1,8 @@
 // The main window as the copy job's host: its fields, the options window's boxes and both start
 // buttons drive one job, and a second start while one runs or a check holds the client is refused.
 #include "app/FormSet.h"
+#include "copy/ProgressDisplay.h"
+#include "copy/ProgressMath.h"
 #include "dialogs/TForm2.h"
 #include "ftp/TIdFTP.h"
 #include "tests/support/FakeFtpServer.h"
@@ -8,6 +10,7 @@
 #include "ui/TProgressBar.h"
 #include "ui/UiLayer.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -86,6 +89,35 @@ TEST(CopyThroughTheWindow, StartButtonsRunOneJobAtATime) {
     const QString checking = QStringLiteral("Идет проверка связи");
     EXPECT_EQ(script.texts(), (std::vector<QString>{checking, checking}));
     EXPECT_EQ(server.sessionCount(), 1u);
+}
+
+TEST(CopyThroughTheWindow, ValueLabelsAreReadWithWhatTheyShow) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ui::testing::Script script;
+    FormSet forms(TStartup{dir.filePath(QStringLiteral("ferrylo")), {}});
+    TForm1& form = forms.main();
+    form.TotalBytes = 10 * 1024 * 1024;
+    form.SentBytes = 2048000;
+    form.StartTime = NowInDays() - 1.0 / 86400.0;
+    copyjob::ShowJobSize(form);
+    copyjob::Tick(form);
+
+    const struct {
+        QLabel* label;
+        QString announced;
+    } labels[] = {{form.Label18, QStringLiteral("Размер исходящих файлов")},
+                  {form.Label7, QStringLiteral("Средняя скорость")},
+                  {form.Label9, QStringLiteral("Прошло времени")},
+                  {form.Label11, QStringLiteral("Осталось времени")}};
+    for (const auto& [label, announced] : labels) {
+        SCOPED_TRACE(label->objectName().toStdString());
+        ASSERT_FALSE(label->text().isEmpty());
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(label);
+        ASSERT_NE(face, nullptr);
+        EXPECT_EQ(face->text(QAccessible::Name), announced + QStringLiteral(": ") + label->text());
+    }
+    EXPECT_EQ(form.Label7->accessibleName(), QStringLiteral("Средняя скорость: 2000 kB/Sec"));
 }
 
 TEST(CopyThroughTheWindow, EscStopsTheUploadAndTheCommandServesOnlyThen) {

@@ -60,4 +60,27 @@ TEST(LaneBoard, TheFirstLaneWaitsOnlyUntilAnotherOneIsIn) {
     }
 }
 
+TEST(LaneBoard, TheFileBarFollowsTheFileWithTheLeastLeftToSend) {
+    using Sending = std::vector<std::optional<TLaneFile>>;
+    const TLaneFile early{0, 1000, 1000}; // every byte out: waits for the server's word
+    const TLaneFile big{1, 90000, 50000}; // 40000 left
+    const TLaneFile small{2, 5000, 1000}; // 4000 left
+    const TLaneFile tied{3, 8000, 4000};  // 4000 left, later in the list
+    const struct {
+        const char* name;
+        Sending sending;
+        std::optional<std::size_t> followed;
+    } cases[] = {
+        {"least left, not the earliest", {early, big, small, std::nullopt}, 2},
+        {"a tie goes to the earlier file", {tied, small}, 2},
+        {"only files waiting for the server", {early, std::nullopt}, std::nullopt},
+        {"nothing under way", {std::nullopt, std::nullopt}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<TLaneFile> file = FileBarFile(c.sending);
+        EXPECT_EQ(file ? std::optional(file->Index) : std::nullopt, c.followed);
+    }
+}
+
 } // namespace

@@ -3,13 +3,20 @@
 #include "CopyJobFixture.h"
 
 #include "copy/CopyJob.h"
+#include "ftp/SocketFaults.h"
+#include "tests/support/FakeFtpServer.h"
 #include "tests/support/PyFtpdServer.h"
 #include "ui/TProgressBar.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <new>
 #include <set>
+#include <stdexcept>
+#include <thread>
 
+using ferrylo::testing::FakeFtpServer;
 using ferrylo::testing::PyFtpdServer;
 
 namespace {
@@ -136,6 +143,44 @@ TEST_F(ParallelUploads, StopEndsEveryConnectionAndKeepsTheSourcesStillUnderWay) 
         kept += exists(source + name) ? 1 : 0;
     EXPECT_GE(kept, files.size() - copied.size());
     EXPECT_TRUE(host().CopyIdle && host().startEnabled && !host().stopEnabled);
+}
+
+TEST_F(ParallelUploads, AnyErrorOfEveryConnectionsLogInEndsTheJobWithItsMessage) {
+    const struct {
+        const char* name;
+        std::function<void()> raise;
+        QString shown;
+    } cases[] = {
+        {"runtime_error", [] { throw std::runtime_error("lookup broke"); }, QStringLiteral("lookup broke")},
+        {"bad_alloc", [] { throw std::bad_alloc(); }, QString::fromLatin1(std::bad_alloc().what())},
+        {"no std::exception", [] { throw 7; }, QStringLiteral("Неизвестная ошибка")},
+    };
+    makeTree(6, 100);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeFtpServer server;
+        const ftp::faults::ScopedFaults faults;
+        // The window's connection gets in; every connection of the job fails in its log-in.
+        const std::thread::id windowThread = std::this_thread::get_id();
+        ftp::faults::ReplaceNameLookup([&](const std::string& name, std::string& dotted) {
+            if (std::this_thread::get_id() != windowThread)
+                c.raise();
+            dotted = name == "ftp.test" ? server.host() : "";
+            return dotted.empty() ? 11001 : 0;
+        });
+        pointAt("ftp.test", server.port(), "tester", "secret"); // a name: a typed address is never looked up
+        setSource(programFolder() + "src/tree", "*.*", "/in");
+        setOptions(false, false, true, false, false); // report the end
+        host().options.ParallelUploads = 3;
+        script_.clear();
+        startJobKeepingSources();
+
+        EXPECT_EQ(errors(), std::vector<QString>{c.shown});
+        const std::vector<QString> texts = script_.texts();
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), QStringLiteral("Копирование завершено")), 0);
+        EXPECT_TRUE(server.stored().empty());
+        EXPECT_TRUE(host().CopyIdle && host().startEnabled && !host().stopEnabled);
+    }
 }
 
 } // namespace

@@ -28,36 +28,57 @@ public:
 
 } // namespace
 
-TEST_F(ConnectionCheck, FailedCheckLogsOnceAndOffersTheSearch) {
-    FakeFtpServer server;
+TEST_F(ConnectionCheck, FailedCheckLogsWhyAndOffersTheSearch) {
+    const QString check = u"Проверка связи с 127.0.0.1"_s;
+    const QString tick = u"Сервер требует шифрование: отметьте \"Шифрование (FTPS)\""_s;
     const struct {
         QString server;
         std::string password;
-        QString shownHost;
+        const char* verb; // answered with `reply` instead of its rule
+        const char* reply;
+        QStringList log;
+        QString hint; // shown before the question
     } cases[] = {
-        {QStringLiteral("127.0.0.1"), "wrong", QStringLiteral("127.0.0.1")}, // reachable, log-in refused
-        {QString(), "secret", QString()},                                    // nothing to try at all
+        {u"127.0.0.1"_s, "wrong", "", "", {check, check + u": Сервер отказал: 530 Login incorrect."_s}, {}},
+        {u"127.0.0.1"_s,
+         "secret",
+         "USER",
+         "530 Must use encryption.",
+         {check, check + u": Сервер отказал: 530 Must use encryption."_s},
+         tick},
+        {u"127.0.0.1"_s,
+         "secret",
+         "USER",
+         "550 SSL/TLS required on the control channel.",
+         {check, check + u": Сервер отказал: 550 SSL/TLS required on the control channel."_s},
+         tick},
+        {QString(), "secret", "", "", {u"Проверка связи с "_s}, {}}, // nothing to try at all
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.server.toStdString());
+        SCOPED_TRACE(c.reply);
+        FakeFtpServer server;
+        if (*c.verb != '\0') {
+            server.setReply(c.verb, c.reply);
+        }
         startHost(c.server, server.port(), server.options().user, c.password);
         script_.clear();
         script_.answer(ui::Cancel);
         clickCheck();
 
-        EXPECT_EQ(logLines(), QStringList({u"Проверка связи с "_s + c.shownHost}));
-        ASSERT_EQ(script_.shown().size(), 1u);
-        const auto& question = script_.shown().front();
+        EXPECT_EQ(logLines(), c.log);
+        ASSERT_EQ(script_.shown().size(), c.hint.isEmpty() ? 1u : 2u);
+        if (!c.hint.isEmpty()) {
+            EXPECT_EQ(script_.shown().front().text, c.hint);
+        }
+        const auto& question = script_.shown().back();
         // The "c" after "Связи" is a Latin letter; every other text uses the Cyrillic one.
-        EXPECT_EQ(question.text, u"Связи c "_s + c.shownHost + u" нет , запустить сканер?"_s);
+        EXPECT_EQ(question.text, u"Связи c "_s + c.server + u" нет , запустить сканер?"_s);
         EXPECT_EQ(question.caption, u"Вопрос"_s);
         EXPECT_EQ(question.icon, ui::MsgIcon::Warning);
         EXPECT_EQ(question.buttons, ui::Ok | ui::Cancel);
         EXPECT_FALSE(host().search.isVisible()) << "Cancel starts no search";
         EXPECT_FALSE(host().ftp->IsOpen());
     }
-    const auto commands = server.commands();
-    EXPECT_NE(std::find(commands.begin(), commands.end(), "PASS wrong"), commands.end());
 }
 
 TEST_F(ConnectionCheck, ConnectionLeftOpenIsClosedBeforeTheNextTest) {

@@ -1,6 +1,8 @@
 #include "ui/UiLayer.h"
 
 #include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -105,10 +107,12 @@ TEST(UiLayer, StrictScriptReportsEveryUnprimedQuestion) {
 TEST(UiLayer, EscapedErrorsReachTheErrorBoxAndHaltIsOnlyCounted) {
     Script script;
     ui::RunHandler([] { throw std::runtime_error("Connection refused."); });
+    ui::RunHandler([] { throw 7; }); // no message of its own
     ui::HaltProgram();
-    ASSERT_EQ(script.shown().size(), 1u);
+    ASSERT_EQ(script.shown().size(), 2u);
     EXPECT_EQ(script.shown()[0].kind, Shown::Kind::Error);
     EXPECT_EQ(script.shown()[0].text, u"Connection refused."_s);
+    EXPECT_EQ(script.shown()[1].text, u"Неизвестная ошибка"_s);
     EXPECT_EQ(script.haltRequests(), 1);
 }
 
@@ -163,4 +167,26 @@ TEST(UiLayer, RealBoxShowsItsTextPlain) {
     ui::ShowMessage(u"<b>x</b>"_s + QString(QChar(0)));
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(shownText, u"<b>x</b>"_s + QString(QChar::ReplacementCharacter));
+}
+
+TEST(UiLayer, RealInputBoxHidesAPassword) {
+    for (const ui::InputEcho echo : {ui::InputEcho::Normal, ui::InputEcho::Password}) {
+        std::optional<QLineEdit::EchoMode> shown;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            shown = box->textEchoMode();
+            box->reject();
+        });
+        QTimer bound;
+        bound.setSingleShot(true);
+        QObject::connect(&bound, &QTimer::timeout, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                box->close();
+        });
+        bound.start(5000);
+        EXPECT_FALSE(ui::InputBox(u"login:bob"_s, u"Введите пароль"_s, {}, echo).has_value());
+        EXPECT_EQ(shown, echo == ui::InputEcho::Password ? QLineEdit::Password : QLineEdit::Normal);
+    }
 }
