@@ -18,6 +18,7 @@ enum class TLaneNote {
     Log,       // Text: a log line, stamped
     FileDone,  // Index: how its upload ended (Stored, Confirmed, Error)
     LaneEnded, // the connection has left the server; nothing more comes from it
+    Message,   // Text: a message box for the user, shown once a job however many connections post it
 };
 
 struct TLaneMessage {
