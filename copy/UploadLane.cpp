@@ -16,6 +16,7 @@ TUploadLane::TUploadLane(TLaneBoard& board, std::size_t lane, const TLaneJob& jo
     : board_(board), lane_(lane), job_(job) {
     CopyClientSettings(model, ftp_);
     RetryWaitsMs = job.RetryWaitsMs;
+    Certificates = job.Certificates; // what its connections go by: TLS for a remembered server, the certificate
     KnownRemoteFolders = known.SharedView();
     ftp_.OnWorkBegin = [this](TIdComponent*, TWorkMode mode, std::int64_t max) {
         if (mode != wmWrite)
@@ -69,14 +70,14 @@ void TUploadLane::WatchStop() {
 
 bool TUploadLane::AcceptCertificate(const std::string& server, const TIdTLSPeer& peer) {
     const std::string key = ftps::CertificateKey(ftp_);
-    switch (ftps::StandingOf(job_.Certificates, key, peer)) {
+    switch (ftps::StandingOf(Certificates, key, peer)) {
     case ftps::TCertificateStanding::Remembered:
         return true;
     case ftps::TCertificateStanding::Changed:
-        board_.Post(TLaneMessage{.Note = TLaneNote::Message,
-                                 .Text = ftps::ChangedCertificateText(server, job_.Certificates.Certificate(key), peer)
-                                             .toLocal8Bit()
-                                             .toStdString()});
+        board_.Post(TLaneMessage{
+            .Note = TLaneNote::Message,
+            .Text =
+                ftps::ChangedCertificateText(server, Certificates.Certificate(key), peer).toLocal8Bit().toStdString()});
         return false;
     case ftps::TCertificateStanding::Unknown:
         break;

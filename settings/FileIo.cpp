@@ -8,6 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX // std::min below, not the header's macro
+#endif
 #include <windows.h>
 #endif
 
@@ -68,7 +71,7 @@ FileHandle CreateAnew(const std::string& path) {
     return FileHandle(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | kRawAndPrivate, 0666));
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool MoveIntoPlace(const std::string& from, const std::string& to) {
     struct stat st {};
     bool replaced = false;
     if (stat(to.c_str(), &st) == 0 && S_ISREG(st.st_mode) && HasNoWriteBit(st)) {

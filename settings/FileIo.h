@@ -39,7 +39,7 @@ FileHandle CreateAnew(const std::string& path);
 
 // Puts `from` in the place of `to` in one step: a reader sees the old file or the new one, never a part. A
 // read-only `to` is not replaced. False (errno set) when it cannot be done; `from` is then removed.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool MoveIntoPlace(const std::string& from, const std::string& to);
 
 // Reads until `limit` bytes are in `out` or the file ends; false (errno set) on a read error,
 // with what came before it left in `out`.

@@ -59,7 +59,7 @@ void ReplaceTextLines(const std::string& path, const std::vector<std::string>& l
         std::remove(beside.c_str());
         throw;
     }
-    if (!settings_io::ReplaceFile(beside, path))
+    if (!settings_io::MoveIntoPlace(beside, path))
         throw EFCreateError(path, errno);
 }
 

@@ -95,40 +95,61 @@ TEST_F(FtpsCopyTest, OneQuestionNamesTheCertificateYesUploadsAndIsRememberedNoSa
     }
 }
 
+// A server that refuses TLS, and one that stops in the middle of the handshake: each is named as a failure of the
+// encryption, and neither hears the log-in.
 TEST_F(FtpsCopyTest, ServerWithoutTlsIsNoConnectionAndHearsNoLogIn) {
     const std::string folder = makeFolder("src/data");
     makeFile("src/data/a.txt", "a");
-    FakeFtpServer server; // answers AUTH with 502
-    pointAt(server.host(), server.port(), server.options().user, server.options().password);
-    host().ftp.UseTLS = true;
-    setSource(folder, "*.*", "/in");
-    startJobKeepingSources();
+    const std::pair<bool, QString> cases[] = {
+        {false, QStringLiteral("Сервер не поддерживает шифрование (FTPS)")},
+        {true, QStringLiteral("Не удалось установить шифрованное соединение (FTPS)")},
+    };
+    for (const auto& [stalls, said] : cases) {
+        SCOPED_TRACE(stalls);
+        FakeFtpServer server; // answers AUTH with 502
+        if (stalls)
+            server.stallAfter("AUTH", "234 Go ahead.");
+        pointAt(server.host(), server.port(), server.options().user, server.options().password);
+        host().ftp.UseTLS = true;
+        host().ftp.ReplyTimeLimit = 300;
+        host().log.clear();
+        setSource(folder, "*.*", "/in");
+        script_.clear();
+        startJobKeepingSources();
 
-    const auto texts = script_.texts();
-    ASSERT_GE(texts.size(), 2u);
-    EXPECT_EQ(texts[texts.size() - 2], QStringLiteral("Сервер не поддерживает шифрование (FTPS)"));
-    EXPECT_EQ(texts.back(), QStringLiteral("Нет связи"));
-    EXPECT_EQ(logTexts(), std::vector<std::string>{": Сервер не поддерживает шифрование (FTPS)"});
-    server.waitForSessionEnd(std::chrono::seconds(5));
-    EXPECT_FALSE(SentUser(server.commands()));
-    EXPECT_TRUE(server.stored().empty());
+        const auto texts = script_.texts();
+        ASSERT_GE(texts.size(), 2u);
+        EXPECT_EQ(texts[texts.size() - 2], said);
+        EXPECT_EQ(texts.back(), QStringLiteral("Нет связи"));
+        EXPECT_EQ(logTexts(), std::vector<std::string>{": " + said.toStdString()});
+        server.waitForSessionEnd(std::chrono::seconds(2)); // the silent one never ends by itself
+        EXPECT_FALSE(SentUser(server.commands()));
+        EXPECT_TRUE(server.stored().empty());
+    }
 }
 
 // With "Шифрование (FTPS)" off, a server whose certificate is remembered still gets TLS first: the real one
-// takes the files without a question, the one that refuses TLS hears neither login nor password.
+// takes the files without a question, over one connection or several; the one that refuses TLS hears neither
+// login nor password.
 TEST_F(FtpsCopyTest, ARememberedServerGetsTlsWithTheBoxOff) {
     const std::string folder = makeFolder("src/data");
     makeFile("src/data/a.txt", "alpha");
+    makeFile("src/data/b.txt", "beta");
     setSource(folder, "*.*", "/in");
-    {
+    for (const int connections : {1, 2}) {
+        SCOPED_TRACE(connections);
         PyFtpdServer server(PyFtpdServer::Tls::Required);
         TempPut(SettingsFile(FtpsSuffix),
                 "certificate=" + FingerprintOf(server) + " 127.0.0.1:" + std::to_string(server.port()) + "\r\n");
         pointAt(server.host(), server.port(), server.user(), server.password());
+        host().options.ParallelUploads = connections;
         startJobKeepingSources(); // a question would find no answer and fail the test
+        EXPECT_TRUE(errors().empty());
         EXPECT_EQ(readFile((server.root() / "in/data/a.txt").string()), "alpha") << server.log();
+        EXPECT_EQ(readFile((server.root() / "in/data/b.txt").string()), "beta") << server.log();
         EXPECT_FALSE(host().ftp.UseTLS) << "the box stays as it was";
     }
+    host().options.ParallelUploads = 1;
     FakeFtpServer server; // answers AUTH with 502
     TempPut(SettingsFile(FtpsSuffix), "certificate=AA:BB 127.0.0.1:" + std::to_string(server.port()) + "\r\n");
     pointAt(server.host(), server.port(), server.options().user, server.options().password);
