@@ -187,7 +187,6 @@ void TForm1::connectHandlers() {
         IdFTP1Work(sender, mode, count);
     };
     IdFTP1->OnWorkEnd = [this](TIdComponent* sender, TWorkMode mode) { IdFTP1WorkEnd(sender, mode); };
-    IdFTP1->OnVerifyPeer = [this](const TIdTLSPeer& peer) { return IdFTP1VerifyPeer(peer); };
 }
 
 void TForm1::AddDestinationItem(const QString& folder) {

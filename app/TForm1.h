@@ -28,7 +28,6 @@ class QPushButton;
 class QTimer;
 class QToolButton;
 class TIdFTP;
-struct TIdTLSPeer;
 class TJvTrayIcon;
 class TLogView;
 class TProgressBar;
@@ -140,8 +139,6 @@ public:
     void IdFTP1WorkBegin(TIdComponent* sender, TWorkMode mode, std::int64_t workCountMax);
     void IdFTP1Work(TIdComponent* sender, TWorkMode mode, std::int64_t workCount);
     void IdFTP1WorkEnd(TIdComponent* sender, TWorkMode mode);
-    // A certificate the system's authorities do not vouch for: the remembered one passes, else the user is asked.
-    bool IdFTP1VerifyPeer(const TIdTLSPeer& peer);
     void Timer1Timer();
     void N11Click();
 

@@ -1,8 +1,7 @@
-// The main window's explicit TLS (FTPS): the "Шифрование (FTPS)" box, its line in ".ftps", and the FTP client's
-// question about a certificate that no trusted authority vouches for.
+// The main window's explicit TLS (FTPS): the "Шифрование (FTPS)" box and its line in ".ftps". The certificate
+// question belongs to each connection: the copy job's host and the connection check ask it.
 #include "app/TForm1.h"
 #include "ftp/TIdFTP.h"
-#include "ftps/FtpsTrust.h"
 #include "settings/FtpsFile.h"
 #include "settings/Settings.h"
 
@@ -10,10 +9,6 @@
 
 void TForm1::CheckBox3Click() {
     IdFTP1->UseTLS = CheckBox3->isChecked();
-}
-
-bool TForm1::IdFTP1VerifyPeer(const TIdTLSPeer& peer) {
-    return ftps::AskAboutCertificate(this, peer);
 }
 
 void TForm1::readFtpsSettingsFile() {

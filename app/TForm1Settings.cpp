@@ -3,6 +3,7 @@
 #include "app/TForm1.h"
 #include "dialogs/TForm2.h"
 #include "ftp/TIdFTP.h"
+#include "ftps/FtpsTrust.h"
 #include "settings/RecordFiles.h"
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
@@ -36,9 +37,13 @@ void TForm1::SaveFtpSettings(const std::string& myIniPath) {
             Edit6->clear(); // neither stored nor held in memory any longer
     }
     CollectFtpSettings();
-    if (!WriteFtpSettingsFile(myIniPath, FtpSettings) || !saveFtpsSettingsFile())
+    const bool myIniSaved = WriteFtpSettingsFile(myIniPath, FtpSettings);
+    const bool ftpsSaved = saveFtpsSettingsFile();
+    if (!myIniSaved)
         ui::ShowMessage(QStringLiteral("Не могу сохранить конфигурацию,выберите в моей программе пункт "
                                        "\"Система\\Запускать   эту программу от  имени администратора\""));
+    else if (!ftpsSaved)
+        ui::ShowMessage(ftps::WriteFailureText()); // ".MyIni" was written: only the file that failed is named
 
     const std::string pathFile = SettingsFile(PathSuffix);
     PathList = ReadTextLines(pathFile);

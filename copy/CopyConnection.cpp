@@ -123,6 +123,8 @@ bool ConnectToServer(TUploadHost& host, const std::string& server) {
     host.CopyState().KnownRemoteFolders.SetAtRoot(false); // a new connection starts in its login folder
     ftp.Username = login.Login;
     ftp.Password = login.Password;
+    ftp.OnVerifyPeer = [&host, server](const TIdTLSPeer& peer) { return host.AcceptCertificate(server, peer); };
+    const ftps::TTlsWhenRemembered tls(ftp, host.CopyState().Certificates);
     try {
         if (connected)
             ftp.ConnectAndLogIn(true, -1);
@@ -131,7 +133,7 @@ bool ConnectToServer(TUploadHost& host, const std::string& server) {
         ui::ProcessMessages();
         connected = false;
         // Asked for encryption and did not get it: the user learns why, and nothing went in clear.
-        if (const QString why = ftps::FailureText(error); !why.isEmpty()) {
+        if (const QString why = ftps::FailureText(error, tls.Forced()); !why.isEmpty()) {
             host.AppendLog(NowStamp() + ": " + why.toLocal8Bit().toStdString());
             host.ShowMessageBox(why);
         }

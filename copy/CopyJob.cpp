@@ -12,6 +12,7 @@
 #include "copy/SourceFiles.h"
 #include "copy/UploadTally.h"
 #include "ftp/TIdFTP.h"
+#include "ftps/FtpsTrust.h"
 #include "settings/Settings.h"
 #include "shell/RunProgram.h"
 #include "shell/SiblingFiles.h"
@@ -220,9 +221,12 @@ void RunJob(TCopyHost& host, const TTypedSource& typed) {
     AskAboutMoving(host);
     host.CollectFtpSettings();
     const TSourceSnapshot source = ListSources(host, typed);
+    host.CopyState().Certificates = ftps::ReadRememberedCertificates();
+    host.CopyState().CertificateRefused = false;
 
     if (!ConnectToServer(host)) {
-        ui::ShowMessage(QStringLiteral("Нет связи"));
+        if (!host.CopyState().CertificateRefused) // the certificate's own box said why
+            ui::ShowMessage(QStringLiteral("Нет связи"));
         ReturnToIdle(host);
         return;
     }

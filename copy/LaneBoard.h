@@ -19,6 +19,7 @@ enum class TLaneNote {
     FileDone,  // Index: how its upload ended (Stored, Confirmed, Error)
     LaneEnded, // the connection has left the server; nothing more comes from it
     Failed,    // Error: the connection met an error outside any file's upload (its log-in, say)
+    Message,   // Text: a message box for the user, shown once a job however many connections post it
 };
 
 struct TLaneMessage {

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace copyjob {
@@ -65,7 +66,8 @@ TParallelEnd UploadInParallel(TCopyHost& host, const TSourceSnapshot& source, st
                        .Destination = host.Destination(),
                        .Login = host.ServerLogin(),
                        .Options = host.Options(),
-                       .RetryWaitsMs = state.RetryWaitsMs};
+                       .RetryWaitsMs = state.RetryWaitsMs,
+                       .Certificates = state.Certificates};
     const std::size_t laneCount = std::clamp<std::size_t>(connections, 1, std::max<std::size_t>(job.Files.size(), 1));
     TLaneBoard board(job.Files.size(), laneCount);
     board.SetMoving(job.Options.DeleteSources);
@@ -79,6 +81,7 @@ TParallelEnd UploadInParallel(TCopyHost& host, const TSourceSnapshot& source, st
 
     TParallelEnd end;
     std::int64_t finished = 0;
+    std::set<std::string> told; // one box per text, not one per connection
     for (std::size_t ended = 0; ended < laneCount;) {
         if (state.StopRequested)
             board.RequestStop();
@@ -91,7 +94,10 @@ TParallelEnd UploadInParallel(TCopyHost& host, const TSourceSnapshot& source, st
                 finished += Settle(host, job, message, end);
             else if (message.Note == TLaneNote::Failed)
                 Fail(host, message.Error, end);
-            else
+            else if (message.Note == TLaneNote::Message) {
+                if (told.insert(message.Text).second)
+                    host.ShowMessageBox(QString::fromLocal8Bit(message.Text));
+            } else
                 ++ended;
         }
         ShowProgress(host, picture.Sending, finished);

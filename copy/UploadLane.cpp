@@ -16,10 +16,8 @@ TUploadLane::TUploadLane(TLaneBoard& board, std::size_t lane, const TLaneJob& jo
     : board_(board), lane_(lane), job_(job) {
     CopyClientSettings(model, ftp_);
     RetryWaitsMs = job.RetryWaitsMs;
+    Certificates = job.Certificates; // what its connections go by: TLS for a remembered server, the certificate
     KnownRemoteFolders = known.SharedView();
-    // Nobody can be asked from here: a certificate passes only when the user accepted it before (the window's
-    // connection asked once, at the job's start).
-    ftp_.OnVerifyPeer = [](const TIdTLSPeer& peer) { return ftps::RememberedCertificate(peer); };
     ftp_.OnWorkBegin = [this](TIdComponent*, TWorkMode mode, std::int64_t max) {
         if (mode != wmWrite)
             return;
@@ -68,6 +66,24 @@ void TUploadLane::WatchStop() {
         return;
     StopRequested = true;
     AbortConnection(ftp_);
+}
+
+bool TUploadLane::AcceptCertificate(const std::string& server, const TIdTLSPeer& peer) {
+    const std::string key = ftps::CertificateKey(ftp_);
+    switch (ftps::StandingOf(Certificates, key, peer)) {
+    case ftps::TCertificateStanding::Remembered:
+        return true;
+    case ftps::TCertificateStanding::Changed:
+        board_.Post(TLaneMessage{
+            .Note = TLaneNote::Message,
+            .Text =
+                ftps::ChangedCertificateText(server, Certificates.Certificate(key), peer).toLocal8Bit().toStdString()});
+        return false;
+    case ftps::TCertificateStanding::Unknown:
+        break;
+    }
+    AppendLog(NowStamp() + ": " + QStringLiteral("Сертификат сервера не подтвержден").toLocal8Bit().toStdString());
+    return false;
 }
 
 bool TUploadLane::Connect() {

@@ -24,6 +24,7 @@ struct TLaneJob {
     TServerLogin Login; // as the job started: a settings change meanwhile is not read from here
     TCopyOptions Options;
     std::vector<int> RetryWaitsMs;
+    TFtpsFile Certificates; // remembered, as the window's connection left them: no lane reads ".ftps"
 };
 
 class TUploadLane final : public TUploadHost, private TCopyState {
@@ -45,6 +46,9 @@ public:
     TCopyState& CopyState() override { return *this; }
     TIdFTP& Ftp() override { return ftp_; }
     TServerLogin ServerLogin() const override { return job_.Login; }
+    // Nobody can be asked from here: only a certificate the user accepted passes; a changed one is told on the
+    // window's thread.
+    bool AcceptCertificate(const std::string& server, const TIdTLSPeer& peer) override;
 
 private:
     void Run();

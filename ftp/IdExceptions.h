@@ -118,6 +118,11 @@ class EIdTLSRefused : public EIdException {
 public:
     EIdTLSRefused() : EIdException("The server refused TLS.") {}
 };
+// The handshake got no further within its bound: a socket time-out (10060) that the user's message names as TLS.
+class EIdTLSTimedOut : public EIdSocketError {
+public:
+    EIdTLSTimedOut() : EIdSocketError(10060) {}
+};
 // The server's certificate was not accepted (not trusted, and not confirmed for this server).
 class EIdTLSPeerRejected : public EIdException {
 public:

@@ -7,7 +7,6 @@
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
-#include <openssl/x509v3.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,7 +15,6 @@
 namespace {
 constexpr int WsaWouldBlock = 10035;
 constexpr int WsaConnectionAborted = 10053;
-constexpr int WsaTimedOut = 10060;
 
 // After a TLS call that gave no bytes: true when the stream is over (closed or broken), false when the library
 // only waits for more of the peer's bytes.
@@ -42,9 +40,11 @@ void TIdSSLIOHandlerSocket::StartTLS(const std::string& hostName, int timeLimitM
         throw EIdTLSError(ftp::tls::TakeErrorText("TLS is not available."));
     peer_ = TIdTLSPeer{};
     peer_.HostName = hostName;
+    verifyErrors_.clear();
     // The name is checked as the handshake verifies the chain; an address is matched against the
-    // certificate's addresses, and only a name goes out as the server name indication.
-    SSL_set_verify(ssl_, SSL_VERIFY_NONE, nullptr);
+    // certificate's addresses, and only a name goes out as the server name indication. Every complaint of the
+    // verification is collected, so the user hears all of them, not only the last.
+    ftp::tls::CollectVerifyErrors(ssl_, &verifyErrors_);
     if (TIdStack::IsNumericAddress(hostName)) {
         X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_), hostName.c_str());
     } else {
@@ -85,16 +85,21 @@ void TIdSSLIOHandlerSocket::StartTLS(const std::string& hostName, int timeLimitM
             // A server that stops in the middle of the handshake gets no more time than one reply.
             EndTLS(false);
             Binding()->ReleaseSocket();
-            throw EIdSocketError(WsaTimedOut);
+            throw EIdTLSTimedOut();
         }
     }
     X509* certificate = SSL_get1_peer_certificate(ssl_);
     peer_.Fingerprint = ftp::tls::Sha256Fingerprint(certificate);
+    ftp::tls::DescribeCertificate(certificate, peer_);
     X509_free(certificate);
     const long verdict = certificate == nullptr ? X509_V_ERR_UNSPECIFIED : SSL_get_verify_result(ssl_);
     peer_.Trusted = verdict == X509_V_OK;
-    if (!peer_.Trusted)
+    if (!peer_.Trusted) {
         peer_.Problem = X509_verify_cert_error_string(verdict);
+        if (verifyErrors_.empty())
+            verifyErrors_.push_back(static_cast<int>(verdict));
+        peer_.Reasons = ftp::tls::ReasonsOf(verifyErrors_);
+    }
     version_ = ftp::tls::VersionText(ssl_);
     want_ = Want::Nothing;
 }

@@ -5,16 +5,36 @@
 
 #include "ftp/TIdIOHandlerSocket.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 typedef struct ssl_st SSL;
 
+// Why the system's authorities do not vouch for a certificate, as the verification found it.
+enum class TIdTLSReason {
+    SelfSigned,    // signed by itself (or by a root of its own in the chain)
+    WrongName,     // issued for another name or address
+    Expired,       // past its "valid to"
+    NotYetValid,   // before its "valid from"
+    UnknownIssuer, // its issuer is no authority the system knows
+    Other,         // anything else: Problem says what
+};
+
 // What the handshake showed of the server.
 struct TIdTLSPeer {
-    std::string HostName;    // the name (or address) the certificate had to carry
-    std::string Fingerprint; // SHA-256 of the server's certificate, "AB:CD:..."
-    bool Trusted = false;    // issued through the system's trusted authorities for HostName
-    std::string Problem;     // why not trusted (the library's text); empty when trusted
+    std::string HostName;              // the name (or address) the certificate had to carry
+    std::string Fingerprint;           // SHA-256 of the server's certificate, "AB:CD:..."
+    bool Trusted = false;              // issued through the system's trusted authorities for HostName
+    std::string Problem;               // why not trusted (the library's text); empty when trusted
+    std::vector<TIdTLSReason> Reasons; // why not trusted, each once, in the verification's order; empty when trusted
+    // From the certificate, UTF-8, control characters replaced: the common name (else the whole name) of its
+    // subject and of its issuer.
+    std::string Subject;
+    std::string Issuer;
+    // Its validity, in seconds since 1970-01-01 UTC.
+    std::int64_t ValidFrom = 0;
+    std::int64_t ValidTo = 0;
 };
 
 class TIdSSLIOHandlerSocket : public TIdIOHandlerSocket {
@@ -60,5 +80,6 @@ private:
     SSL* ssl_ = nullptr;
     Want want_ = Want::Nothing;
     TIdTLSPeer peer_;
+    std::vector<int> verifyErrors_; // the verification's complaints during the handshake
     std::string version_;
 };

@@ -1,10 +1,13 @@
 #include "ftp/TlsLibrary.h"
 
+#include "ftp/TIdSSLIOHandlerSocket.h"
+
 #include <openssl/bio.h>
 #include <openssl/err.h>
 #include <openssl/evp.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
+#include <openssl/x509v3.h>
 
 #include <algorithm>
 #include <climits>
@@ -62,7 +65,121 @@ BIO_METHOD* SocketMethod() {
     return method;
 }
 
+// Where the handshake's verification finds the list of its complaints.
+int VerifyErrorsIndex() {
+    static const int index = SSL_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return index;
+}
+
+int CollectVerifyError(int ok, X509_STORE_CTX* store) {
+    if (ok == 0) {
+        auto* ssl = static_cast<SSL*>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
+        auto* errors = ssl ? static_cast<std::vector<int>*>(SSL_get_ex_data(ssl, VerifyErrorsIndex())) : nullptr;
+        if (errors != nullptr)
+            errors->push_back(X509_STORE_CTX_get_error(store));
+    }
+    return 1; // judged after the handshake: the verification goes on and finds every complaint
+}
+
+TIdTLSReason ReasonOf(int error) {
+    switch (error) {
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+        return TIdTLSReason::SelfSigned;
+    case X509_V_ERR_HOSTNAME_MISMATCH:
+    case X509_V_ERR_IP_ADDRESS_MISMATCH:
+        return TIdTLSReason::WrongName;
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+        return TIdTLSReason::Expired;
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+        return TIdTLSReason::NotYetValid;
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+    case X509_V_ERR_CERT_UNTRUSTED:
+        return TIdTLSReason::UnknownIssuer;
+    default:
+        return TIdTLSReason::Other;
+    }
+}
+
+// A certificate's text as the user may read it: UTF-8, no control character that could fake a line of the
+// question, and no longer than a line of it.
+std::string Readable(std::string text) {
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    }
+    constexpr std::size_t kMost = 200;
+    if (text.size() > kMost) {
+        std::size_t cut = kMost;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+            --cut; // never in the middle of a UTF-8 character
+        text = text.substr(0, cut) + "...";
+    }
+    return text;
+}
+
+// The common name of `name`, or the whole name on one line when it has none.
+std::string NameText(const X509_NAME* name) {
+    if (name == nullptr)
+        return {};
+    const int at = X509_NAME_get_index_by_NID(name, NID_commonName, -1);
+    if (at >= 0) {
+        unsigned char* utf8 = nullptr;
+        const int length = ASN1_STRING_to_UTF8(&utf8, X509_NAME_ENTRY_get_data(X509_NAME_get_entry(name, at)));
+        if (length >= 0) {
+            std::string text(reinterpret_cast<const char*>(utf8), static_cast<std::size_t>(length));
+            OPENSSL_free(utf8);
+            return Readable(text);
+        }
+    }
+    BIO* out = BIO_new(BIO_s_mem());
+    if (out == nullptr)
+        return {};
+    X509_NAME_print_ex(out, name, 0, XN_FLAG_RFC2253 & ~ASN1_STRFLGS_ESC_MSB);
+    char* data = nullptr;
+    const long size = BIO_get_mem_data(out, &data);
+    std::string text(data, static_cast<std::size_t>(std::max(size, 0L)));
+    BIO_free(out);
+    return Readable(text);
+}
+
+// Seconds since 1970-01-01 UTC; 0 when the time cannot be read.
+std::int64_t SecondsOf(const ASN1_TIME* time) {
+    int days = 0;
+    int seconds = 0;
+    ASN1_TIME* epoch = ASN1_TIME_set(nullptr, 0);
+    const bool read = epoch != nullptr && time != nullptr && ASN1_TIME_diff(&days, &seconds, epoch, time) == 1;
+    ASN1_TIME_free(epoch);
+    return read ? std::int64_t{days} * 86400 + seconds : 0;
+}
+
 } // namespace
+
+void CollectVerifyErrors(SSL* ssl, std::vector<int>* errors) {
+    SSL_set_ex_data(ssl, VerifyErrorsIndex(), errors);
+    SSL_set_verify(ssl, SSL_VERIFY_NONE, CollectVerifyError);
+}
+
+std::vector<TIdTLSReason> ReasonsOf(const std::vector<int>& errors) {
+    std::vector<TIdTLSReason> reasons;
+    for (const int error : errors) {
+        const TIdTLSReason reason = ReasonOf(error);
+        if (std::find(reasons.begin(), reasons.end(), reason) == reasons.end())
+            reasons.push_back(reason);
+    }
+    return reasons;
+}
+
+void DescribeCertificate(X509* certificate, TIdTLSPeer& peer) {
+    if (certificate == nullptr)
+        return;
+    peer.Subject = NameText(X509_get_subject_name(certificate));
+    peer.Issuer = NameText(X509_get_issuer_name(certificate));
+    peer.ValidFrom = SecondsOf(X509_get0_notBefore(certificate));
+    peer.ValidTo = SecondsOf(X509_get0_notAfter(certificate));
+}
 
 SSL_CTX* ClientContext() {
     static SSL_CTX* context = [] {

@@ -6,7 +6,10 @@
 #include "ftp/SocketApi.h"
 
 #include <string>
+#include <vector>
 
+struct TIdTLSPeer;
+enum class TIdTLSReason;
 typedef struct ssl_ctx_st SSL_CTX;
 typedef struct ssl_st SSL;
 typedef struct x509_st X509;
@@ -22,6 +25,16 @@ SSL* NewClient(platform::SocketId socket);
 
 // SHA-256 of the certificate as upper-case hex pairs joined by ':'.
 std::string Sha256Fingerprint(X509* certificate);
+
+// Lets the handshake of `ssl` go on whatever the verification says, collecting each of its error codes into
+// `errors`, which must outlive the handshake: the caller judges the certificate afterwards.
+void CollectVerifyErrors(SSL* ssl, std::vector<int>* errors);
+
+// The verification's error codes as the reasons the user reads, each once.
+std::vector<TIdTLSReason> ReasonsOf(const std::vector<int>& errors);
+
+// Subject, issuer and validity of `certificate` into `peer`; nothing for none.
+void DescribeCertificate(X509* certificate, TIdTLSPeer& peer);
 
 // "TLS 1.3" for the library's "TLSv1.3": the version as the log shows it.
 std::string VersionText(const SSL* ssl);

@@ -13,6 +13,8 @@
 #include "shell/TJvTrayIcon.h"
 #include "ui/UiLayer.h"
 
+#include <functional>
+
 namespace {
 
 const QString kCheckLine = QStringLiteral("Проверка связи с ");
@@ -37,6 +39,36 @@ void BringSearchWindowForward(TForm7* window) {
     }
 }
 
+// While the check runs, a certificate that no trusted authority vouches for is asked about with the window back in
+// sight: the question needs its context. The client's own handler is back afterwards.
+class CertificateQuestions {
+public:
+    CertificateQuestions(TReachHost& host, const std::string& typed)
+        : host_(host), typed_(typed), remembered_(ftps::ReadRememberedCertificates()), saved_(host.Ftp().OnVerifyPeer) {
+        host.Ftp().OnVerifyPeer = [this](const TIdTLSPeer& peer) {
+            BackFromTray(host_.Tray());
+            if (ftps::AskAboutCertificate(host_.MessageOwner(), remembered_, ftps::CertificateKey(host_.Ftp()), typed_,
+                                          peer))
+                return true;
+            refused_ = true;
+            return false;
+        };
+    }
+    ~CertificateQuestions() { host_.Ftp().OnVerifyPeer = saved_; }
+    CertificateQuestions(const CertificateQuestions&) = delete;
+    CertificateQuestions& operator=(const CertificateQuestions&) = delete;
+
+    // The user declined the certificate or was told it changed: that box said all.
+    bool Refused() const { return refused_; }
+
+private:
+    TReachHost& host_;
+    const std::string typed_;
+    TFtpsFile remembered_;
+    std::function<bool(const TIdTLSPeer&)> saved_;
+    bool refused_ = false;
+};
+
 } // namespace
 
 namespace reach {
@@ -58,11 +90,15 @@ void RunCheck(TReachHost& host) {
     const std::string address = ServerToAddress(FtpSettings.Server);
     host.AppendLog(kCheckLine.toLocal8Bit().toStdString() + address);
     QString tlsFailure;
+    CertificateQuestions certificates(host, FtpSettings.Server);
     if (TestConnection(host, address, FtpSettings.Server, &tlsFailure)) {
         ui::ShowMessage(QStringLiteral("Связь есть"));
         host.Ftp().LeaveServerQuietly();
         return;
     }
+    // The server is there and showed a certificate: no other server is what the user is after.
+    if (certificates.Refused())
+        return;
     if (!tlsFailure.isEmpty())
         ui::ShowMessage(tlsFailure);
     // The "c" after "Связи" is the Latin letter in this one text.
@@ -97,6 +133,7 @@ bool TestConnection(TReachHost& host, const std::string& address, const std::str
     ftp.Username = FtpSettings.Login;
     ftp.Password = CurrentPassword;
     bool connected = false;
+    bool forced = false; // TLS asked for only because a certificate is remembered for the server
     const std::string line = kCheckLine.toLocal8Bit().toStdString() + address + ": ";
     try {
         // A port that is none reaches no server either.
@@ -104,6 +141,8 @@ bool TestConnection(TReachHost& host, const std::string& address, const std::str
             // The certificate names the host as typed (not the address it was looked up to), without its port.
             const auto typed = ParseServerAddress(serverName, ftp.DefaultPort);
             ftp.TLSHostName = typed ? typed->Host : ftp.Host();
+            const ftps::TTlsWhenRemembered tls(ftp, ftps::ReadRememberedCertificates());
+            forced = tls.Forced();
             ftp.ConnectAndLogIn(true, DefaultTimeLimit);
             connected = true;
             if (!ftp.TLSVersion().empty())
@@ -112,7 +151,7 @@ bool TestConnection(TReachHost& host, const std::string& address, const std::str
     } catch (const std::exception& error) {
         // Refused, unreachable, no greeting, rejected log-in, time-out: all simply "no connection". A failed
         // TLS step is named, so the user knows the server is there but would not encrypt.
-        if (const QString why = ftps::FailureText(error); !why.isEmpty()) {
+        if (const QString why = ftps::FailureText(error, forced); !why.isEmpty()) {
             host.AppendLog(line + why.toLocal8Bit().toStdString());
             if (tlsFailure != nullptr)
                 *tlsFailure = why;

@@ -54,9 +54,11 @@ bool AskForRange(TForm7& form, const std::string& server) {
 // question per candidate would be no search. The client's own handler is back afterwards.
 class CertificatesWithoutQuestions {
 public:
-    explicit CertificatesWithoutQuestions(TReachHost& host) : host_(host), saved_(host.Ftp().OnVerifyPeer) {
-        host.Ftp().OnVerifyPeer = [&host](const TIdTLSPeer& peer) {
-            if (ftps::RememberedCertificate(peer))
+    explicit CertificatesWithoutQuestions(TReachHost& host)
+        : host_(host), remembered_(ftps::ReadRememberedCertificates()), saved_(host.Ftp().OnVerifyPeer) {
+        host.Ftp().OnVerifyPeer = [this, &host](const TIdTLSPeer& peer) {
+            if (ftps::StandingOf(remembered_, ftps::CertificateKey(host.Ftp()), peer) ==
+                ftps::TCertificateStanding::Remembered)
                 return true;
             host.AppendLog(bytes(QStringLiteral("Проверка связи с ")) + peer.HostName +
                            bytes(QStringLiteral(": сертификат сервера не подтвержден")));
@@ -69,6 +71,7 @@ public:
 
 private:
     TReachHost& host_;
+    const TFtpsFile remembered_;
     std::function<bool(const TIdTLSPeer&)> saved_;
 };
 

@@ -3,9 +3,16 @@
 #include <algorithm>
 #include <cerrno>
 
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX // std::min below, not the header's macro
+#endif
+#include <windows.h>
+#endif
 
 namespace settings_io {
 
@@ -62,6 +69,29 @@ FileHandle CreateAnew(const std::string& path) {
         return FileHandle();
     }
     return FileHandle(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | kRawAndPrivate, 0666));
+}
+
+bool MoveIntoPlace(const std::string& from, const std::string& to) {
+    struct stat st {};
+    bool replaced = false;
+    if (stat(to.c_str(), &st) == 0 && S_ISREG(st.st_mode) && HasNoWriteBit(st)) {
+        errno = EACCES;
+    } else {
+#ifdef _WIN32
+        // rename() of the C runtime refuses to replace an existing file.
+        replaced = MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        if (!replaced)
+            errno = EACCES;
+#else
+        replaced = ::rename(from.c_str(), to.c_str()) == 0;
+#endif
+    }
+    if (!replaced) {
+        const int why = errno;
+        std::remove(from.c_str());
+        errno = why;
+    }
+    return replaced;
 }
 
 bool ReadUpTo(const FileHandle& file, std::size_t limit, std::string& out) {

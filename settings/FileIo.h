@@ -37,6 +37,10 @@ FileHandle OpenForUpdate(const std::string& path);
 // Creates the file anew, replacing an existing one unless that one is read-only.
 FileHandle CreateAnew(const std::string& path);
 
+// Puts `from` in the place of `to` in one step: a reader sees the old file or the new one, never a part. A
+// read-only `to` is not replaced. False (errno set) when it cannot be done; `from` is then removed.
+bool MoveIntoPlace(const std::string& from, const std::string& to);
+
 // Reads until `limit` bytes are in `out` or the file ends; false (errno set) on a read error,
 // with what came before it left in `out`.
 bool ReadUpTo(const FileHandle& file, std::size_t limit, std::string& out);

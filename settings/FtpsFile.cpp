@@ -1,5 +1,6 @@
 #include "settings/FtpsFile.h"
 
+#include "settings/FileIo.h"
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
 
@@ -37,6 +38,16 @@ bool SplitCertificate(const std::string& line, std::string& fingerprint, std::st
     return true;
 }
 
+// Whether a certificate line for `named` is one for `server` ("host:port"): the line names it, or the line names
+// the host alone (as the version before ports wrote it) and the port is 21.
+bool NamesServer(const std::string& named, const std::string& server) {
+    if (named == server)
+        return true;
+    constexpr std::string_view kDefaultPort = ":21";
+    return server.size() > kDefaultPort.size() && server.ends_with(kDefaultPort) &&
+           server.compare(0, server.size() - kDefaultPort.size(), named) == 0;
+}
+
 } // namespace
 
 TFtpsFile TFtpsFile::Read(const std::string& path) {
@@ -49,9 +60,19 @@ TFtpsFile TFtpsFile::Read(const std::string& path) {
     return file;
 }
 
+bool TFtpsFile::AllDefault() const {
+    return std::all_of(lines_.begin(), lines_.end(), [](const std::string& line) {
+        return line == "ftps=0" || line == "known_folders=0" || line == "parallel_uploads=1";
+    });
+}
+
 bool TFtpsFile::Write(const std::string& path) const {
+    // Without the file every value reads as its default: a program that never went beyond its first form keeps
+    // its five files only.
+    if (AllDefault() && !settings_io::FileExists(path))
+        return true;
     try {
-        WriteTextLines(path, lines_);
+        ReplaceTextLines(path, lines_);
         return true;
     } catch (const std::exception&) {
         return false;
@@ -111,12 +132,17 @@ void TFtpsFile::SetParallelUploads(int count) {
 }
 
 std::string TFtpsFile::Certificate(const std::string& server) const {
+    std::string hostOnly;
     for (const std::string& line : lines_) {
         std::string fingerprint, named;
-        if (SplitCertificate(line, fingerprint, named) && named == server)
+        if (!SplitCertificate(line, fingerprint, named) || !NamesServer(named, server))
+            continue;
+        if (named == server)
             return fingerprint;
+        if (hostOnly.empty())
+            hostOnly = fingerprint;
     }
-    return {};
+    return hostOnly;
 }
 
 bool TFtpsFile::SetCertificate(const std::string& server, const std::string& fingerprint) {
@@ -125,7 +151,7 @@ bool TFtpsFile::SetCertificate(const std::string& server, const std::string& fin
         return false;
     std::erase_if(lines_, [&server](const std::string& line) {
         std::string known, named;
-        return SplitCertificate(line, known, named) && named == server;
+        return SplitCertificate(line, known, named) && NamesServer(named, server);
     });
     lines_.push_back(std::string(kCertificateKey) + fingerprint + " " + server);
     return true;

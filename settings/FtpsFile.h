@@ -14,8 +14,12 @@ class TFtpsFile {
 public:
     // A missing or unreadable file reads as an empty one: encryption off, no certificate accepted.
     static TFtpsFile Read(const std::string& path);
-    // Creates the file anew with every line; false when it cannot be written.
+    // Writes every line beside the file, then puts it in the file's place in one step: a reader never sees half
+    // of it. Without a file and with nothing but default values nothing is written. False when it cannot be
+    // written.
     bool Write(const std::string& path) const;
+    // Nothing but default values (encryption off, one upload, no certificate, no line of another version).
+    bool AllDefault() const;
 
     bool Encryption() const;
     void SetEncryption(bool on);
@@ -29,10 +33,12 @@ public:
     int ParallelUploads() const;
     void SetParallelUploads(int count);
 
-    // The SHA-256 fingerprint accepted for `server` (as typed), or empty.
+    // The SHA-256 fingerprint accepted for `server` ("host:port"), or empty. A line of the host alone, as the
+    // version before ports wrote it, counts for port 21.
     std::string Certificate(const std::string& server) const;
-    // Remembers `fingerprint` for `server`, replacing an earlier one; false (nothing changed) for a server or
-    // fingerprint that would break the line (empty, or holding CR, LF or NUL; a fingerprint with a blank).
+    // Remembers `fingerprint` for `server` ("host:port"), replacing an earlier one (a host-only line too, for port
+    // 21); false (nothing changed) for a server or fingerprint that would break the line (empty, or holding CR, LF
+    // or NUL; a fingerprint with a blank).
     bool SetCertificate(const std::string& server, const std::string& fingerprint);
 
     const std::vector<std::string>& Lines() const { return lines_; }

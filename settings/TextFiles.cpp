@@ -4,6 +4,7 @@
 #include "util/FileErrors.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <limits>
 
 std::vector<std::string> SplitLines(std::string_view content) {
@@ -48,6 +49,18 @@ void WriteTextLines(const std::string& path, const std::vector<std::string>& lin
         throw EFCreateError(path, errno);
     if (!settings_io::WriteAll(file, JoinLines(lines)) || !file.Close())
         throw EInOutError(errno);
+}
+
+void ReplaceTextLines(const std::string& path, const std::vector<std::string>& lines) {
+    const std::string beside = path + ".new";
+    try {
+        WriteTextLines(beside, lines);
+    } catch (...) {
+        std::remove(beside.c_str());
+        throw;
+    }
+    if (!settings_io::MoveIntoPlace(beside, path))
+        throw EFCreateError(path, errno);
 }
 
 std::optional<std::string> ReadFirstLine(const std::string& path) {

@@ -23,6 +23,10 @@ std::vector<std::string> ReadTextLines(const std::string& path);
 // EInOutError when writing or closing fails.
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines);
 
+// The same, written beside the file first and then put in its place in one step, so that a reader at any moment
+// sees the old lines or the new ones. Throws as WriteTextLines.
+void ReplaceTextLines(const std::string& path, const std::vector<std::string>& lines);
+
 // The first line; nothing when the file is missing or cannot be opened. A read error after
 // opening throws EInOutError. An empty file has an empty first line.
 std::optional<std::string> ReadFirstLine(const std::string& path);

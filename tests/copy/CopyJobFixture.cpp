@@ -19,6 +19,7 @@ namespace fs = std::filesystem;
 void CopyJobFixture::SetUp() {
     ASSERT_TRUE(dir_.isValid());
     SetProgramFolder(dir_.filePath(QStringLiteral("ferrylo")).toLocal8Bit().toStdString());
+    SetSettingsBase(programFolder() + "ferrylo"); // the job reads ".ftps", and a "Да" writes it
     FtpSettings = {};
     CurrentPassword.clear();
     host_ = std::make_unique<FakeCopyHost>();

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -47,6 +48,13 @@ TEST_P(TlsServer, FilesArriveByteIdenticalAfterOneQuestionAboutTheCertificate) {
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_FALSE(asked[0].Trusted); // self-signed
     EXPECT_FALSE(asked[0].Problem.empty());
+    EXPECT_EQ(asked[0].Reasons, std::vector<TIdTLSReason>{TIdTLSReason::SelfSigned});
+    EXPECT_EQ(asked[0].Subject, "127.0.0.1");
+    EXPECT_EQ(asked[0].Issuer, "127.0.0.1");
+    const auto now =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    EXPECT_NEAR(asked[0].ValidFrom, now, 120); // made for the test just now, for two days
+    EXPECT_EQ(asked[0].ValidTo - asked[0].ValidFrom, 2 * 86400);
     EXPECT_EQ(asked[0].HostName, "127.0.0.1");
     EXPECT_EQ(asked[0].Fingerprint.size(), 32u * 3 - 1); // "AB:CD:..."
     EXPECT_EQ(ftp.TLSVersion().rfind("TLS 1.", 0), 0u) << ftp.TLSVersion();
@@ -78,6 +86,22 @@ TEST(TlsServerCertificate, NotAcceptedEndsTheConnection) {
     }
 }
 
+// Every complaint of the verification is kept, not only its last.
+TEST(TlsServerCertificate, ACertificateForAnotherNameIsSaidToBeSo) {
+    PyFtpdServer server(PyFtpdServer::Tls::Required);
+    TIdFTP ftp;
+    ftptest::PointAt(ftp, server, server.user(), server.password());
+    ftp.UseTLS = true;
+    ftp.TLSHostName = "localhost"; // the certificate is for 127.0.0.1 only
+    std::vector<TIdTLSReason> reasons;
+    ftp.OnVerifyPeer = [&reasons](const TIdTLSPeer& peer) {
+        reasons = peer.Reasons;
+        return false;
+    };
+    EXPECT_THROW(ftp.ConnectAndLogIn(false, -1), EIdTLSPeerRejected);
+    EXPECT_EQ(reasons, (std::vector<TIdTLSReason>{TIdTLSReason::SelfSigned, TIdTLSReason::WrongName}));
+}
+
 TEST(TlsRefused, NothingOfTheLogInGoesOutAndTheConnectionEnds) {
     struct Case {
         const char* name;
@@ -96,7 +120,7 @@ TEST(TlsRefused, NothingOfTheLogInGoesOutAndTheConnectionEnds) {
          [] { EXPECT_THROW(throw, EIdException); }},
         // Within the reply bound even though the server stops in the middle of the handshake.
         {"234, then silence in the handshake", [](FakeFtpServer& s) { s.stallAfter("AUTH", "234 Go ahead."); },
-         [] { EXPECT_THROW(throw, EIdSocketError); }},
+         [] { EXPECT_THROW(throw, EIdTLSTimedOut); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

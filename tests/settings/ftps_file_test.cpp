@@ -1,9 +1,14 @@
 // The ".ftps" file: its absence means encryption off, a save keeps what a later version wrote, and an accepted
-// certificate is kept per server without ever breaking a line.
+// certificate is kept per server and port without ever breaking a line. It is replaced in one step, so a reader
+// never sees half of it, and not created for default values alone.
 #include "settings/FtpsFile.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -65,6 +70,79 @@ TEST(FtpsFile, AServerOrFingerprintThatWouldBreakTheLineIsNotStored) {
     EXPECT_FALSE(file.SetCertificate("host", "AA BB"));
     EXPECT_FALSE(file.SetCertificate("host", ""));
     EXPECT_TRUE(file.Lines().empty());
+}
+
+TEST(FtpsFile, CertificatesArePerPortAndAHostOnlyLineCountsForPort21) {
+    TempFolder folder;
+    const std::string path = folder.File("ferrylo.ftps");
+    TempFolder::Put(path, "certificate=AA:AA ftp.example.org\r\ncertificate=BB:BB ftp.example.org:2121\r\n");
+    TFtpsFile file = TFtpsFile::Read(path);
+    const std::pair<const char*, const char*> cases[] = {
+        {"ftp.example.org:21", "AA:AA"}, {"ftp.example.org:2121", "BB:BB"}, {"ftp.example.org:990", ""},
+        {"example.org:21", ""},          {"ftp.example.org:211", ""},
+    };
+    for (const auto& [server, fingerprint] : cases)
+        EXPECT_EQ(file.Certificate(server), fingerprint) << server;
+
+    // Accepting another certificate for port 21 replaces the host-only line; the other port keeps its own.
+    ASSERT_TRUE(file.SetCertificate("ftp.example.org:21", "CC:CC"));
+    EXPECT_EQ(file.Lines(), (std::vector<std::string>{"certificate=BB:BB ftp.example.org:2121",
+                                                      "certificate=CC:CC ftp.example.org:21"}));
+}
+
+TEST(FtpsFile, DefaultsAloneCreateNoFileButRewriteOneThatIsThere) {
+    TempFolder folder;
+    const std::string path = folder.File("ferrylo.ftps");
+    TFtpsFile file;
+    file.SetEncryption(false);
+    file.SetKnownFolders(false);
+    file.SetParallelUploads(1);
+    ASSERT_TRUE(file.Write(path));
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    TempFolder::Put(path, "ftps=1\r\n");
+    ASSERT_TRUE(file.Write(path));
+    EXPECT_EQ(TempFolder::Get(path), "ftps=0\r\nknown_folders=0\r\nparallel_uploads=1\r\n");
+    EXPECT_FALSE(std::filesystem::exists(path + ".new"));
+}
+
+TEST(FtpsFile, AReaderNeverSeesHalfAFileWhileItIsRewritten) {
+    TempFolder folder;
+    const std::string path = folder.File("ferrylo.ftps");
+    // Two versions of many lines, so a write in place would be caught half done.
+    TFtpsFile versions[2];
+    for (int v = 0; v < 2; ++v) {
+        for (int n = 0; n < 400; ++n)
+            versions[v].SetCertificate("host" + std::to_string(n) + ":21", v == 0 ? "AA:AA" : "BB:BB:BB:BB");
+    }
+    ASSERT_TRUE(versions[0].Write(path));
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+        for (int round = 0; round < 300; ++round)
+            versions[round % 2].Write(path);
+        writing = false;
+    });
+    int reads = 0;
+    int torn = 0;
+    while (writing || reads == 0) {
+        const auto lines = TFtpsFile::Read(path).Lines();
+        torn += lines != versions[0].Lines() && lines != versions[1].Lines();
+        ++reads;
+    }
+    writer.join();
+    EXPECT_EQ(torn, 0) << "of " << reads << " reads";
+}
+
+TEST(FtpsFile, AFileThatCannotBeReplacedIsReportedAndKept) {
+    TempFolder folder;
+    const std::string path = folder.File("ferrylo.ftps");
+    TempFolder::Put(path, "ftps=1\r\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    TFtpsFile file = TFtpsFile::Read(path);
+    file.SetEncryption(false);
+    EXPECT_FALSE(file.Write(path));
+    EXPECT_EQ(TempFolder::Get(path), "ftps=1\r\n");
+    EXPECT_FALSE(std::filesystem::exists(path + ".new"));
 }
 
 } // namespace
