@@ -76,6 +76,15 @@ start_server() {
     [ -n "$port" ] || { echo "server did not start"; cat "$work/server.log"; exit 1; }
 }
 
+# await_daemon NAME: waits (5 s at most) until the daemon just started accepts on $port; fails the benchmark if not.
+await_daemon() {
+    for _ in $(seq 50); do
+        /usr/bin/python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 1).close()" 2>/dev/null && return
+        sleep 0.1
+    done
+    echo "$1 did not start"; cat "$work/server.log"; exit 1
+}
+
 # unpacked_server PACKAGE PROGRAM: the path of a daemon from a Debian package that cannot be installed beside
 # another one (FTP daemons exclude each other), unpacked once into a cache folder outside the repo.
 unpacked_server() {
@@ -134,11 +143,7 @@ max_per_ip=0
 CONF
     "$(unpacked_server vsftpd usr/sbin/vsftpd)" "$work/vsftpd.conf" 2>"$work/server.log" &
     server_pid=$!
-    for _ in $(seq 50); do
-        /usr/bin/python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 1).close()" 2>/dev/null && return
-        sleep 0.1
-    done
-    echo "vsftpd did not start"; cat "$work/server.log"; exit 1
+    await_daemon vsftpd
 }
 
 # start_proftpd: proftpd on 127.0.0.1 as Debian ships it (no AllowStoreRestart: a store after REST is refused), with
@@ -184,11 +189,7 @@ MaxInstances 64
 CONF
     /usr/sbin/proftpd -n -d ${FERRYLO_PROFTPD_DEBUG:-0} -c "$work/proftpd.conf" 2>"$work/server.log" &
     server_pid=$!
-    for _ in $(seq 50); do
-        /usr/bin/python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 1).close()" 2>/dev/null && return
-        sleep 0.1
-    done
-    echo "proftpd did not start"; cat "$work/server.log"; exit 1
+    await_daemon proftpd
 }
 
 # start_named_server NAME (pyftpdlib, vsftpd or proftpd), stop_named_server: one server at a time.

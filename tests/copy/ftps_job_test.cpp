@@ -8,6 +8,7 @@
 #include "ftp/TIdFTP.h"
 #include "settings/FtpsFile.h"
 #include "settings/Settings.h"
+#include "tests/support/CertificateProbe.h"
 #include "tests/support/FakeFtpServer.h"
 #include "tests/support/PyFtpdServer.h"
 
@@ -18,23 +19,11 @@
 using ferrylo::testing::FakeFtpServer;
 using ferrylo::testing::PyFtpdServer;
 
+using ferrylo::testing::FingerprintOf;
+
 namespace {
 
 using FtpsCopyTest = CopyJobFixture;
-
-std::string FingerprintOf(const PyFtpdServer& server) {
-    std::string fingerprint;
-    TIdFTP probe;
-    probe.SetHost(server.host());
-    probe.SetPort(server.port());
-    probe.UseTLS = true;
-    probe.OnVerifyPeer = [&fingerprint](const TIdTLSPeer& peer) {
-        fingerprint = peer.Fingerprint;
-        return false;
-    };
-    EXPECT_THROW(probe.ConnectAndLogIn(false), EIdTLSPeerRejected);
-    return fingerprint;
-}
 
 void TempPut(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;

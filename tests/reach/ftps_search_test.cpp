@@ -5,6 +5,7 @@
 
 #include "ftp/IdExceptions.h"
 #include "ftp/TIdFTP.h"
+#include "tests/support/CertificateProbe.h"
 #include "tests/support/FakeFtpServer.h"
 #include "tests/support/PyFtpdServer.h"
 
@@ -17,16 +18,7 @@ using FtpsSearch = ReachFixture;
 
 TEST_F(FtpsSearch, OffersOnlyServersWhoseCertificateWasAccepted) {
     PyFtpdServer server(PyFtpdServer::Tls::Required);
-    std::string fingerprint;
-    TIdFTP probe;
-    probe.SetHost(server.host());
-    probe.SetPort(server.port());
-    probe.UseTLS = true;
-    probe.OnVerifyPeer = [&fingerprint](const TIdTLSPeer& peer) {
-        fingerprint = peer.Fingerprint;
-        return false;
-    };
-    EXPECT_THROW(probe.ConnectAndLogIn(false), EIdTLSPeerRejected);
+    const std::string fingerprint = ferrylo::testing::FingerprintOf(server);
     ASSERT_FALSE(fingerprint.empty());
 
     const QString scan = u"Связи c 127.0.0.2 нет , запустить сканер?"_s;

@@ -8,12 +8,25 @@
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
 using namespace Qt::StringLiterals;
 using ui::testing::Script;
 using ui::testing::Shown;
+
+// A real modal box that a broken test would leave open is closed after `ms`, so the test fails instead of hanging.
+static std::unique_ptr<QTimer> CloseModalBoxAfter(int ms) {
+    auto bound = std::make_unique<QTimer>();
+    bound->setSingleShot(true);
+    QObject::connect(bound.get(), &QTimer::timeout, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    bound->start(ms);
+    return bound;
+}
 
 TEST(UiLayer, MessageBoxTakesPrimedAnswersThenItsDefault) {
     Script script;
@@ -157,13 +170,7 @@ TEST(UiLayer, RealBoxShowsItsTextPlain) {
         format = box->textFormat();
         box->button(QMessageBox::Ok)->click();
     });
-    QTimer bound;
-    bound.setSingleShot(true);
-    QObject::connect(&bound, &QTimer::timeout, [] {
-        if (QWidget* box = QApplication::activeModalWidget())
-            box->close();
-    });
-    bound.start(5000);
+    const auto bound = CloseModalBoxAfter(5000);
     ui::ShowMessage(u"<b>x</b>"_s + QString(QChar(0)));
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(shownText, u"<b>x</b>"_s + QString(QChar::ReplacementCharacter));
@@ -179,13 +186,7 @@ TEST(UiLayer, RealInputBoxHidesAPassword) {
             shown = box->textEchoMode();
             box->reject();
         });
-        QTimer bound;
-        bound.setSingleShot(true);
-        QObject::connect(&bound, &QTimer::timeout, [] {
-            if (QWidget* box = QApplication::activeModalWidget())
-                box->close();
-        });
-        bound.start(5000);
+        const auto bound = CloseModalBoxAfter(5000);
         EXPECT_FALSE(ui::InputBox(u"login:bob"_s, u"Введите пароль"_s, {}, echo).has_value());
         EXPECT_EQ(shown, echo == ui::InputEcho::Password ? QLineEdit::Password : QLineEdit::Normal);
     }
