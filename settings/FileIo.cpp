@@ -30,6 +30,23 @@ bool HasNoWriteBit(const struct stat& st) {
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
+#ifdef _WIN32
+// Windows refuses to open a file that another program is replacing at that moment, and to replace a file that
+// another program is reading; both last as long as one small file's read or rename. A settings file read during a
+// save, or saved during a read, is tried again for a tenth of a second before either side gives up.
+template <typename Attempt> bool WithShortRetries(Attempt attempt) {
+    for (int tries = 0; tries < 50; ++tries) {
+        if (attempt())
+            return true;
+        const DWORD why = GetLastError();
+        if (why != ERROR_SHARING_VIOLATION && why != ERROR_ACCESS_DENIED && why != ERROR_LOCK_VIOLATION)
+            return false;
+        Sleep(2);
+    }
+    return false;
+}
+#endif
+
 } // namespace
 
 FileHandle::~FileHandle() {
@@ -50,7 +67,18 @@ bool FileExists(const std::string& path) {
 }
 
 FileHandle OpenForReading(const std::string& path) {
+#ifdef _WIN32
+    int fd = -1;
+    WithShortRetries([&] {
+        fd = ::open(path.c_str(), O_RDONLY | kRawAndPrivate);
+        if (fd < 0 && errno == EACCES)
+            SetLastError(ERROR_SHARING_VIOLATION); // the runtime reports a file in use as EACCES
+        return fd >= 0;
+    });
+    return FileHandle(fd);
+#else
     return FileHandle(::open(path.c_str(), O_RDONLY | kRawAndPrivate));
+#endif
 }
 
 FileHandle OpenForUpdate(const std::string& path) {
@@ -79,7 +107,9 @@ bool MoveIntoPlace(const std::string& from, const std::string& to) {
     } else {
 #ifdef _WIN32
         // rename() of the C runtime refuses to replace an existing file.
-        replaced = MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        replaced = WithShortRetries([&] {
+            return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        });
         if (!replaced)
             errno = EACCES;
 #else
