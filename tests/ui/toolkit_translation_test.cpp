@@ -1,5 +1,6 @@
 // The toolkit's own texts in a started program: a real question box, loaded as the program loads
-// the translation, answers in Russian and is wide enough for its caption.
+// the translation, answers in Russian and is wide enough for its caption; without the system's file the
+// copy built into the program serves.
 #include "ui/ToolkitTranslation.h"
 #include "ui/UiLayer.h"
 
@@ -9,13 +10,14 @@
 #include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 TEST(ToolkitTranslation, QuestionBoxAnswersInRussianUnderItsWholeCaption) {
     if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm")))
         GTEST_SKIP() << "qtbase_ru.qm is not installed (package qt6-translations-l10n)";
-    ASSERT_TRUE(ui::LoadToolkitTranslation(*QCoreApplication::instance()));
+    ASSERT_EQ(ui::LoadToolkitTranslation(*QCoreApplication::instance()), ui::TToolkitTranslation::System);
 
     const QString caption = QStringLiteral("Хранить пароль не безопасно");
     QStringList texts;
@@ -50,4 +52,13 @@ TEST(ToolkitTranslation, QuestionBoxAnswersInRussianUnderItsWholeCaption) {
     QFont titleFont = QApplication::font();
     titleFont.setBold(true);
     EXPECT_GE(width, QFontMetrics(titleFont).horizontalAdvance(caption) + 96); // three title bar buttons beside it
+}
+
+TEST(ToolkitTranslation, TheBuiltInCopyServesWhereTheSystemHasNone) {
+    if (!QFile::exists(QStringLiteral(":/translations/qtbase_ru.qm")))
+        GTEST_SKIP() << "built without qtbase_ru.qm (package qt6-translations-l10n)";
+    const QTemporaryDir noTranslations;
+    ASSERT_EQ(ui::LoadToolkitTranslation(*QCoreApplication::instance(), noTranslations.path()),
+              ui::TToolkitTranslation::BuiltIn);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Да"));
 }
