@@ -1,6 +1,5 @@
 // The toolkit's own texts in a started program: a real question box, loaded as the program loads
-// the translation, answers in Russian and is wide enough for its caption; without the system's file the
-// copy built into the program serves.
+// the translation, answers in Russian and is wide enough for its caption.
 #include "ui/ToolkitTranslation.h"
 #include "ui/UiLayer.h"
 
@@ -52,13 +51,4 @@ TEST(ToolkitTranslation, QuestionBoxAnswersInRussianUnderItsWholeCaption) {
     QFont titleFont = QApplication::font();
     titleFont.setBold(true);
     EXPECT_GE(width, QFontMetrics(titleFont).horizontalAdvance(caption) + 96); // three title bar buttons beside it
-}
-
-TEST(ToolkitTranslation, TheBuiltInCopyServesWhereTheSystemHasNone) {
-    if (!QFile::exists(QStringLiteral(":/translations/qtbase_ru.qm")))
-        GTEST_SKIP() << "built without qtbase_ru.qm (package qt6-translations-l10n)";
-    const QTemporaryDir noTranslations;
-    ASSERT_EQ(ui::LoadToolkitTranslation(*QCoreApplication::instance(), noTranslations.path()),
-              ui::TToolkitTranslation::BuiltIn);
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Да"));
 }
