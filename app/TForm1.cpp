@@ -196,9 +196,8 @@ void TForm1::AddDestinationItem(const QString& folder) {
     ComboBox1->setEditText(typed);
 }
 
-void TForm1::AppendLog(const std::string& line) {
-    // With its length: a NUL inside must not cut the line.
-    Memo1->appendPlainText(QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size())));
+void TForm1::AppendLog(const QString& line) {
+    Memo1->appendPlainText(line);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -127,8 +127,8 @@ public:
     void CheckBox2Click();
     void CheckBox3Click();
     void Button6Click();
-    void AppendLog(const std::string& line) override; // one line at the end of Memo1
-    void AddDestinationItem(const QString& folder);   // to the drop-down list, keeping the typed text
+    void AppendLog(const QString& line) override;   // one line at the end of Memo1
+    void AddDestinationItem(const QString& folder); // to the drop-down list, keeping the typed text
 
     // --- copy job and progress display (copy/), the job's values in TCopyState ---
     void Button2Click();

@@ -3,6 +3,7 @@
 #include "app/TForm1.h"
 #include "dialogs/TForm2.h"
 #include "shell/TJvTrayIcon.h"
+#include "ui/SystemText.h"
 #include "ui/UiLayer.h"
 
 #include <QAction>
@@ -13,30 +14,24 @@
 #include <QSpinBox>
 #include <QTimer>
 
-namespace {
-std::string bytes(const QString& text) {
-    return text.toLocal8Bit().toStdString();
-}
-} // namespace
-
 void TForm1::setOptionsWindow(TForm2& options) {
     options_ = &options;
 }
 
 std::string TForm1::SourceFolder() const {
-    return bytes(Edit1->text());
+    return ui::ToSystemText(Edit1->text());
 }
 
 std::string TForm1::SourceFileName() const {
-    return bytes(Edit2->text());
+    return ui::ToSystemText(Edit2->text());
 }
 
 std::string TForm1::Destination() const {
-    return bytes(ComboBox1->currentText());
+    return ui::ToSystemText(ComboBox1->currentText());
 }
 
 void TForm1::SetDestination(const std::string& folder) {
-    ComboBox1->setEditText(QString::fromLocal8Bit(folder));
+    ComboBox1->setEditText(ui::FromSystemText(folder));
 }
 
 TCopyOptions TForm1::Options() const {

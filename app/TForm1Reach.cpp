@@ -1,6 +1,7 @@
 // The main window's connection check and its side of TReachHost; the check itself is in reach/.
 #include "app/TForm1.h"
 #include "reach/ConnectionCheck.h"
+#include "ui/SystemText.h"
 
 #include <QLineEdit>
 
@@ -13,7 +14,7 @@ bool TForm1::TestConnection(const std::string& host) {
 }
 
 void TForm1::SetServerField(const std::string& server) {
-    Edit4->setText(QString::fromLocal8Bit(server));
+    Edit4->setText(ui::FromSystemText(server));
 }
 
 void TForm1::SaveFtpSettings() {

@@ -7,6 +7,7 @@
 #include "settings/RecordFiles.h"
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
+#include "ui/SystemText.h"
 #include "ui/UiLayer.h"
 
 #include <QCheckBox>
@@ -14,16 +15,10 @@
 #include <QLineEdit>
 #include <algorithm>
 
-namespace {
-std::string bytes(const QString& text) {
-    return text.toLocal8Bit().toStdString();
-}
-} // namespace
-
 void TForm1::CollectFtpSettings() {
-    ApplyPasswordRule(bytes(Edit6->text()), CurrentPassword);
-    FillFtpSettings(FtpSettings, bytes(ComboBox1->currentText()), bytes(Edit4->text()), bytes(Edit5->text()),
-                    CurrentPassword, CheckBox2->isChecked());
+    ApplyPasswordRule(ui::ToSystemText(Edit6->text()), CurrentPassword);
+    FillFtpSettings(FtpSettings, ui::ToSystemText(ComboBox1->currentText()), ui::ToSystemText(Edit4->text()),
+                    ui::ToSystemText(Edit5->text()), CurrentPassword, CheckBox2->isChecked());
 }
 
 void TForm1::SaveFtpSettings(const std::string& myIniPath) {
@@ -47,11 +42,11 @@ void TForm1::SaveFtpSettings(const std::string& myIniPath) {
 
     const std::string pathFile = SettingsFile(PathSuffix);
     PathList = ReadTextLines(pathFile);
-    const std::string folder = bytes(ComboBox1->currentText());
+    const std::string folder = ui::ToSystemText(ComboBox1->currentText());
     if (std::find(PathList.begin(), PathList.end(), folder) != PathList.end())
         return;
     PathList.push_back(folder);
-    AddDestinationItem(QString::fromLocal8Bit(folder));
+    AddDestinationItem(ui::FromSystemText(folder));
     WriteTextLines(pathFile, PathList);
 }
 
@@ -61,7 +56,7 @@ void TForm1::Button3Click() {
 }
 
 void TForm1::Button5Click() {
-    const std::string line = bytes(Edit1->text()) + "|" + bytes(Edit2->text());
+    const std::string line = ui::ToSystemText(Edit1->text()) + "|" + ui::ToSystemText(Edit2->text());
     if (!WriteSingleLine(SettingsFile(IniInpSuffix), line))
         ui::ShowMessage(QStringLiteral("Ошибка 6"));
 }

@@ -7,6 +7,7 @@
 #include "settings/RecordFiles.h"
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
+#include "ui/SystemText.h"
 #include "ui/TLogView.h"
 #include "ui/UiLayer.h"
 #include "ui/ValueLabel.h"
@@ -22,10 +23,6 @@
 
 namespace {
 const QString kDesignedCaption = QStringLiteral("Ferrylo — загрузка папок и файлов на FTP сервер");
-
-QString local(const std::string& text) {
-    return QString::fromLocal8Bit(text);
-}
 } // namespace
 
 void TForm1::FormCreate() {
@@ -40,11 +37,11 @@ void TForm1::FormCreate() {
     FtpSettings = TFtpSettings{}; // empty texts, passive on, until ".MyIni" says otherwise
     CurrentPassword.clear();
     CopyOptions = TCopyOptions{};
-    ProgramPath = startup_.programPath.toLocal8Bit().toStdString();
+    ProgramPath = ui::ToSystemText(startup_.programPath);
     SetProgramFolder(ProgramPath);
     SetSettingsBase(ChooseSettingsBase(ProgramPath));
     MyIniPath = SettingsFile(MyIniSuffix);
-    setWindowTitle(kDesignedCaption + QStringLiteral("    ") + local(NameWithoutExtension(ProgramPath)));
+    setWindowTitle(kDesignedCaption + QStringLiteral("    ") + ui::FromSystemText(NameWithoutExtension(ProgramPath)));
 
     // An error report while reading ends the reading where it happened; the window opens all the same.
     ui::RunHandler([this] {
@@ -60,10 +57,10 @@ void TForm1::FormCreate() {
 void TForm1::readStartupSettings() {
     PathList = ReadTextLines(SettingsFile(PathSuffix));
     for (const std::string& line : PathList)
-        AddDestinationItem(local(line));
+        AddDestinationItem(ui::FromSystemText(line));
     if (auto line = ReadFirstLine(SettingsFile(IniInpSuffix))) {
-        Edit1->setText(local(PipeField(1, *line)));
-        Edit2->setText(local(PipeField(2, *line)));
+        Edit1->setText(ui::FromSystemText(PipeField(1, *line)));
+        Edit2->setText(ui::FromSystemText(PipeField(2, *line)));
     }
     ReadCopyOptionsFile(SettingsFile(OptionSuffix), CopyOptions);
 }
@@ -78,24 +75,24 @@ void TForm1::applyCommandLine() {
         return;
     }
     // Split without checking that the file exists: the copy job reports a missing one.
-    const std::string path = argument.toLocal8Bit().toStdString();
-    Edit1->setText(local(FolderPart(path)));
-    Edit2->setText(local(FileNamePart(path)));
+    const std::string path = ui::ToSystemText(argument);
+    Edit1->setText(ui::FromSystemText(FolderPart(path)));
+    Edit2->setText(ui::FromSystemText(FileNamePart(path)));
 }
 
 void TForm1::readFtpSettingsFile() {
     if (!ReadFtpSettingsFile(MyIniPath, FtpSettings))
         return;
-    ComboBox1->setEditText(local(FtpSettings.Folder));
-    Edit4->setText(local(FtpSettings.Server));
-    Edit5->setText(local(FtpSettings.Login));
+    ComboBox1->setEditText(ui::FromSystemText(FtpSettings.Folder));
+    Edit4->setText(ui::FromSystemText(FtpSettings.Server));
+    Edit5->setText(ui::FromSystemText(FtpSettings.Login));
     CheckBox2->setChecked(FtpSettings.Passive);
     if (!FtpSettings.Password.empty()) {
         CurrentPassword = DecryptPassword(FtpSettings.Password);
     } else if (!FtpSettings.Login.empty()) {
-        const auto answer = ui::InputBox(QStringLiteral("login:") + local(FtpSettings.Login),
+        const auto answer = ui::InputBox(QStringLiteral("login:") + ui::FromSystemText(FtpSettings.Login),
                                          QStringLiteral("Введите пароль"), QString(), ui::InputEcho::Password);
-        CurrentPassword = answer ? answer->toLocal8Bit().toStdString() : std::string();
+        CurrentPassword = answer ? ui::ToSystemText(*answer) : std::string();
     }
-    Edit6->setText(local(PasswordMask(CurrentPassword)));
+    Edit6->setText(ui::FromSystemText(PasswordMask(CurrentPassword)));
 }

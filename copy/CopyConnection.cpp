@@ -1,6 +1,7 @@
 #include "copy/CopyConnection.h"
 
 #include "copy/CopyHost.h"
+#include "copy/LogLine.h"
 #include "copy/RemotePath.h"
 #include "copy/ResumePoint.h"
 #include "copy/SourceFiles.h"
@@ -11,8 +12,8 @@
 #include "ftps/FtpsTrust.h"
 #include "ftps/LoginRefusal.h"
 #include "settings/Settings.h"
+#include "ui/SystemText.h"
 #include "ui/UiLayer.h"
-#include "util/TimeTexts.h"
 
 #include <exception>
 #include <optional>
@@ -22,9 +23,10 @@
 namespace copyjob {
 namespace {
 
-const char* ResumeDoubtText(TResumeDoubt doubt) {
-    return doubt == TResumeDoubt::NoSize ? ": Сервер не сообщил размер своей копии, файл копируется с начала : "
-                                         : ": Сервер сообщил о копии больше отправленного, файл копируется с начала : ";
+QString ResumeDoubtText(TResumeDoubt doubt) {
+    return doubt == TResumeDoubt::NoSize
+               ? QStringLiteral(u"Сервер не сообщил размер своей копии, файл копируется с начала : ")
+               : QStringLiteral(u"Сервер сообщил о копии больше отправленного, файл копируется с начала : ");
 }
 
 // Where this attempt starts: on a server that can resume, where its copy ends, but never past what the earlier
@@ -40,7 +42,7 @@ std::int64_t ResumeOffset(TUploadHost& host, const std::string& local, const std
         return 0;
     const TResumePoint point = ChooseResumePoint(ftp.RemoteSize(remote), sentBefore, *localSize);
     if (point.Doubt != TResumeDoubt::None)
-        host.AppendLog(NowStamp() + ResumeDoubtText(point.Doubt) + local);
+        host.AppendLog(StampedLine(ResumeDoubtText(point.Doubt) + ui::FromSystemText(local)));
     return point.Offset;
 }
 
@@ -101,7 +103,7 @@ void ReportRefusal(TUploadHost& host, const std::exception& error, bool encrypte
     const std::optional<ftps::TLoginRefusal> refusal = ftps::RefusalOf(error);
     if (!refusal)
         return;
-    host.AppendLog(NowStamp() + ": " + ftps::RefusalLogText(*refusal));
+    host.AppendLog(StampedLine(ftps::RefusalLogText(*refusal)));
     if (refusal->AsksForEncryption && !encrypted)
         host.ShowMessageBox(ftps::TickEncryptionText());
 }
@@ -134,13 +136,13 @@ bool ConnectToServer(TUploadHost& host, const std::string& server) {
         connected = false;
         // Asked for encryption and did not get it: the user learns why, and nothing went in clear.
         if (const QString why = ftps::FailureText(error, tls.Forced()); !why.isEmpty()) {
-            host.AppendLog(NowStamp() + ": " + why.toLocal8Bit().toStdString());
+            host.AppendLog(StampedLine(why));
             host.ShowMessageBox(why);
         }
         ReportRefusal(host, error, ftp.UseTLS);
     }
     if (connected && !ftp.TLSVersion().empty())
-        host.AppendLog(NowStamp() + ": " + ftps::EncryptedConnectionText(ftp.TLSVersion()).toLocal8Bit().toStdString());
+        host.AppendLog(StampedLine(ftps::EncryptedConnectionText(ftp.TLSVersion())));
     ui::ProcessMessages();
     return connected;
 }
@@ -264,7 +266,8 @@ TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::strin
         const std::exception_ptr failure = std::current_exception();
         if (RefusedResume(state, failure) && !state.StopRequested) {
             state.ResumeRefused = true;
-            host.AppendLog(NowStamp() + ": Сервер не позволил докачку, файл копируется с начала : " + local);
+            host.AppendLog(StampedLine(QStringLiteral(u"Сервер не позволил докачку, файл копируется с начала : ") +
+                                       ui::FromSystemText(local)));
             state.FinishedBytes = finishedBefore;
             return TryUpload(host, local, remote, 0);
         }

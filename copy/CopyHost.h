@@ -72,7 +72,7 @@ public:
 
     // The copy options as the options window shows them now; the move question may tick DeleteSources.
     virtual TCopyOptions Options() const = 0;
-    virtual void AppendLog(const std::string& line) = 0;
+    virtual void AppendLog(const QString& line) = 0;      // one line of the log, as shown
     virtual void ShowMessageBox(const QString& text) = 0; // a message the user must see now
     virtual TCopyState& CopyState() = 0;
     virtual TIdFTP& Ftp() = 0;

@@ -4,6 +4,7 @@
 
 #include "copy/CopyConnection.h"
 #include "copy/CopyHost.h"
+#include "copy/LogLine.h"
 #include "copy/ParallelUploads.h"
 #include "copy/ProgressDisplay.h"
 #include "copy/ProgressMath.h"
@@ -17,10 +18,10 @@
 #include "shell/RunProgram.h"
 #include "shell/SiblingFiles.h"
 #include "shell/Sound.h"
+#include "ui/SystemText.h"
 #include "ui/UiLayer.h"
 #include "util/ForceDeleteFile.h"
 #include "util/Paths.h"
-#include "util/TimeTexts.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -31,14 +32,6 @@ namespace {
 
 const char* const kWholeFolder = "*.*";
 const QString kDoneSound = QStringLiteral(":/MYWAVE1.wav");
-
-QString Local(const std::string& text) {
-    return QString::fromLocal8Bit(text);
-}
-
-void Show(const std::string& text) {
-    ui::ShowMessage(Local(text));
-}
 
 // The source fields as checked; the job lists exactly what was checked.
 struct TTypedSource {
@@ -58,14 +51,14 @@ bool InputIsValid(TCopyHost& host, TTypedSource& source) {
     }
     const std::string folder = host.SourceFolder();
     if (!FolderExists(folder)) {
-        Show("Нет папки - " + folder);
+        ui::ShowMessage(QStringLiteral(u"Нет папки - ") + ui::FromSystemText(folder));
         return false;
     }
     const std::string fileName = host.SourceFileName();
     const std::string folderWithSeparator = WithTrailingBackslash(folder);
     if (fileName != kWholeFolder && !SomeFileMatches(folderWithSeparator, fileName)) {
-        Show("Нет  файла - " + folderWithSeparator + fileName +
-             "Исходящий файл может быть или именем файла или \"*.*\"");
+        ui::ShowMessage(QStringLiteral(u"Нет  файла - ") + ui::FromSystemText(folderWithSeparator + fileName) +
+                        QStringLiteral(u"Исходящий файл может быть или именем файла или \"*.*\""));
         return false;
     }
     if (host.Destination().find('\\') != std::string::npos) {
@@ -115,7 +108,7 @@ void ReturnToIdle(TCopyHost& host) {
 // Phase B after the connection: the destination, the first tray picture, the timer.
 void BeginUploads(TCopyHost& host) {
     TCopyState& state = host.CopyState();
-    host.AppendLog(NowStamp() + ": +Установлена связь с сервером");
+    host.AppendLog(StampedLine(QStringLiteral(u"+Установлена связь с сервером")));
     if (host.Options().KnownFolders)
         MakeKnownRemotePath(host.Ftp(), state.KnownRemoteFolders, host.Destination());
     else
@@ -133,15 +126,15 @@ void BeginUploads(TCopyHost& host) {
 
 // A stopped job ends like a failed one, without its message and without the end steps.
 void EndStopped(TCopyHost& host) {
-    host.AppendLog(NowStamp() + ": Копирование остановлено");
+    host.AppendLog(StampedLine(QStringLiteral(u"Копирование остановлено")));
     // The abort leaves replies unread on the line: the next job starts on a fresh one.
     host.Ftp().LeaveServerQuietly();
     ReturnToIdle(host);
 }
 
 void EndFailed(TCopyHost& host, const std::string& item) {
-    Show("Ошибка копирования " + item);
-    host.AppendLog(NowStamp() + ": ошибка копирования " + item);
+    ui::ShowMessage(QStringLiteral(u"Ошибка копирования ") + ui::FromSystemText(item));
+    host.AppendLog(StampedLine(QStringLiteral(u"ошибка копирования ") + ui::FromSystemText(item)));
     ReturnToIdle(host);
 }
 
@@ -156,7 +149,7 @@ bool CopyOne(TCopyHost& host, const std::string& item, const TSourceSnapshot& so
     const std::string remote = RemotePathOf(item, source, host.Destination());
 
     ui::ProcessMessages();
-    host.AppendLog(NowStamp() + ": Начал копироваться файл : " + item);
+    host.AppendLog(StampedLine(QStringLiteral(u"Начал копироваться файл : ") + ui::FromSystemText(item)));
     ui::ProcessMessages();
     if (host.CopyState().StopRequested) { // before a lost line is connected again for nothing
         EndStopped(host);
@@ -169,7 +162,7 @@ bool CopyOne(TCopyHost& host, const std::string& item, const TSourceSnapshot& so
     const TFileResult result = UploadAndVerify(host, item, remote, moving);
     const bool stored = result.Outcome == TFileOutcome::Stored;
     if (stored)
-        host.AppendLog(NowStamp() + ": Скопирован файл " + item);
+        host.AppendLog(StampedLine(QStringLiteral(u"Скопирован файл ") + ui::FromSystemText(item)));
     if (host.CopyState().StopRequested) {
         EndStopped(host); // the current source stays, stored or not
         return false;

@@ -24,7 +24,7 @@ enum class TLaneNote {
 
 struct TLaneMessage {
     TLaneNote Note = TLaneNote::Log;
-    std::string Text{};
+    std::u16string Text{}; // as shown: UTF-16, never the system's 8-bit text
     std::size_t Index = 0;
     std::int64_t Bytes = 0; // of the file, when its upload started
     bool Stored = false;

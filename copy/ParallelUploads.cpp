@@ -1,13 +1,14 @@
 #include "copy/ParallelUploads.h"
 
 #include "copy/CopyHost.h"
+#include "copy/LogLine.h"
 #include "copy/ProgressMath.h"
 #include "copy/UploadLane.h"
 #include "settings/Settings.h"
+#include "ui/SystemText.h"
 #include "ui/TProgressBar.h"
 #include "ui/UiLayer.h"
 #include "util/ForceDeleteFile.h"
-#include "util/TimeTexts.h"
 
 #include <algorithm>
 #include <memory>
@@ -44,7 +45,7 @@ std::int64_t Settle(TCopyHost& host, const TLaneJob& job, const TLaneMessage& do
             end = {TParallelEnd::Failed, item, done.Error};
         return 0;
     }
-    host.AppendLog(NowStamp() + ": Скопирован файл " + item);
+    host.AppendLog(StampedLine(QStringLiteral(u"Скопирован файл ") + ui::FromSystemText(item)));
     // A stop keeps the sources still to be settled, as the single connection keeps its current one.
     if (host.Options().DeleteSources && done.Confirmed && !host.CopyState().StopRequested)
         ForceDeleteFile(item);
@@ -81,7 +82,7 @@ TParallelEnd UploadInParallel(TCopyHost& host, const TSourceSnapshot& source, st
 
     TParallelEnd end;
     std::int64_t finished = 0;
-    std::set<std::string> told; // one box per text, not one per connection
+    std::set<std::u16string> told; // one box per text, not one per connection
     for (std::size_t ended = 0; ended < laneCount;) {
         if (state.StopRequested)
             board.RequestStop();
@@ -89,14 +90,14 @@ TParallelEnd UploadInParallel(TCopyHost& host, const TSourceSnapshot& source, st
         const TLaneBoard::TPicture picture = board.Look(kFrameMs);
         for (const TLaneMessage& message : picture.Messages) {
             if (message.Note == TLaneNote::Log)
-                host.AppendLog(message.Text);
+                host.AppendLog(QString::fromStdU16String(message.Text));
             else if (message.Note == TLaneNote::FileDone)
                 finished += Settle(host, job, message, end);
             else if (message.Note == TLaneNote::Failed)
                 Fail(host, message.Error, end);
             else if (message.Note == TLaneNote::Message) {
                 if (told.insert(message.Text).second)
-                    host.ShowMessageBox(QString::fromLocal8Bit(message.Text));
+                    host.ShowMessageBox(QString::fromStdU16String(message.Text));
             } else
                 ++ended;
         }

@@ -3,6 +3,7 @@
 #include "copy/CopyHost.h"
 #include "copy/ProgressMath.h"
 #include "copy/UploadTally.h"
+#include "ui/SystemText.h"
 #include "ui/TProgressBar.h"
 #include "ui/UiLayer.h"
 #include "ui/ValueLabel.h"
@@ -71,7 +72,7 @@ void WorkEnd(TCopyHost& host, TWorkMode mode) {
 void ShowJobSize(TCopyHost& host) {
     const TCopyState& state = host.CopyState();
     const TProgressControls shown = host.Progress();
-    ui::ShowValue(shown.TotalSize, QString::fromLocal8Bit(TotalSizeText(state.TotalBytes)));
+    ui::ShowValue(shown.TotalSize, ui::FromSystemText(TotalSizeText(state.TotalBytes)));
     shown.JobBar.SetMax(KilobyteScale(state.TotalBytes));
     shown.JobBar.SetPosition(0);
 }
@@ -80,12 +81,12 @@ void Tick(TCopyHost& host) {
     TCopyState& state = host.CopyState();
     const TProgressControls shown = host.Progress();
     const std::int64_t elapsed = WholeSecondsBetween(state.StartTime, NowInDays());
-    ui::ShowValue(shown.Elapsed, QString::fromLocal8Bit(ElapsedClockText(elapsed)));
+    ui::ShowValue(shown.Elapsed, ui::FromSystemText(ElapsedClockText(elapsed)));
 
     const std::int64_t speed = AverageSpeedKB(state.SentBytes, elapsed > 0 ? elapsed : 1);
     ui::ShowValue(shown.Speed, QString::number(speed) + QStringLiteral(" kB/Sec"));
     ui::ShowValue(shown.Remaining,
-                  QString::fromLocal8Bit(SecondsToClock(RemainingSeconds(state.TotalBytes, state.SentBytes, speed))));
+                  ui::FromSystemText(SecondsToClock(RemainingSeconds(state.TotalBytes, state.SentBytes, speed))));
 
     const int stage = TrayStage(state.SentBytes, state.IconStep);
     if (stage != state.IconStage && stage >= 0 && stage <= 6)

@@ -2,11 +2,12 @@
 
 #include "copy/CopyConnection.h"
 #include "copy/CopyHost.h"
+#include "copy/LogLine.h"
 #include "copy/SourceFiles.h"
 #include "copy/UploadTally.h"
 #include "ftp/WaitSlices.h"
 #include "settings/Settings.h"
-#include "util/TimeTexts.h"
+#include "ui/SystemText.h"
 
 #include <chrono>
 #include <thread>
@@ -38,7 +39,7 @@ TFileOutcome UploadWithRetries(TUploadHost& host, const std::string& item, const
         return TFileOutcome::Stopped;
     const std::int64_t finishedBefore = state.FinishedBytes;
     const std::vector<int> waits = state.RetryWaitsMs;
-    const std::string ofAll = " из " + std::to_string(waits.size()) + ": ";
+    const QString ofAll = QStringLiteral(u" из ") + QString::number(waits.size()) + QStringLiteral(u": ");
 
     TAttempt attempt = TryUpload(host, item, remote, 0);
     // What the server can hold of this file from this job: a resume never starts past it. Once the server took
@@ -48,7 +49,8 @@ TFileOutcome UploadWithRetries(TUploadHost& host, const std::string& item, const
     for (std::size_t retry = 1; attempt == TAttempt::MayPass && retry <= waits.size(); ++retry) {
         if (state.StopRequested || !WaitUnlessStopped(state, waits[retry - 1]))
             return TFileOutcome::Stopped;
-        host.AppendLog(NowStamp() + ": Повтор " + std::to_string(retry) + ofAll + item);
+        host.AppendLog(
+            StampedLine(QStringLiteral(u"Повтор ") + QString::number(retry) + ofAll + ui::FromSystemText(item)));
         state.FinishedBytes = finishedBefore; // the failed attempt's end counted the whole file as done
         if (!ConnectToServer(host))
             continue;

@@ -1,11 +1,12 @@
 #include "copy/UploadLane.h"
 
 #include "copy/CopyConnection.h"
+#include "copy/LogLine.h"
 #include "copy/RemotePath.h"
 #include "copy/RetryingUpload.h"
 #include "ftp/WaitSlices.h"
 #include "ftps/FtpsTrust.h"
-#include "util/TimeTexts.h"
+#include "ui/SystemText.h"
 
 #include <exception>
 
@@ -53,8 +54,8 @@ void TUploadLane::Join() {
         thread_.join();
 }
 
-void TUploadLane::AppendLog(const std::string& line) {
-    board_.Post(TLaneMessage{.Note = TLaneNote::Log, .Text = line});
+void TUploadLane::AppendLog(const QString& line) {
+    board_.Post(TLaneMessage{.Note = TLaneNote::Log, .Text = line.toStdU16String()});
 }
 
 void TUploadLane::WatchStop() {
@@ -76,13 +77,12 @@ bool TUploadLane::AcceptCertificate(const std::string& server, const TIdTLSPeer&
     case ftps::TCertificateStanding::Changed:
         board_.Post(TLaneMessage{
             .Note = TLaneNote::Message,
-            .Text =
-                ftps::ChangedCertificateText(server, Certificates.Certificate(key), peer).toLocal8Bit().toStdString()});
+            .Text = ftps::ChangedCertificateText(server, Certificates.Certificate(key), peer).toStdU16String()});
         return false;
     case ftps::TCertificateStanding::Unknown:
         break;
     }
-    AppendLog(NowStamp() + ": " + QStringLiteral("Сертификат сервера не подтвержден").toLocal8Bit().toStdString());
+    AppendLog(StampedLine(QStringLiteral(u"Сертификат сервера не подтвержден")));
     return false;
 }
 
@@ -104,7 +104,7 @@ bool TUploadLane::Connect() {
     if (lane_ == 0 && !board_.WaitForConnects())
         return true;
     if (!StopRequested) // cut by a stop or for want of files, not refused by the server
-        AppendLog(NowStamp() + ": Еще одно соединение с сервером не установлено");
+        AppendLog(StampedLine(QStringLiteral(u"Еще одно соединение с сервером не установлено")));
     return false;
 }
 
@@ -112,7 +112,7 @@ bool TUploadLane::UploadFile(std::size_t index) {
     const std::string& item = job_.Files[index];
     TLaneMessage done{.Note = TLaneNote::FileDone, .Index = index, .Bytes = FileSizeOf(item).value_or(0)};
     board_.BeginFile(lane_, index, done.Bytes);
-    AppendLog(NowStamp() + ": Начал копироваться файл : " + item);
+    AppendLog(StampedLine(QStringLiteral(u"Начал копироваться файл : ") + ui::FromSystemText(item)));
     try {
         const TFileResult result =
             UploadAndVerify(*this, item, RemotePathOf(item, job_.Source, job_.Destination), board_.Moving());

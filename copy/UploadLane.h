@@ -41,7 +41,7 @@ public:
     void Join();
 
     TCopyOptions Options() const override { return job_.Options; }
-    void AppendLog(const std::string& line) override;
+    void AppendLog(const QString& line) override;
     void ShowMessageBox(const QString&) override {} // the reason is in the log; one box per connection would pile up
     TCopyState& CopyState() override { return *this; }
     TIdFTP& Ftp() override { return ftp_; }

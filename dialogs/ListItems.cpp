@@ -1,4 +1,5 @@
 #include "dialogs/ListItems.h"
+#include "ui/SystemText.h"
 
 #include <QListWidget>
 
@@ -29,18 +30,18 @@ void ExchangeItems(QListWidget& list, int first, int second) {
 }
 
 void SetItemText(QListWidget& list, int row, const std::string& text) {
-    checkedItem(list, row).setText(QString::fromLocal8Bit(text));
+    checkedItem(list, row).setText(ui::FromSystemText(text));
 }
 
 std::vector<std::string> ItemLines(const QListWidget& list) {
     std::vector<std::string> lines;
     lines.reserve(static_cast<std::size_t>(list.count()));
     for (int row = 0; row < list.count(); ++row)
-        lines.push_back(list.item(row)->text().toLocal8Bit().toStdString());
+        lines.push_back(ui::ToSystemText(list.item(row)->text()));
     return lines;
 }
 
 void AppendLines(QListWidget& list, const std::vector<std::string>& lines) {
     for (const std::string& line : lines)
-        list.addItem(QString::fromLocal8Bit(line));
+        list.addItem(ui::FromSystemText(line));
 }

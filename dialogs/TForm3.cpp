@@ -6,6 +6,7 @@
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
 #include "ui/FormBuilder.h"
+#include "ui/SystemText.h"
 #include "ui/UiLayer.h"
 
 #include <QAction>
@@ -169,7 +170,7 @@ void TForm3::Button3Click() {
         const QString typed = destinationBox_->currentText();
         destinationBox_->clear();
         for (const std::string& line : *pathList_)
-            destinationBox_->addItem(QString::fromLocal8Bit(line));
+            destinationBox_->addItem(ui::FromSystemText(line));
         destinationBox_->setEditText(typed);
     }
     ui::ShowMessage(QStringLiteral("сохранено"));

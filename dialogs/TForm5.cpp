@@ -3,6 +3,7 @@
 #include "dialogs/EntryDialog.h"
 #include "dialogs/ListItems.h"
 #include "ui/FormBuilder.h"
+#include "ui/SystemText.h"
 #include "ui/UiLayer.h"
 
 #include <QLineEdit>
@@ -28,6 +29,6 @@ void TForm5::Button1Click() {
     const QString text = Edit1->text();
     if (text.isEmpty())
         return;
-    SetItemText(list_, SelectedRow(list_), text.toLocal8Bit().toStdString());
+    SetItemText(list_, SelectedRow(list_), ui::ToSystemText(text));
     hide();
 }

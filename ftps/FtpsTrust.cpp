@@ -4,6 +4,7 @@
 #include "ftp/TIdFTP.h"
 #include "ftp/TIdSSLIOHandlerSocket.h"
 #include "settings/Settings.h"
+#include "ui/SystemText.h"
 #include "ui/UiLayer.h"
 
 #include <QDateTime>
@@ -11,10 +12,6 @@
 
 namespace ftps {
 namespace {
-
-QString local(const std::string& text) {
-    return QString::fromLocal8Bit(text);
-}
 
 QString DateText(std::int64_t secondsSince1970) {
     return QDateTime::fromSecsSinceEpoch(secondsSince1970).toLocalTime().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
@@ -47,7 +44,7 @@ QString CertificateLines(const TIdTLSPeer& peer) {
 
 QString FtpsFileName() {
     const std::string path = SettingsFile(FtpsSuffix);
-    return local(path.substr(path.find_last_of("/\\") + 1));
+    return ui::FromSystemText(path.substr(path.find_last_of("/\\") + 1));
 }
 
 } // namespace
@@ -98,14 +95,14 @@ QString CertificateQuestion(const std::string& typed, const TIdTLSPeer& peer) {
         reasons << ReasonText(reason, peer.Problem);
     if (reasons.isEmpty())
         reasons << QString::fromUtf8(peer.Problem);
-    return QStringLiteral("Сертификат сервера не подтвержден.\n\nСервер: ") + local(typed) + QLatin1Char('\n') +
-           CertificateLines(peer) + QStringLiteral("Почему не подтвержден: ") + reasons.join(QStringLiteral("; ")) +
-           QStringLiteral("\nОтпечаток SHA-256:\n") + GroupedFingerprint(peer.Fingerprint) +
-           QStringLiteral("\n\nДоверять этому серверу?");
+    return QStringLiteral("Сертификат сервера не подтвержден.\n\nСервер: ") + ui::FromSystemText(typed) +
+           QLatin1Char('\n') + CertificateLines(peer) + QStringLiteral("Почему не подтвержден: ") +
+           reasons.join(QStringLiteral("; ")) + QStringLiteral("\nОтпечаток SHA-256:\n") +
+           GroupedFingerprint(peer.Fingerprint) + QStringLiteral("\n\nДоверять этому серверу?");
 }
 
 QString ChangedCertificateText(const std::string& typed, const std::string& remembered, const TIdTLSPeer& peer) {
-    return QStringLiteral("Сертификат сервера ") + local(typed) +
+    return QStringLiteral("Сертификат сервера ") + ui::FromSystemText(typed) +
            QStringLiteral(" изменился, соединение отклонено.\n\nНовый сертификат:\n") + CertificateLines(peer) +
            QStringLiteral("Отпечаток SHA-256:\n") + GroupedFingerprint(peer.Fingerprint) +
            QStringLiteral("\n\nПодтвержденный ранее отпечаток SHA-256:\n") + GroupedFingerprint(remembered) +
@@ -145,7 +142,7 @@ QString FailureText(const std::exception& error, bool forced) {
 }
 
 QString EncryptedConnectionText(const std::string& version) {
-    return QStringLiteral("Шифрованное соединение (") + local(version) + QStringLiteral(")");
+    return QStringLiteral("Шифрованное соединение (") + ui::FromSystemText(version) + QStringLiteral(")");
 }
 
 QString WriteFailureText() {

@@ -1,6 +1,7 @@
 #include "ftps/LoginRefusal.h"
 
 #include "ftp/IdExceptions.h"
+#include "ui/SystemText.h"
 
 #include <algorithm>
 #include <array>
@@ -54,8 +55,8 @@ bool AsksForEncryption(int code, const std::string& text) {
                        [&lowered](const char* word) { return lowered.find(word) != std::string::npos; });
 }
 
-std::string RefusalLogText(const TLoginRefusal& refusal) {
-    return QStringLiteral("Сервер отказал: ").toLocal8Bit().toStdString() + refusal.Reply;
+QString RefusalLogText(const TLoginRefusal& refusal) {
+    return QStringLiteral("Сервер отказал: ") + ui::FromSystemText(refusal.Reply); // the reply as the server's bytes
 }
 
 QString TickEncryptionText() {

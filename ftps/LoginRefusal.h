@@ -20,8 +20,8 @@ std::optional<TLoginRefusal> RefusalOf(const std::exception& error);
 // Whether a reply of `code` with `text` turns the client away for want of encryption.
 bool AsksForEncryption(int code, const std::string& text);
 
-// "Сервер отказал: 530 Login incorrect.", 8-bit text for the log.
-std::string RefusalLogText(const TLoginRefusal& refusal);
+// "Сервер отказал: 530 Login incorrect.", for the log.
+QString RefusalLogText(const TLoginRefusal& refusal);
 
 // The message for a server that will not let a connection in clear log in.
 QString TickEncryptionText();

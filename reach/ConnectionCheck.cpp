@@ -11,6 +11,7 @@
 #include "settings/Settings.h"
 #include "shell/MainWindowCommands.h"
 #include "shell/TJvTrayIcon.h"
+#include "ui/SystemText.h"
 #include "ui/UiLayer.h"
 
 #include <functional>
@@ -88,7 +89,7 @@ void RunCheck(TReachHost& host) {
 
     host.CollectFtpSettings();
     const std::string address = ServerToAddress(FtpSettings.Server);
-    host.AppendLog(kCheckLine.toLocal8Bit().toStdString() + address);
+    host.AppendLog(kCheckLine + ui::FromSystemText(address));
     QString tlsFailure;
     CertificateQuestions certificates(host, FtpSettings.Server);
     if (TestConnection(host, address, FtpSettings.Server, &tlsFailure)) {
@@ -103,7 +104,7 @@ void RunCheck(TReachHost& host) {
         ui::ShowMessage(tlsFailure);
     // The "c" after "Связи" is the Latin letter in this one text.
     const QString question =
-        QStringLiteral("Связи c ") + QString::fromLocal8Bit(address) + QStringLiteral(" нет , запустить сканер?");
+        QStringLiteral("Связи c ") + ui::FromSystemText(address) + QStringLiteral(" нет , запустить сканер?");
     if (ui::MessageBox(host.MessageOwner(), question, QStringLiteral("Вопрос"), ui::MsgIcon::Warning,
                        ui::Ok | ui::Cancel, ui::Cancel) != ui::Ok)
         return;
@@ -114,7 +115,7 @@ void RunCheck(TReachHost& host) {
 bool TestConnection(TReachHost& host, const std::string& address, const std::string& serverName, QString* tlsFailure) {
     TJvTrayIcon& tray = host.Tray();
     HideInTray(tray);
-    tray.SetHint(kCheckLine + QString::fromLocal8Bit(address));
+    tray.SetHint(kCheckLine + ui::FromSystemText(address));
     ui::ProcessMessages();
 
     // A failure to close an earlier connection is reported to the user, but never with the
@@ -134,7 +135,7 @@ bool TestConnection(TReachHost& host, const std::string& address, const std::str
     ftp.Password = CurrentPassword;
     bool connected = false;
     bool forced = false; // TLS asked for only because a certificate is remembered for the server
-    const std::string line = kCheckLine.toLocal8Bit().toStdString() + address + ": ";
+    const QString line = kCheckLine + ui::FromSystemText(address) + QStringLiteral(u": ");
     try {
         // A port that is none reaches no server either.
         if (ftp.SetServer(address)) {
@@ -146,13 +147,13 @@ bool TestConnection(TReachHost& host, const std::string& address, const std::str
             ftp.ConnectAndLogIn(true, DefaultTimeLimit);
             connected = true;
             if (!ftp.TLSVersion().empty())
-                host.AppendLog(line + ftps::EncryptedConnectionText(ftp.TLSVersion()).toLocal8Bit().toStdString());
+                host.AppendLog(line + ftps::EncryptedConnectionText(ftp.TLSVersion()));
         }
     } catch (const std::exception& error) {
         // Refused, unreachable, no greeting, rejected log-in, time-out: all simply "no connection". A failed
         // TLS step is named, so the user knows the server is there but would not encrypt.
         if (const QString why = ftps::FailureText(error, forced); !why.isEmpty()) {
-            host.AppendLog(line + why.toLocal8Bit().toStdString());
+            host.AppendLog(line + why);
             if (tlsFailure != nullptr)
                 *tlsFailure = why;
         }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+class QString;
+
 class QWidget;
 class TForm7;
 class TIdFTP;
@@ -19,7 +21,7 @@ public:
     virtual void SetServerField(const std::string& server) = 0;
     // Saves the FTP settings to ".MyIni", with the window's password question.
     virtual void SaveFtpSettings() = 0;
-    virtual void AppendLog(const std::string& line) = 0;
+    virtual void AppendLog(const QString& line) = 0; // one line of the log, as shown
 
     virtual TIdFTP& Ftp() = 0;
     virtual TJvTrayIcon& Tray() = 0;

@@ -10,6 +10,7 @@
 #include "reach/TForm7.h"
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
+#include "ui/SystemText.h"
 #include "ui/UiLayer.h"
 #include "util/TextFields.h"
 
@@ -22,18 +23,14 @@
 
 namespace {
 
-std::string bytes(const QString& text) {
-    return text.toLocal8Bit().toStdString();
-}
-
 // Takes the range last used, shows the window with its previews and waits for its answer. The
 // window may go away with the program; that counts as "Отмена".
 bool AskForRange(TForm7& form, const std::string& server) {
     QPointer<TForm7> window(&form);
     window->SearchRequest = TForm7::srNotAnswered;
     if (const auto line = ReadFirstLine(SettingsFile(IniSearchSuffix))) {
-        window->Edit1->setText(QString::fromLocal8Bit(PipeField(1, *line)));
-        window->Edit2->setText(QString::fromLocal8Bit(PipeField(2, *line)));
+        window->Edit1->setText(ui::FromSystemText(PipeField(1, *line)));
+        window->Edit2->setText(ui::FromSystemText(PipeField(2, *line)));
     }
     window->SearchPrefix = SearchPrefixOf(server.substr(0, server.rfind(':'))); // the port is no address field
     window->Edit1Change();
@@ -60,8 +57,8 @@ public:
             if (ftps::StandingOf(remembered_, ftps::CertificateKey(host.Ftp()), peer) ==
                 ftps::TCertificateStanding::Remembered)
                 return true;
-            host.AppendLog(bytes(QStringLiteral("Проверка связи с ")) + peer.HostName +
-                           bytes(QStringLiteral(": сертификат сервера не подтвержден")));
+            host.AppendLog(QStringLiteral("Проверка связи с ") + ui::FromSystemText(peer.HostName) +
+                           QStringLiteral(": сертификат сервера не подтвержден"));
             return false;
         };
     }
@@ -93,8 +90,8 @@ namespace reach {
 void RunServerSearch(TReachHost& host, TForm7& window) {
     if (!AskForRange(window, FtpSettings.Server))
         return;
-    const int first = ParseDecimalInteger(bytes(window.Edit1->text()));
-    const int last = ParseDecimalInteger(bytes(window.Edit2->text()));
+    const int first = ParseDecimalInteger(ui::ToSystemText(window.Edit1->text()));
+    const int last = ParseDecimalInteger(ui::ToSystemText(window.Edit2->text()));
     const std::string prefix = window.SearchPrefix;
     const CertificatesWithoutQuestions quiet(host);
     const std::string typedServer = FtpSettings.Server;
@@ -102,12 +99,12 @@ void RunServerSearch(TReachHost& host, TForm7& window) {
     // A 64-bit counter, so a range that ends at the largest integer still stops.
     for (std::int64_t n = first; n <= last; ++n) {
         const std::string candidate = WithTypedPort(CandidateAddress(prefix, n), typedServer); // on the typed port
-        host.AppendLog(bytes(QStringLiteral("Проверка связи с ")) + candidate);
+        host.AppendLog(QStringLiteral("Проверка связи с ") + ui::FromSystemText(candidate));
         ui::ProcessMessages();
         if (!TestConnection(host, candidate))
             continue;
         const QString question =
-            QStringLiteral("Связь Есть с ") + QString::fromLocal8Bit(candidate) + QStringLiteral(", Сохранить адрес?");
+            QStringLiteral("Связь Есть с ") + ui::FromSystemText(candidate) + QStringLiteral(", Сохранить адрес?");
         if (ui::MessageBox(host.MessageOwner(), question, QStringLiteral("Вопрос"), ui::MsgIcon::Warning,
                            ui::Ok | ui::Cancel, ui::Cancel) != ui::Ok)
             continue; // this connection stays open until the next test closes it

@@ -4,6 +4,7 @@
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
 #include "ui/FormBuilder.h"
+#include "ui/SystemText.h"
 #include "ui/UiLayer.h"
 
 #include <QCloseEvent>
@@ -17,10 +18,6 @@ namespace {
 
 constexpr int kClientWidth = 425;
 constexpr int kClientHeight = 118;
-
-std::string bytes(const QString& text) {
-    return text.toLocal8Bit().toStdString();
-}
 
 } // namespace
 
@@ -75,15 +72,15 @@ void TForm7::FormCreate() {
 }
 
 void TForm7::Edit1Change() {
-    StaticText2->setText(QString::fromLocal8Bit(SearchPrefix) + Edit1->text());
+    StaticText2->setText(ui::FromSystemText(SearchPrefix) + Edit1->text());
 }
 
 void TForm7::Edit2Change() {
-    StaticText4->setText(QString::fromLocal8Bit(SearchPrefix) + Edit2->text());
+    StaticText4->setText(ui::FromSystemText(SearchPrefix) + Edit2->text());
 }
 
 void TForm7::Button1Click() {
-    const std::string line = SearchRangeLine(bytes(Edit1->text()), bytes(Edit2->text()));
+    const std::string line = SearchRangeLine(ui::ToSystemText(Edit1->text()), ui::ToSystemText(Edit2->text()));
     if (!WriteSingleLine(SettingsFile(IniSearchSuffix), line))
         ui::ShowMessage(QStringLiteral("Ошибка 70"));
     SearchRequest = srSearch;

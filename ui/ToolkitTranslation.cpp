@@ -6,13 +6,22 @@
 
 namespace ui {
 
-bool LoadToolkitTranslation(QCoreApplication& application) {
+TToolkitTranslation LoadToolkitTranslation(QCoreApplication& application) {
+    return LoadToolkitTranslation(application, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
+
+TToolkitTranslation LoadToolkitTranslation(QCoreApplication& application, const QString& systemFolder) {
     auto* translator = new QTranslator(&application); // lives as long as the texts it translates
-    if (!translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    TToolkitTranslation source = TToolkitTranslation::None;
+    if (translator->load(QStringLiteral("qtbase_ru"), systemFolder))
+        source = TToolkitTranslation::System;
+    else if (translator->load(QStringLiteral(":/translations/qtbase_ru.qm")))
+        source = TToolkitTranslation::BuiltIn;
+    if (source == TToolkitTranslation::None || !QCoreApplication::installTranslator(translator)) {
         delete translator;
-        return false;
+        return TToolkitTranslation::None;
     }
-    return QCoreApplication::installTranslator(translator);
+    return source;
 }
 
 } // namespace ui

@@ -1,4 +1,5 @@
 #include "ui/UiLayer.h"
+#include "ui/SystemText.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -119,7 +120,7 @@ void reportUnprimed(const Shown& entry) {
     if (testing::failureHook)
         testing::failureHook(report);
     else
-        std::fprintf(stderr, "%s\n", report.toLocal8Bit().constData());
+        std::fprintf(stderr, "%s\n", ToSystemText(report).c_str());
 }
 
 void record(const Shown& entry) {
@@ -340,7 +341,7 @@ void RunHandler(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
-        ShowError(QString::fromLocal8Bit(error.what()));
+        ShowError(FromSystemText(error.what()));
     } catch (...) {
         // Something thrown that carries no message still must not end the program.
         ShowError(QStringLiteral("Неизвестная ошибка"));

@@ -39,10 +39,10 @@ public:
     TCopyOptions Options() const override { return options; }
     void TickDeleteSources() override { options.DeleteSources = true; }
     std::function<void(const std::string&)> onLog; // runs after each line is added
-    void AppendLog(const std::string& line) override {
-        log.push_back(line);
+    void AppendLog(const QString& line) override {
+        log.push_back(line.toStdString()); // UTF-8: on Linux the same bytes as the program's 8-bit text
         if (onLog)
-            onLog(line);
+            onLog(log.back());
     }
     void ShowMessageBox(const QString& text) override;
     QWidget* MessageOwner() override { return nullptr; }

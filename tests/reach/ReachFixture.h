@@ -36,7 +36,7 @@ public:
     void CollectFtpSettings() override;
     void SetServerField(const std::string& text) override { serverField.push_back(text); }
     void SaveFtpSettings() override;
-    void AppendLog(const std::string& line) override { log.push_back(line); }
+    void AppendLog(const QString& line) override { log.push_back(line.toStdString()); }
     TIdFTP& Ftp() override { return *ftp; }
     TJvTrayIcon& Tray() override { return tray; }
     QWidget* MessageOwner() override { return &owner; }

@@ -9,13 +9,14 @@
 #include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 TEST(ToolkitTranslation, QuestionBoxAnswersInRussianUnderItsWholeCaption) {
     if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm")))
         GTEST_SKIP() << "qtbase_ru.qm is not installed (package qt6-translations-l10n)";
-    ASSERT_TRUE(ui::LoadToolkitTranslation(*QCoreApplication::instance()));
+    ASSERT_EQ(ui::LoadToolkitTranslation(*QCoreApplication::instance()), ui::TToolkitTranslation::System);
 
     const QString caption = QStringLiteral("Хранить пароль не безопасно");
     QStringList texts;

@@ -1,0 +1,12 @@
+#pragma once
+// A line of the job's log: when it was written, then what happened. Built as QString, so the job's own Russian
+// text never passes through the system's 8-bit encoding; paths join it through ui::FromSystemText.
+
+#include <QString>
+
+namespace copyjob {
+
+// "dd-mm-yyyy <time>: " + text.
+QString StampedLine(const QString& text);
+
+} // namespace copyjob
