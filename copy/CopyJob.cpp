@@ -19,6 +19,7 @@
 #include "shell/Sound.h"
 #include "ui/UiLayer.h"
 #include "util/ForceDeleteFile.h"
+#include "util/NativePath.h"
 #include "util/Paths.h"
 #include "util/TimeTexts.h"
 
@@ -73,7 +74,7 @@ bool InputIsValid(TCopyHost& host, TTypedSource& source) {
         return false;
     }
     std::error_code error;
-    source = {folder, fileName, std::filesystem::current_path(error).string()};
+    source = {folder, fileName, EightBitPath(std::filesystem::current_path(error))};
     return true;
 }
 
