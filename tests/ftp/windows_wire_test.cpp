@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include "tests/support/EightBitText.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #undef SetPort // the printer API's macro would rename TIdFTP::SetPort here
@@ -63,10 +65,11 @@ TEST(WindowsUpload, ArrivesWholeInBothModes) {
     fs::remove(local);
 }
 
-// A one-connection server on 127.0.0.1 that answers every command and keeps the lines as they came.
+// A one-connection server on 127.0.0.1 that answers every command and keeps the lines as they came; FEAT gets
+// `features` (several lines apart by CR LF).
 class LineRecorder {
 public:
-    LineRecorder() {
+    explicit LineRecorder(std::string features = "502 no features") : features_(std::move(features)) {
         listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -105,9 +108,12 @@ private:
                 const std::string line = pending.substr(0, end);
                 lines_.push_back(line);
                 const std::string verb = line.substr(0, 4);
-                Say(peer, verb == "USER" ? "331 password" : verb == "PASS" ? "230 in" : verb == "CWD " ? "250 there"
-                                                          : verb == "QUIT" ? "221 bye"
-                                                                           : "200 ok");
+                Say(peer, verb == "USER"   ? "331 password"
+                          : verb == "PASS" ? "230 in"
+                          : verb == "CWD " ? "250 there"
+                          : verb == "QUIT" ? "221 bye"
+                          : verb == "FEAT" ? features_
+                                           : "200 ok");
             }
         }
         closesocket(peer);
@@ -117,6 +123,7 @@ private:
         send(peer, line.data(), static_cast<int>(line.size()), 0);
     }
 
+    std::string features_;
     SOCKET listener_;
     int port_ = 0;
     std::thread thread_;
@@ -140,6 +147,37 @@ TEST(WindowsWire, CyrillicLoginAndFolderGoOutInWindows1251) {
     const std::vector<std::string>& lines = server.Finish();
     for (const std::string& line : {std::string("USER \xeb\xee\xe3\xe8\xed"), std::string("CWD \xef\xe0\xef\xea\xe0")})
         EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+}
+
+TEST(WindowsWire, NamesGoOutInUtf8OnlyToAServerThatListsIt) {
+    SKIP_UNLESS_RUSSIAN_CODE_PAGE();
+    struct Case {
+        const char* features;
+        bool utf8;
+    };
+    for (const Case& row : {Case{"211-Features:\r\n SIZE\r\n UTF8\r\n211 End", true},
+                            Case{"211-Features:\r\n SIZE\r\n211 End", false}, Case{"500 unknown", false}}) {
+        for (const CyrillicName& name : kCyrillicNames) {
+            SCOPED_TRACE(std::string(row.features) + " " + name.utf8);
+            LineRecorder server(row.features);
+            TIdFTP ftp;
+            ftp.SetHost("127.0.0.1");
+            ftp.SetPort(server.Port());
+            ftp.Username = name.EightBit(); // the log-in goes out as typed: only names are converted
+            ftp.Password = "x";
+            ftp.ConnectAndLogIn(true, -1);
+            ftp.TryMakeRemoteDir(name.EightBit());
+            ftp.ChangeRemoteDir(name.EightBit());
+            ftp.RemoteSize(name.EightBit());
+            ftp.LeaveServer();
+            const std::vector<std::string>& lines = server.Finish();
+            const std::string wire = row.utf8 ? name.utf8 : name.windows1251;
+            EXPECT_EQ(std::count(lines.begin(), lines.end(), "OPTS UTF8 ON"), row.utf8 ? 1 : 0);
+            for (const std::string& line :
+                 {"USER " + std::string(name.windows1251), "MKD " + wire, "CWD " + wire, "SIZE " + wire})
+                EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+        }
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "util/ForceDeleteFile.h"
 #include "util/NativePath.h"
 #include "util/Paths.h"
+#include "util/WireText.h"
 
 #include "tests/support/EightBitText.h"
 #include "tests/support/TempFolder.h"
@@ -44,6 +45,14 @@ TEST(CyrillicPaths, FoldersAndFilesAreListedFoundAndDeleted) {
         ForceDeleteFile(file);
         EXPECT_FALSE(fs::exists(NativePath(file))) << file;
     }
+}
+
+TEST(CyrillicPaths, NamesForAUtf8ServerAreUtf8) {
+    SKIP_UNLESS_RUSSIAN_CODE_PAGE();
+    for (const CyrillicName& name : kCyrillicNames)
+        EXPECT_EQ(Utf8FromEightBit(name.EightBit()), name.utf8);
+    EXPECT_EQ(Utf8FromEightBit("plain/ascii name"), "plain/ascii name");
+    EXPECT_EQ(Utf8FromEightBit(""), "");
 }
 
 } // namespace
