@@ -7,11 +7,11 @@
 
 #include <QString>
 
-#include "tests/support/EightBitText.h"
-
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #undef SetPort // the printer API's macro would rename TIdFTP::SetPort here
+
+#include "tests/support/EightBitText.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -39,8 +39,7 @@ inline constexpr CyrillicName kCyrillicNames[] = {
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <windows.h>
-#include <winsock2.h> // before windows.h, which would otherwise bring the old sockets header
+#include <windows.h> // a file that uses sockets includes winsock2.h before this header
 #define SKIP_UNLESS_RUSSIAN_CODE_PAGE()                                                                                \
     if (GetACP() != 1251)                                                                                              \
     GTEST_SKIP() << "needs the Russian code page (under Wine: LC_ALL=ru_RU.UTF-8)"
