@@ -12,6 +12,8 @@
 #undef SetPort // the printer API's macro would rename TIdFTP::SetPort here
 
 #include "tests/support/EightBitText.h"
+#include "tests/support/Utf8Path.h"
+#include "util/NativePath.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -62,6 +64,32 @@ TEST(WindowsUpload, ArrivesWholeInBothModes) {
         ftp.LeaveServer();
         EXPECT_EQ(Contents(served / name), data) << name;
     }
+    fs::remove(local);
+}
+
+// pyftpdlib lists UTF8: a Cyrillic file, named in Windows-1251, lands under its name in UTF-8, as every other
+// client of a Linux server shows it.
+TEST(WindowsUpload, CyrillicNamesArriveInUtf8AtARealServer) {
+    SKIP_UNLESS_RUSSIAN_CODE_PAGE();
+    const std::string port = Environment("FERRYLO_PYFTPD_PORT");
+    const fs::path served = Environment("FERRYLO_PYFTPD_ROOT");
+    if (port.empty() || served.empty())
+        GTEST_SKIP() << "no test server: run through tools/windows-test.sh";
+    const CyrillicName& name = kCyrillicNames[0];
+    const fs::path local = fs::temp_directory_path() / Utf8Path(name.utf8);
+    std::ofstream(local, std::ios::binary) << name.utf8;
+    TIdFTP ftp;
+    ftp.SetHost("127.0.0.1");
+    ftp.SetPort(std::stoi(port));
+    ftp.Username = "bench";
+    ftp.Password = "bench";
+    ftp.Passive = true;
+    ftp.ConnectAndLogIn(true, -1);
+    ftp.TryMakeRemoteDir(name.EightBit());
+    ftp.ChangeRemoteDir(name.EightBit());
+    ftp.UploadFile(EightBitPath(local), name.EightBit(), false);
+    ftp.LeaveServer();
+    EXPECT_EQ(Contents(served / Utf8Path(name.utf8) / Utf8Path(name.utf8)), name.utf8);
     fs::remove(local);
 }
 
