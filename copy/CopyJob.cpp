@@ -21,6 +21,7 @@
 #include "ui/SystemText.h"
 #include "ui/UiLayer.h"
 #include "util/ForceDeleteFile.h"
+#include "util/NativePath.h"
 #include "util/Paths.h"
 
 #include <QApplication>
@@ -66,7 +67,7 @@ bool InputIsValid(TCopyHost& host, TTypedSource& source) {
         return false;
     }
     std::error_code error;
-    source = {folder, fileName, std::filesystem::current_path(error).string()};
+    source = {folder, fileName, EightBitPath(std::filesystem::current_path(error))};
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "util/CollectFiles.h"
 #include "util/MaskMatch.h"
+#include "util/NativePath.h"
 #include "util/TextFields.h"
 
 #include <filesystem>
@@ -18,14 +19,14 @@ bool HoldsSeparator(const std::string& name, PathStyle style) {
 
 bool IsRegularFile(const std::string& path) {
     std::error_code error;
-    return fs::is_regular_file(fs::path(path), error);
+    return fs::is_regular_file(NativePath(path), error);
 }
 
 } // namespace
 
 bool FolderExists(const std::string& path) {
     std::error_code error;
-    return !path.empty() && fs::is_directory(fs::path(path), error);
+    return !path.empty() && fs::is_directory(NativePath(path), error);
 }
 
 bool SomeFileMatches(const std::string& folderWithSeparator, const std::string& name, PathStyle style) {
@@ -38,9 +39,9 @@ bool SomeFileMatches(const std::string& folderWithSeparator, const std::string& 
     std::error_code error;
     try {
         const TMask mask(name);
-        for (fs::directory_iterator it(fs::path(folderWithSeparator), error), end; !error && it != end;
+        for (fs::directory_iterator it(NativePath(folderWithSeparator), error), end; !error && it != end;
              it.increment(error)) {
-            if (it->is_regular_file(error) && mask.Matches(it->path().filename().string()))
+            if (it->is_regular_file(error) && mask.Matches(EightBitPath(it->path().filename())))
                 return true;
         }
     } catch (const EMaskException&) {
@@ -50,7 +51,7 @@ bool SomeFileMatches(const std::string& folderWithSeparator, const std::string& 
 
 std::optional<std::int64_t> FileSizeOf(const std::string& path) {
     std::error_code error;
-    const fs::path file(path);
+    const fs::path file = NativePath(path);
     if (!fs::is_regular_file(file, error))
         return std::nullopt;
     const auto size = fs::file_size(file, error);

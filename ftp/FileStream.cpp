@@ -1,5 +1,7 @@
 #include "ftp/FileStream.h"
 
+#include "util/NativePath.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -55,8 +57,8 @@ int LastSystemError() {
 
 TFileStream::TFileStream(const std::string& path) : path_(path) {
 #ifdef _WIN32
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(NativePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     handle_ = file == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<std::intptr_t>(file);
 #else
     // POSIX opens never lock others out, which is the sharing the upload wants. Opened without waiting, so a

@@ -39,6 +39,7 @@ TFtpFeatures ParseFeatures(int replyCode, const std::vector<std::string>& lines)
         const std::string feature = Words(lines[i]);
         features.RestStream |= feature == "REST STREAM";
         features.Size |= feature == "SIZE";
+        features.Utf8 |= feature == "UTF8";
     }
     return features;
 }

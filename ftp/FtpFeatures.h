@@ -1,5 +1,6 @@
 #pragma once
-// What a server says it can do in its FEAT answer, as far as resuming and checking an upload needs.
+// What a server says it can do in its FEAT answer, as far as resuming and checking an upload and the encoding of
+// names need.
 
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 struct TFtpFeatures {
     bool RestStream = false; // REST STREAM: a STOR may start at an offset
     bool Size = false;       // SIZE: the size of a stored file
+    bool Utf8 = false;       // UTF8: names are read as UTF-8
 };
 
 // From the lines of a FEAT reply as received (the code lines first and last, one feature a line

@@ -5,6 +5,7 @@
 #include "ftp/ServerAddress.h"
 #include "ftp/TIdIOHandlerSocket.h"
 #include "ftp/TIdSimpleServer.h"
+#include "util/WireText.h"
 
 #include <charconv>
 #include <exception>
@@ -35,6 +36,7 @@ void TIdFTP::ConnectAndLogIn(bool autoLogin, int timeout) {
     if (UseTLS && !dynamic_cast<TIdSSLIOHandlerSocket*>(IOHandler()) && !(IOHandler() && IOHandler()->ChannelOpen()))
         SetIOHandler(std::make_unique<TIdSSLIOHandlerSocket>());
     features_.reset(); // another connection may reach another server
+    utf8Names_ = false;
     try {
         OpenConnection(timeout);
         ReadExpectedReply({220});
@@ -46,6 +48,7 @@ void TIdFTP::ConnectAndLogIn(bool autoLogin, int timeout) {
         LogIn();
         if (UseTLS)
             ProtectDataConnections();
+        ChooseNameEncoding();
         AnnounceTransferType();
         const int code = SendCommand("SYST", TReplyCodes{200, 215, 500});
         if (code == 500)
@@ -123,20 +126,32 @@ void TIdFTP::LogIn() {
     LoginReply = LastReply;
 }
 
+void TIdFTP::ChooseNameEncoding() {
+    if (!EightBitTextNeedsUtf8Wire() || !Features().Utf8)
+        return;
+    // A server that announced UTF8 reads UTF-8 names whether or not it takes the switch, so a refusal is no error.
+    SendCommand("OPTS UTF8 ON", TReplyCodes{});
+    utf8Names_ = true;
+}
+
+std::string TIdFTP::WireName(const std::string& name) const {
+    return utf8Names_ ? Utf8FromEightBit(name) : name;
+}
+
 void TIdFTP::AnnounceTransferType() {
     SendCommand(transferType_ == ftASCII ? "TYPE A" : "TYPE I", TReplyCodes{200});
 }
 
 void TIdFTP::ChangeRemoteDir(const std::string& path) {
-    SendCommand("CWD " + path, TReplyCodes{200, 250});
+    SendCommand("CWD " + WireName(path), TReplyCodes{200, 250});
 }
 
 void TIdFTP::MakeRemoteDir(const std::string& name) {
-    SendCommand("MKD " + name, TReplyCodes{257});
+    SendCommand("MKD " + WireName(name), TReplyCodes{257});
 }
 
 bool TIdFTP::TryMakeRemoteDir(const std::string& name) {
-    return SendCommand("MKD " + name, TReplyCodes{}) == 257;
+    return SendCommand("MKD " + WireName(name), TReplyCodes{}) == 257;
 }
 
 void TIdFTP::AbortTransfer() {
@@ -193,7 +208,7 @@ const TFtpFeatures& TIdFTP::Features() {
 }
 
 std::optional<std::int64_t> TIdFTP::RemoteSize(const std::string& remoteName) {
-    if (SendCommand("SIZE " + remoteName, TReplyCodes{}) != 213 || LastReply.Text.empty())
+    if (SendCommand("SIZE " + WireName(remoteName), TReplyCodes{}) != 213 || LastReply.Text.empty())
         return std::nullopt;
     const std::string text = TrimBlanks(LastReply.Text.front());
     std::int64_t size = 0;
@@ -233,9 +248,9 @@ void TIdFTP::UploadStream(TStream& stream, const std::string& remoteName, bool a
     if (remoteName.empty())
         RunUpload("STOU ", stream);
     else if (append)
-        RunUpload("APPE " + remoteName, stream);
+        RunUpload("APPE " + WireName(remoteName), stream);
     else
-        RunUpload("STOR " + remoteName, stream);
+        RunUpload("STOR " + WireName(remoteName), stream);
 }
 
 void TIdFTP::RunUpload(const std::string& command, TStream& stream) {

@@ -52,7 +52,8 @@ public:
     // The connection of the running transfer; null outside a transfer.
     TIdTCPConnection* DataChannel() const { return dataChannel_.get(); }
 
-    // Connects, reads the 220 welcome and, with autoLogin, logs in, announces the type and asks SYST.
+    // Connects, reads the 220 welcome and, with autoLogin, logs in, picks the encoding of names, announces the
+    // type and asks SYST.
     // On any failure the connection is closed and the same exception raised.
     void ConnectAndLogIn(bool autoLogin = true, int timeout = DefaultTimeLimit);
     void LogIn();
@@ -109,10 +110,16 @@ private:
     void FinishDataChannel(TIdTCPConnection& channel);
     TIdSSLIOHandlerSocket* ControlTLS() const;
     std::string CertificateName() const;
+    // Where the program's text is not UTF-8 (Windows): a server whose FEAT lists UTF8 is asked to take UTF-8
+    // (OPTS UTF8 ON) and gets its names in UTF-8 from then on. Elsewhere nothing is sent.
+    void ChooseNameEncoding();
+    // A name (CWD, MKD, SIZE, STOR, APPE) in the encoding the server reads.
+    std::string WireName(const std::string& name) const;
 
     TIdFTPTransferType transferType_ = ftBinary;
     std::unique_ptr<TIdTCPConnection> dataChannel_;
     bool dataProtected_ = false; // PROT P holds on this control connection
     std::int64_t restartAt_ = 0;
     std::optional<TFtpFeatures> features_; // of the connection in place
+    bool utf8Names_ = false;               // names go out in UTF-8 on this connection
 };

@@ -1,16 +1,19 @@
 #include "settings/FileIo.h"
 
+#include "util/NativePath.h"
+
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 
-#include <cstdio>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #ifdef _WIN32
 #ifndef NOMINMAX
 #define NOMINMAX // std::min below, not the header's macro
 #endif
+#include <io.h>
 #include <windows.h>
 #endif
 
@@ -26,8 +29,26 @@ constexpr int kRawAndPrivate = O_BINARY | O_NOINHERIT;
 constexpr int kRawAndPrivate = O_CLOEXEC;
 #endif
 
-bool HasNoWriteBit(const struct stat& st) {
-    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+namespace fs = std::filesystem;
+
+fs::file_status StatusOf(const std::string& path) {
+    std::error_code error;
+    return fs::status(NativePath(path), error);
+}
+
+// A regular file without any write permission (on Windows: with the read-only attribute).
+bool IsReadOnlyFile(const std::string& path) {
+    const fs::file_status status = StatusOf(path);
+    constexpr fs::perms kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return fs::is_regular_file(status) && (status.permissions() & kAnyWrite) == fs::perms::none;
+}
+
+int OpenFile(const std::string& path, int flags, int mode = 0) {
+#ifdef _WIN32
+    return _wopen(NativePath(path).c_str(), flags, mode);
+#else
+    return ::open(path.c_str(), flags, mode);
+#endif
 }
 
 #ifdef _WIN32
@@ -62,53 +83,56 @@ bool FileHandle::Close() {
 }
 
 bool FileExists(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    const fs::file_status status = StatusOf(path);
+    return fs::exists(status) && !fs::is_directory(status);
 }
 
 FileHandle OpenForReading(const std::string& path) {
 #ifdef _WIN32
     int fd = -1;
     WithShortRetries([&] {
-        fd = ::open(path.c_str(), O_RDONLY | kRawAndPrivate);
+        fd = OpenFile(path, O_RDONLY | kRawAndPrivate);
         if (fd < 0 && errno == EACCES)
             SetLastError(ERROR_SHARING_VIOLATION); // the runtime reports a file in use as EACCES
         return fd >= 0;
     });
     return FileHandle(fd);
 #else
-    return FileHandle(::open(path.c_str(), O_RDONLY | kRawAndPrivate));
+    return FileHandle(OpenFile(path, O_RDONLY | kRawAndPrivate));
 #endif
 }
 
 FileHandle OpenForUpdate(const std::string& path) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && HasNoWriteBit(st)) {
+    if (IsReadOnlyFile(path)) {
         errno = EACCES;
         return FileHandle();
     }
-    return FileHandle(::open(path.c_str(), O_RDWR | kRawAndPrivate));
+    return FileHandle(OpenFile(path, O_RDWR | kRawAndPrivate));
 }
 
 FileHandle CreateAnew(const std::string& path) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && HasNoWriteBit(st)) {
+    if (IsReadOnlyFile(path)) {
         errno = EACCES;
         return FileHandle();
     }
-    return FileHandle(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | kRawAndPrivate, 0666));
+    return FileHandle(OpenFile(path, O_WRONLY | O_CREAT | O_TRUNC | kRawAndPrivate, 0666));
+}
+
+void RemoveFile(const std::string& path) {
+    std::error_code error;
+    fs::remove(NativePath(path), error);
 }
 
 bool MoveIntoPlace(const std::string& from, const std::string& to) {
-    struct stat st {};
     bool replaced = false;
-    if (stat(to.c_str(), &st) == 0 && S_ISREG(st.st_mode) && HasNoWriteBit(st)) {
+    if (IsReadOnlyFile(to)) {
         errno = EACCES;
     } else {
 #ifdef _WIN32
         // rename() of the C runtime refuses to replace an existing file.
         replaced = WithShortRetries([&] {
-            return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+            return MoveFileExW(NativePath(from).c_str(), NativePath(to).c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
         });
         if (!replaced)
             errno = EACCES;
@@ -118,7 +142,7 @@ bool MoveIntoPlace(const std::string& from, const std::string& to) {
     }
     if (!replaced) {
         const int why = errno;
-        std::remove(from.c_str());
+        RemoveFile(from);
         errno = why;
     }
     return replaced;

@@ -37,6 +37,9 @@ FileHandle OpenForUpdate(const std::string& path);
 // Creates the file anew, replacing an existing one unless that one is read-only.
 FileHandle CreateAnew(const std::string& path);
 
+// Removes a file; one that stays, stays.
+void RemoveFile(const std::string& path);
+
 // Puts `from` in the place of `to` in one step: a reader sees the old file or the new one, never a part. A
 // read-only `to` is not replaced. False (errno set) when it cannot be done; `from` is then removed.
 bool MoveIntoPlace(const std::string& from, const std::string& to);

@@ -4,7 +4,6 @@
 #include "util/FileErrors.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <limits>
 
 std::vector<std::string> SplitLines(std::string_view content) {
@@ -56,7 +55,7 @@ void ReplaceTextLines(const std::string& path, const std::vector<std::string>& l
     try {
         WriteTextLines(beside, lines);
     } catch (...) {
-        std::remove(beside.c_str());
+        settings_io::RemoveFile(beside);
         throw;
     }
     if (!settings_io::MoveIntoPlace(beside, path))

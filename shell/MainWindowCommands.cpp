@@ -6,6 +6,7 @@
 #include "shell/SiblingFiles.h"
 #include "shell/TJvTrayIcon.h"
 #include "ui/UiLayer.h"
+#include "util/NativePath.h"
 #include "util/Paths.h"
 
 #include <QDir>
@@ -21,7 +22,7 @@ QString Local(const std::string& text) {
 
 bool FileExists(const std::string& path) {
     std::error_code error;
-    return std::filesystem::is_regular_file(std::filesystem::path(path), error);
+    return std::filesystem::is_regular_file(NativePath(path), error);
 }
 
 std::string ShortcutName(const std::string& programPath) {

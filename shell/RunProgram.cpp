@@ -1,5 +1,6 @@
 #include "shell/RunProgram.h"
 
+#include "util/NativePath.h"
 #include "util/Paths.h"
 
 #include <QDesktopServices>
@@ -17,13 +18,15 @@
 namespace {
 
 #ifdef _WIN32
-// The shell starts a program or opens a document with its handler alike; the texts are in the ANSI code page.
+// The shell starts a program or opens a document with its handler alike; the texts are in the ANSI code page and
+// go to the shell as UTF-16.
 bool StartForReal(const TRunRequest& request) {
-    if (GetFileAttributesA(request.file.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesW(NativePath(request.file).c_str()) == INVALID_FILE_ATTRIBUTES)
         return false;
+    const std::wstring folder = NativePath(request.workingFolder).native();
     const HINSTANCE started =
-        ShellExecuteA(nullptr, "open", request.file.c_str(), request.parameters.c_str(),
-                      request.workingFolder.empty() ? nullptr : request.workingFolder.c_str(), SW_SHOWNORMAL);
+        ShellExecuteW(nullptr, L"open", NativePath(request.file).c_str(), WideText(request.parameters).c_str(),
+                      folder.empty() ? nullptr : folder.c_str(), SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(started) > 32; // the shell's documented success threshold
 }
 #else

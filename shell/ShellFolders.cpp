@@ -1,5 +1,6 @@
 #include "shell/ShellFolders.h"
 
+#include "util/NativePath.h"
 #include "util/Paths.h"
 
 #ifdef _WIN32
@@ -12,18 +13,19 @@
 namespace {
 
 #ifdef _WIN32
-// Reads one text value of a "Shell Folders" key; the key is opened for reading only, never created.
-std::string ShellFolderValue(HKEY root, const char* key, const char* value) {
+// Reads one text value of a "Shell Folders" key as UTF-16, into the program's 8-bit text; the key is opened for
+// reading only, never created.
+std::string ShellFolderValue(HKEY root, const char* key, const wchar_t* value) {
     HKEY handle = nullptr;
     if (RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
         return {};
-    char buffer[MAX_PATH + 1] = {};
-    DWORD size = MAX_PATH;
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH * sizeof(wchar_t);
     DWORD type = 0;
     std::string result;
-    if (RegQueryValueExA(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS &&
+    if (RegQueryValueExW(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_EXPAND_SZ))
-        result = buffer;
+        result = EightBitPath(std::filesystem::path(buffer));
     RegCloseKey(handle);
     return result;
 }
@@ -48,7 +50,7 @@ QString DataHome() {
 
 std::string SendToFolder() {
 #ifdef _WIN32
-    return WithTrailingBackslash(ShellFolderValue(HKEY_CURRENT_USER, kUserShellFolders, "SendTo"));
+    return WithTrailingBackslash(ShellFolderValue(HKEY_CURRENT_USER, kUserShellFolders, L"SendTo"));
 #else
     return WithTrailingBackslash(Local8Bit(DataHome() + QStringLiteral("/Thunar/sendto")));
 #endif
@@ -56,7 +58,7 @@ std::string SendToFolder() {
 
 std::string DesktopFolder() {
 #ifdef _WIN32
-    return WithTrailingBackslash(ShellFolderValue(HKEY_CURRENT_USER, kUserShellFolders, "Desktop"));
+    return WithTrailingBackslash(ShellFolderValue(HKEY_CURRENT_USER, kUserShellFolders, L"Desktop"));
 #else
     return WithTrailingBackslash(Local8Bit(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)));
 #endif
@@ -65,7 +67,7 @@ std::string DesktopFolder() {
 std::string CommonDesktopFolder() {
     std::string folder;
 #ifdef _WIN32
-    folder = ShellFolderValue(HKEY_LOCAL_MACHINE, kCommonShellFolders, "Common Desktop");
+    folder = ShellFolderValue(HKEY_LOCAL_MACHINE, kCommonShellFolders, L"Common Desktop");
 #endif
     if (folder.empty())
         folder = DesktopFolder();

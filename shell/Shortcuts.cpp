@@ -1,6 +1,7 @@
 #include "shell/Shortcuts.h"
 
 #include "shell/ShellFolders.h"
+#include "util/NativePath.h"
 #include "util/Paths.h"
 
 #include <filesystem>
@@ -21,7 +22,7 @@ namespace {
 
 bool FileExists(const std::string& path) {
     std::error_code error;
-    return !path.empty() && std::filesystem::exists(std::filesystem::path(path), error);
+    return !path.empty() && std::filesystem::exists(NativePath(path), error);
 }
 
 // The target's folder with its trailing separator: the text up to and including the last one.
@@ -112,8 +113,8 @@ std::string ShortcutFileName(const std::string& baseName) {
 
 #ifdef _WIN32
 void CreateShortcut(const std::string& linkPath, const std::string& arguments, const std::string& target) {
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link))))
         throw std::runtime_error("Interface not supported");
     IPersistFile* file = nullptr;
@@ -122,13 +123,10 @@ void CreateShortcut(const std::string& linkPath, const std::string& arguments, c
         throw std::runtime_error("Interface not supported");
     }
     // Results of the setters and of the save are not examined: an unwritable place leaves no link.
-    link->SetArguments(arguments.c_str());
-    link->SetPath(target.c_str());
-    link->SetWorkingDirectory(FolderWithSeparator(target).c_str());
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, nullptr, 0);
-    std::wstring widePath(static_cast<size_t>(wideLength > 0 ? wideLength : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath.data(), wideLength);
-    file->Save(widePath.c_str(), FALSE);
+    link->SetArguments(WideText(arguments).c_str());
+    link->SetPath(NativePath(target).c_str());
+    link->SetWorkingDirectory(NativePath(FolderWithSeparator(target)).c_str());
+    file->Save(NativePath(linkPath).c_str(), FALSE);
     file->Release();
     link->Release();
 }

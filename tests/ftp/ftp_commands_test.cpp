@@ -148,6 +148,27 @@ TEST(FtpFolders, ArgumentsGoOutByteForByte) {
     EXPECT_EQ(commands[7], "CWD ");
 }
 
+TEST(FtpNames, Utf8TextGoesOutAsItIsWhetherOrNotTheServerListsUtf8) {
+    // The 8-bit text is UTF-8 here already: neither FEAT nor OPTS is sent for it, and names keep their bytes.
+    const std::string cyrillic = "\xd0\x9f\xd0\xb0\xd0\xbf\xd0\xba\xd0\xb0";
+    for (const char* features : {"", "211-Features:\r\n UTF8\r\n211 End"}) {
+        FakeFtpServer server;
+        if (*features != '\0')
+            server.setReply("FEAT", features);
+        TIdFTP ftp;
+        PointAt(ftp, server);
+        ftp.ConnectAndLogIn(true, -1);
+        ftp.MakeRemoteDir(cyrillic);
+        ftp.ChangeRemoteDir(cyrillic);
+        ftp.RemoteSize(cyrillic);
+        ASSERT_TRUE(server.waitForCommands(7, 5s));
+        EXPECT_EQ(server.commands(),
+                  (std::vector<std::string>{"USER tester", "PASS secret", "TYPE I", "SYST", "MKD " + cyrillic,
+                                            "CWD " + cyrillic, "SIZE " + cyrillic}))
+            << features;
+    }
+}
+
 TEST(FtpClosing, AbortThenQuitReadNoReplyAndClose) {
     FakeFtpServer server;
     server.stallOn("ABOR"); // a reply read in between would hang here, not pass

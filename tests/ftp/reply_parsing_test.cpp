@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -76,16 +78,16 @@ TEST(ReplyTrim, RemovesBlanksAndControlCharactersAtBothEnds) {
     EXPECT_EQ(TrimBlanks("\xD0\x9F"), "\xD0\x9F"); // bytes above 127 are text, never trimmed
 }
 
-TEST(FeatureList, RestStreamAndSizeFromTheLinesOfA211Reply) {
-    const std::pair<Lines, std::pair<bool, bool>> cases[] = {
-        {{"211-Features:", "MDTM", "REST STREAM", "SIZE", "211 End"}, {true, true}},
-        {{"211-Features:", "size", "rest  stream", "211 End"}, {true, true}},
-        {{"211-Features:", "REST", "SIZE 64", "211 End"}, {false, false}},
-        {{"211 SIZE"}, {false, false}},
+TEST(FeatureList, RestStreamSizeAndUtf8FromTheLinesOfA211Reply) {
+    const std::pair<Lines, std::tuple<bool, bool, bool>> cases[] = {
+        {{"211-Features:", "MDTM", "REST STREAM", "SIZE", "UTF8", "211 End"}, {true, true, true}},
+        {{"211-Features:", "size", "rest  stream", " utf8", "211 End"}, {true, true, true}},
+        {{"211-Features:", "REST", "SIZE 64", "UTF8 ON", "211 End"}, {false, false, false}},
+        {{"211 SIZE"}, {false, false, false}},
     };
     for (const auto& [lines, expected] : cases) {
         const TFtpFeatures features = ParseFeatures(211, lines);
-        EXPECT_EQ(std::pair(features.RestStream, features.Size), expected) << lines.back();
+        EXPECT_EQ(std::tuple(features.RestStream, features.Size, features.Utf8), expected) << lines.back();
     }
     EXPECT_FALSE(ParseFeatures(500, {"500-x", "SIZE", "500 End"}).Size);
 }

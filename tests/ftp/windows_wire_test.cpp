@@ -11,6 +11,10 @@
 #include <ws2tcpip.h>
 #undef SetPort // the printer API's macro would rename TIdFTP::SetPort here
 
+#include "tests/support/EightBitText.h"
+#include "tests/support/Utf8Path.h"
+#include "util/NativePath.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -63,10 +67,37 @@ TEST(WindowsUpload, ArrivesWholeInBothModes) {
     fs::remove(local);
 }
 
-// A one-connection server on 127.0.0.1 that answers every command and keeps the lines as they came.
+// pyftpdlib lists UTF8: a Cyrillic file, named in Windows-1251, lands under its name in UTF-8, as every other
+// client of a Linux server shows it.
+TEST(WindowsUpload, CyrillicNamesArriveInUtf8AtARealServer) {
+    SKIP_UNLESS_RUSSIAN_CODE_PAGE();
+    const std::string port = Environment("FERRYLO_PYFTPD_PORT");
+    const fs::path served = Environment("FERRYLO_PYFTPD_ROOT");
+    if (port.empty() || served.empty())
+        GTEST_SKIP() << "no test server: run through tools/windows-test.sh";
+    const CyrillicName& name = kCyrillicNames[0];
+    const fs::path local = fs::temp_directory_path() / Utf8Path(name.utf8);
+    std::ofstream(local, std::ios::binary) << name.utf8;
+    TIdFTP ftp;
+    ftp.SetHost("127.0.0.1");
+    ftp.SetPort(std::stoi(port));
+    ftp.Username = "bench";
+    ftp.Password = "bench";
+    ftp.Passive = true;
+    ftp.ConnectAndLogIn(true, -1);
+    ftp.TryMakeRemoteDir(name.EightBit());
+    ftp.ChangeRemoteDir(name.EightBit());
+    ftp.UploadFile(EightBitPath(local), name.EightBit(), false);
+    ftp.LeaveServer();
+    EXPECT_EQ(Contents(served / Utf8Path(name.utf8) / Utf8Path(name.utf8)), name.utf8);
+    fs::remove(local);
+}
+
+// A one-connection server on 127.0.0.1 that answers every command and keeps the lines as they came; FEAT gets
+// `features` (several lines apart by CR LF).
 class LineRecorder {
 public:
-    LineRecorder() {
+    explicit LineRecorder(std::string features = "502 no features") : features_(std::move(features)) {
         listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -105,9 +136,12 @@ private:
                 const std::string line = pending.substr(0, end);
                 lines_.push_back(line);
                 const std::string verb = line.substr(0, 4);
-                Say(peer, verb == "USER" ? "331 password" : verb == "PASS" ? "230 in" : verb == "CWD " ? "250 there"
-                                                          : verb == "QUIT" ? "221 bye"
-                                                                           : "200 ok");
+                Say(peer, verb == "USER"   ? "331 password"
+                          : verb == "PASS" ? "230 in"
+                          : verb == "CWD " ? "250 there"
+                          : verb == "QUIT" ? "221 bye"
+                          : verb == "FEAT" ? features_
+                                           : "200 ok");
             }
         }
         closesocket(peer);
@@ -117,6 +151,7 @@ private:
         send(peer, line.data(), static_cast<int>(line.size()), 0);
     }
 
+    std::string features_;
     SOCKET listener_;
     int port_ = 0;
     std::thread thread_;
@@ -140,6 +175,37 @@ TEST(WindowsWire, CyrillicLoginAndFolderGoOutInWindows1251) {
     const std::vector<std::string>& lines = server.Finish();
     for (const std::string& line : {std::string("USER \xeb\xee\xe3\xe8\xed"), std::string("CWD \xef\xe0\xef\xea\xe0")})
         EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+}
+
+TEST(WindowsWire, NamesGoOutInUtf8OnlyToAServerThatListsIt) {
+    SKIP_UNLESS_RUSSIAN_CODE_PAGE();
+    struct Case {
+        const char* features;
+        bool utf8;
+    };
+    for (const Case& row : {Case{"211-Features:\r\n SIZE\r\n UTF8\r\n211 End", true},
+                            Case{"211-Features:\r\n SIZE\r\n211 End", false}, Case{"500 unknown", false}}) {
+        for (const CyrillicName& name : kCyrillicNames) {
+            SCOPED_TRACE(std::string(row.features) + " " + name.utf8);
+            LineRecorder server(row.features);
+            TIdFTP ftp;
+            ftp.SetHost("127.0.0.1");
+            ftp.SetPort(server.Port());
+            ftp.Username = name.EightBit(); // the log-in goes out as typed: only names are converted
+            ftp.Password = "x";
+            ftp.ConnectAndLogIn(true, -1);
+            ftp.TryMakeRemoteDir(name.EightBit());
+            ftp.ChangeRemoteDir(name.EightBit());
+            ftp.RemoteSize(name.EightBit());
+            ftp.LeaveServer();
+            const std::vector<std::string>& lines = server.Finish();
+            const std::string wire = row.utf8 ? name.utf8 : name.windows1251;
+            EXPECT_EQ(std::count(lines.begin(), lines.end(), "OPTS UTF8 ON"), row.utf8 ? 1 : 0);
+            for (const std::string& line :
+                 {"USER " + std::string(name.windows1251), "MKD " + wire, "CWD " + wire, "SIZE " + wire})
+                EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+        }
+    }
 }
 
 } // namespace

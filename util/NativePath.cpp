@@ -1,0 +1,43 @@
+#include "util/NativePath.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+std::wstring WideText(const std::string& eightBit) {
+    if (eightBit.empty())
+        return {};
+    const int size = static_cast<int>(eightBit.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, eightBit.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_ACP, 0, eightBit.data(), size, wide.data(), length);
+    return wide;
+}
+
+std::filesystem::path NativePath(const std::string& eightBit) {
+    return std::filesystem::path(WideText(eightBit));
+}
+
+std::string EightBitPath(const std::filesystem::path& path) {
+    const std::wstring& wide = path.native();
+    if (wide.empty())
+        return {};
+    const int size = static_cast<int>(wide.size());
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string eightBit(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), size, eightBit.data(), length, nullptr, nullptr);
+    return eightBit;
+}
+
+#else
+
+std::filesystem::path NativePath(const std::string& eightBit) {
+    return std::filesystem::path(eightBit);
+}
+
+std::string EightBitPath(const std::filesystem::path& path) {
+    return path.native();
+}
+
+#endif
