@@ -2,11 +2,12 @@
 // reports its time and the process's peak memory. Windows are offscreen unless a display is given;
 // with a picture folder, the window is saved as a PNG every tenth of a second while the job runs.
 // A 10 ms heartbeat measures the longest the message loop left an event (a close request, a click) waiting.
-// Usage: ferrylo_copy_bench [--ftps] [--known-folders] [--parallel=N] [--drop-at=BYTES] HOST PORT USER PASSWORD SOURCE
-//        DESTINATION [PICTURE_FOLDER]
-//   SOURCE is a folder (uploaded with "*.*") or one file. --ftps ticks "Шифрование (FTPS)" and trusts the
-//   server's certificate when asked; --known-folders ticks "Не проверять уже созданные папки"; --drop-at resets the
-//   connection of the upload once, when BYTES of a file have gone (a line that drops, seen from the client).
+// Usage: ferrylo_copy_bench [--ftps] [--known-folders] [--move] [--parallel=N] [--drop-at=BYTES]
+//        HOST PORT USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]
+//   SOURCE is a folder (uploaded with "*.*") or one file. --ftps ticks "Шифрование (FTPS)" and trusts the server's
+//   certificate when asked; --known-folders ticks "Не проверять уже созданные папки"; --move ticks the deletion of
+//   the sources; --drop-at resets the connection of the upload once, when BYTES of a file have gone (a line that
+//   drops, seen from the client). FERRYLO_BENCH_LOG=1 prints the job's log.
 #include "app/FormSet.h"
 #include "dialogs/TForm2.h"
 #include "ftp/SocketFaults.h"
@@ -28,7 +29,9 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 #include <utility>
 
 namespace {
@@ -37,17 +40,29 @@ int OpenDescriptors() {
     return static_cast<int>(
         QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
 }
+
+// Peak resident memory in KiB; 0 where the system does not tell it this way (Windows: the driver runs there only
+// to try a job, not to measure it).
+long PeakKiB() {
+#ifdef _WIN32
+    return 0;
+#else
+    return usage.ru_maxrss;
+#endif
+}
 } // namespace
 
 int main(int argc, char** argv) {
     const auto printUsage = [] {
-        std::fprintf(stderr,
-                     "usage: ferrylo_copy_bench [--ftps] [--known-folders] [--parallel=N] [--drop-at=BYTES] HOST PORT "
-                     "USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]\n");
+        std::fprintf(
+            stderr,
+            "usage: ferrylo_copy_bench [--ftps] [--known-folders] [--move] [--parallel=N] [--drop-at=BYTES] HOST PORT "
+            "USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]\n");
         return 2;
     };
     bool ftps = false;
     bool knownFolders = false;
+    bool move = false;
     int parallel = 1;
     qint64 dropAt = 0;
     while (argc > 1 && QByteArray(argv[1]).startsWith("--")) {
@@ -56,6 +71,8 @@ int main(int argc, char** argv) {
             ftps = true;
         else if (flag == "--known-folders")
             knownFolders = true;
+        else if (flag == "--move")
+            move = true;
         else if (flag.startsWith("--parallel="))
             parallel = flag.mid(11).toInt();
         else if (flag.startsWith("--drop-at="))
@@ -69,29 +86,33 @@ int main(int argc, char** argv) {
     if (argc < 7)
         return printUsage();
     const QString pictures = argc > 7 ? QString::fromLocal8Bit(argv[7]) : QString();
+#ifndef _WIN32 // the Windows build has its own platform only; under Wine it needs a display
     if (pictures.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     QApplication app(argc, argv);
 
     // A program folder of its own: no settings of the user are read, no sibling program is reachable.
     QTemporaryDir programFolder;
     ui::testing::Script prompts;
-    prompts.answer(ui::No); // the move question: keep the sources
+    if (!move)
+        prompts.answer(ui::No); // the move question: keep the sources
     if (ftps)
         prompts.answer(ui::Yes); // the certificate question: the benchmark's own server
     FormSet forms(TStartup{programFolder.filePath(QStringLiteral("ferrylo")), {}});
     TForm1& form = forms.main();
     for (QCheckBox* option : {Form2->CheckBox1, Form2->CheckBox2, Form2->CheckBox3, Form2->CheckBox4, Form2->CheckBox5})
         option->setChecked(false);
+    Form2->CheckBox2->setChecked(move); // moving: each source is deleted after its own confirmed upload
     Form2->CheckBox6->setChecked(knownFolders);
     Form2->SpinEdit1->setValue(parallel);
 
     const QFileInfo source(QString::fromLocal8Bit(argv[5]));
     if (source.isDir()) {
-        form.Edit1->setText(source.absoluteFilePath());
+        form.Edit1->setText(QDir::toNativeSeparators(source.absoluteFilePath())); // as the folder picker gives it
         form.Edit2->setText(QStringLiteral("*.*"));
     } else {
-        form.Edit1->setText(source.absolutePath());
+        form.Edit1->setText(QDir::toNativeSeparators(source.absolutePath()));
         form.Edit2->setText(source.fileName());
     }
     form.ComboBox1->setEditText(QString::fromLocal8Bit(argv[6]));
@@ -141,10 +162,8 @@ int main(int argc, char** argv) {
 
     if (!qEnvironmentVariableIsEmpty("FERRYLO_BENCH_LOG")) // what the job wrote, to see how a drop was met
         std::fprintf(stderr, "%s\n", form.Memo1->toPlainText().toLocal8Bit().constData());
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     std::printf("seconds=%.3f files=%zu bytes=%lld peak_kib=%ld fds_before=%d fds_after=%d loop_gap_ms=%lld\n", seconds,
-                form.SourceList.size(), static_cast<long long>(form.TotalBytes), usage.ru_maxrss, descriptorsBefore,
+                form.SourceList.size(), static_cast<long long>(form.TotalBytes), PeakKiB(), descriptorsBefore,
                 OpenDescriptors(), static_cast<long long>(longestGapMs));
     int unexpected = 0;
     for (const QString& text : prompts.texts()) {
