@@ -47,9 +47,12 @@ long PeakKiB() {
 #ifdef _WIN32
     return 0;
 #else
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 #endif
 }
+
 } // namespace
 
 int main(int argc, char** argv) {

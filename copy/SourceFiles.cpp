@@ -5,6 +5,7 @@
 #include "util/NativePath.h"
 #include "util/TextFields.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -63,13 +64,17 @@ std::optional<std::int64_t> FileSizeOf(const std::string& path) {
 TSourceSnapshot SnapshotSource(const std::string& typedFolder, const std::string& fileName,
                                const std::string& currentFolder, PathStyle style) {
     const char sep = PathSeparator(style);
+    // Windows takes "/" for "\" too, and a folder typed so must not send its whole path to the server as a name.
+    std::string typed = typedFolder;
+    if (style == PathStyle::Windows)
+        std::replace(typed.begin(), typed.end(), '/', sep);
     TSourceSnapshot source;
     const std::string absolute =
-        IsAbsolutePath(typedFolder, style) ? typedFolder : WithTrailingBackslash(currentFolder, style) + typedFolder;
+        IsAbsolutePath(typed, style) ? typed : WithTrailingBackslash(currentFolder, style) + typed;
     source.Folder = StripTrailingBackslashes(absolute, style);
     source.WholeFolder = fileName == kWholeFolder;
     if (source.WholeFolder)
-        source.Top = FieldOf(FieldCount(typedFolder, sep), typedFolder, sep);
+        source.Top = FieldOf(FieldCount(typed, sep), typed, sep);
     return source;
 }
 

@@ -38,6 +38,8 @@ TEST(RemotePathOf, FollowsTheFolderAndFileRules) {
         {PathStyle::Windows, R"(C:\data)", "*.*", "/", R"(C:\data\a.txt)", "/data/a.txt"},
         {PathStyle::Windows, R"(C:\data)", "*.*", "", R"(C:\data\a.txt)", "/data/a.txt"},
         {PathStyle::Windows, R"(C:\data)", "*.*", "//in//", R"(C:\data\a.txt)", "/in/data/a.txt"},
+        // Windows takes "/" as a separator too: the folder is still named by its last part.
+        {PathStyle::Windows, "C:/data", "*.*", "/in", R"(C:\data\sub\b.txt)", "/in/data/sub/b.txt"},
         // A name that also occurs in its remote path is not confused with it.
         {PathStyle::Windows, R"(C:\data)", "*.*", "/in", R"(C:\data\a)", "/in/data/a"},
         {PathStyle::Windows, R"(C:\data\a)", "*.*", "/a", R"(C:\data\a\a)", "/a/a/a"},
