@@ -67,8 +67,9 @@ bool PlayWaveResource(const QString& source, int boundMs) {
     }
     // Played without waiting, so the window is pumped meanwhile; the wave's own length says when it is over,
     // and `boundMs` caps that for a wave that claims to last for ever.
-    const BOOL started = chime ? PlaySoundA("MYWAVE1", GetModuleHandleA(nullptr), SND_RESOURCE | SND_ASYNC | SND_NODEFAULT)
-                               : PlaySoundA(wave.constData(), nullptr, SND_MEMORY | SND_ASYNC | SND_NODEFAULT);
+    const BOOL started =
+        chime ? PlaySoundA("MYWAVE1", GetModuleHandleA(nullptr), SND_RESOURCE | SND_ASYNC | SND_NODEFAULT)
+              : PlaySoundA(wave.constData(), nullptr, SND_MEMORY | SND_ASYNC | SND_NODEFAULT);
     if (!started)
         return false;
     const QDeadlineTimer deadline(qMin(WaveMilliseconds(wave), boundMs));
