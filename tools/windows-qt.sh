@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds a static Qt (qtbase: Core, Gui, Widgets and the windows platform plugin) for Windows x86-64 with
+# Builds a static Qt (qtbase: Core, Gui, Widgets, Test and the windows platform plugin) for Windows x86-64 with
 # MinGW-w64, from Debian's own source package of the Qt version that the Linux build uses, with Debian's
 # host tools of that version. It installs into a cache outside the repo, so only the first run on a
 # machine pays for the build (about half an hour on two cores, niced); later runs only say where it is.
@@ -8,7 +8,8 @@
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cache=${FERRYLO_CACHE:-$HOME/.cache/ferrylo}
-prefix=$cache/qt6-mingw
+# Named after what it holds: a Qt of an earlier build of this script (without its test library) is not taken.
+prefix=$cache/qt6-mingw-test
 # The installed Qt records this file's path: it stays where it is.
 toolchain=$cache/mingw-w64-x86_64.cmake
 
@@ -53,7 +54,7 @@ say "Configuring (log: $build/configure.log) ..."
 # Direct2D stays on (the font database needs it); tablet events are off (the source has no wintab header).
 if ! nice "$source_dir/configure" -prefix "$prefix" -xplatform win32-g++ -qt-host-path /usr \
     -static -release -nomake examples -nomake tests -no-opengl -no-dbus -no-feature-vulkan -no-feature-sql \
-    -no-feature-network -no-feature-testlib -no-feature-concurrent -no-feature-xml -no-feature-printsupport \
+    -no-feature-network -no-feature-concurrent -no-feature-xml -no-feature-printsupport \
     -no-feature-tabletevent -no-pkg-config -no-zstd -no-icu -qt-zlib -qt-libpng -qt-libjpeg -qt-freetype \
     -qt-pcre -qt-harfbuzz -qt-doubleconversion \
     -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
