@@ -1,0 +1,22 @@
+#include "tests/support/ProcessFacts.h"
+
+#include <windows.h>
+
+#include <psapi.h>
+
+namespace ferrylo::testing {
+
+int openHandleCount() {
+    DWORD count = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &count);
+    return static_cast<int>(count);
+}
+
+long peakResidentKiB() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<long>(counters.PeakWorkingSetSize / 1024);
+}
+
+} // namespace ferrylo::testing
