@@ -19,14 +19,29 @@ if [ ! -e "$WINEPREFIX/system.reg" ]; then
     xvfb-run -a "$wine" wineboot -i >/dev/null 2>&1 || true
 fi
 
-# A real server for the upload test, on 127.0.0.1, its root in a folder of its own; stopped on exit.
+# Real servers for the suites, on 127.0.0.1, each with a root of its own: one plain, one that speaks explicit TLS
+# only, with a self-signed certificate for 127.0.0.1 made just now (the tests check its dates); stopped on exit.
 served=$(mktemp -d)
-/usr/bin/python3 -u "$repo/tests/support/pyftpd_server.py" --root "$served" --user bench --password bench >"$served.port" &
-server=$!
-trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -rf "$served" "$served.port"' EXIT
-for _ in $(seq 100); do [ -s "$served.port" ] && break; sleep 0.1; done
-[ -s "$served.port" ] || { echo "the test FTP server did not start" >&2; exit 1; }
-export FERRYLO_PYFTPD_PORT=$(head -n1 "$served.port") FERRYLO_PYFTPD_ROOT="Z:$served"
+mkdir "$served/plain" "$served/tls" "$served/keys"
+servers=()
+stop_servers() {
+    for pid in "${servers[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+    rm -rf "$served"
+}
+trap stop_servers EXIT
+openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=127.0.0.1 \
+    -addext subjectAltName=IP:127.0.0.1 -keyout "$served/keys/key.pem" -out "$served/keys/cert.pem" >/dev/null 2>&1
+start_server() { # name (its root and files), then the server's own options; the port goes to NAME.port
+    /usr/bin/python3 -u "$repo/tests/support/pyftpd_server.py" --root "$served/$1" --user bench --password bench \
+        "${@:2}" >"$served/$1.port" 2>"$served/$1.log" &
+    servers+=($!)
+    for _ in $(seq 100); do [ -s "$served/$1.port" ] && break; sleep 0.1; done
+    [ -s "$served/$1.port" ] || { echo "the test FTP server ($1) did not start" >&2; cat "$served/$1.log" >&2; exit 1; }
+}
+start_server plain
+start_server tls --certfile "$served/keys/cert.pem" --keyfile "$served/keys/key.pem"
+export FERRYLO_PYFTPD_PORT=$(head -n1 "$served/plain.port") FERRYLO_PYFTPD_ROOT="Z:$served/plain"
+export FERRYLO_PYFTPD_TLS_PORT=$(head -n1 "$served/tls.port") FERRYLO_PYFTPD_TLS_ROOT="Z:$served/tls"
 
 # Without a Russian locale Wine's code page is not Windows-1251 and the Cyrillic cases prove nothing: one is made in
 # the cache when the machine has none (nothing of the system changes).
@@ -45,7 +60,7 @@ grep -E "tests passed|Failed|Skipped" "$build/ctest.log" || true
 # A program folder of its own, so the picture shows the first-run state; Wine's desktop gives the window a frame.
 # Under Wine the system's font engine draws no text in line edits; the toolkit's own (freetype) does.
 stage=$(mktemp -d)
-trap 'rm -rf "$stage"; kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -rf "$served" "$served.port"' EXIT
+trap 'rm -rf "$stage"; stop_servers' EXIT
 cp "$build/app/ferrylo.exe" "$stage/"
 cp -r "$build/app/Files" "$stage/"
 xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '

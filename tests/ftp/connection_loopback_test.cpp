@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <netdb.h>
-
 namespace {
 
 using ftp::faults::FailNthCall;
@@ -124,7 +122,7 @@ TEST(ConnectionStates, RefusedPortAndUnknownHostLeaveNoSocket) {
     // with the resolver's own "no such name" result.
     ftp::faults::ReplaceNameLookup([](const std::string& name, std::string&) {
         EXPECT_TRUE(name.ends_with(".invalid")) << name;
-        return ftp::platform::LookupErrorToSocketError(EAI_NONAME, 0);
+        return ftp::platform::LookupErrorToSocketError(kResolverNoSuchName, 0);
     });
     struct Case {
         std::string host;

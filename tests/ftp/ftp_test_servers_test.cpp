@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-
 #include <filesystem>
 #include <fstream>
 
@@ -26,7 +24,7 @@ public:
             char chunk[512];
             if (!waitReadable(fd_.get(), 5s))
                 return "<timeout>";
-            const ssize_t got = ::recv(fd_.get(), chunk, sizeof chunk, 0);
+            const std::int64_t got = receiveSome(fd_.get(), chunk, sizeof chunk);
             if (got <= 0)
                 return "<closed>";
             buffer_.append(chunk, static_cast<std::size_t>(got));
@@ -135,6 +133,8 @@ TEST(FakeFtpServer, RefusesPortTargetsOutsideLoopback) {
 }
 
 TEST(PyFtpdServer, ServesARootThatGoesAwayWithIt) {
+    if (const std::string why = PyFtpdServer::Unavailable(); !why.empty())
+        GTEST_SKIP() << why;
     std::filesystem::path root;
     {
         PyFtpdServer server;
@@ -147,5 +147,8 @@ TEST(PyFtpdServer, ServesARootThatGoesAwayWithIt) {
         EXPECT_EQ(client.command("MKD made").substr(0, 3), "257");
         EXPECT_TRUE(std::filesystem::is_directory(root / "made"));
     }
-    EXPECT_FALSE(std::filesystem::exists(root));
+    EXPECT_FALSE(std::filesystem::exists(root / "made"));
+#ifndef _WIN32
+    EXPECT_FALSE(std::filesystem::exists(root)); // under Wine the root is the shared server's, emptied
+#endif
 }

@@ -6,10 +6,9 @@
 #include "ftp/WaitSlices.h"
 #include "tests/ftp/ftp_test_helpers.h"
 #include "tests/support/FakeFtpServer.h"
+#include "tests/support/ProcessFacts.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
 
 #include <chrono>
 #include <functional>
@@ -37,12 +36,6 @@ void ConnectTo(TIdFTP& ftp, const FakeFtpServer& server) {
     ftptest::PointAt(ftp, server, server.options().user, server.options().password);
     ftp.Passive = true;
     ftp.ConnectAndLogIn(true, -1);
-}
-
-long PeakResidentKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 TEST(SilentServer, EveryWaitEndsWithinItsBoundAndTheLoopTurns) {
@@ -137,11 +130,11 @@ TEST(FloodingServer, EndlessRepliesAreCutOffWithBoundedMemory) {
         FakeFtpServer server;
         server.floodOn("USER", c.first, c.repeated);
         TIdFTP ftp; // the default bounds: the size bound must end it, long before the time bound
-        const long peakBefore = PeakResidentKiB();
+        const long peakBefore = ferrylo::testing::peakResidentKiB();
         const auto start = std::chrono::steady_clock::now();
         EXPECT_THROW(ConnectTo(ftp, server), EIdReplyTooLarge);
         EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
-        EXPECT_LT(PeakResidentKiB() - peakBefore, 16 * 1024);
+        EXPECT_LT(ferrylo::testing::peakResidentKiB() - peakBefore, 16 * 1024);
         EXPECT_FALSE(ftp.IsOpen());
     }
 }

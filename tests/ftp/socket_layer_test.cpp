@@ -14,19 +14,18 @@
 
 #include <cerrno>
 #include <chrono>
+#ifndef _WIN32
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#endif
 
 namespace {
 
 using ftp::faults::ScopedFaults;
 
-int LocalPortOf(int fd) {
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    return ntohs(address.sin_port);
+int LocalPortOf(ferrylo::testing::SocketFd fd) {
+    return ferrylo::testing::localPortOf(fd);
 }
 
 TEST(SocketStack, LivesWhileAnyComponentLives) {
@@ -69,7 +68,7 @@ TEST(SocketStack, ResolveLooksUpOnlyNames) {
     std::vector<std::string> lookedUp;
     ftp::faults::ReplaceNameLookup([&](const std::string& name, std::string&) {
         lookedUp.push_back(name);
-        return ftp::platform::LookupErrorToSocketError(EAI_NONAME, 0);
+        return ftp::platform::LookupErrorToSocketError(kResolverNoSuchName, 0);
     });
     TIdTCPClient keepsStack;
     TIdStack& stack = SharedStack();
@@ -105,6 +104,9 @@ TEST(SocketStack, ErrorTexts) {
 }
 
 TEST(SocketStack, PlatformErrorsReadAsWindowsSocketsNumbers) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows reports the Windows Sockets numbers themselves: nothing is mapped";
+#else
     using ftp::platform::ErrnoToSocketError;
     using ftp::platform::LookupErrorToSocketError;
     struct Case {
@@ -118,6 +120,7 @@ TEST(SocketStack, PlatformErrorsReadAsWindowsSocketsNumbers) {
         EXPECT_EQ(ErrnoToSocketError(c.platform), c.windows) << c.platform;
     EXPECT_EQ(LookupErrorToSocketError(EAI_NONAME, 0), 11001);
     EXPECT_EQ(LookupErrorToSocketError(EAI_SYSTEM, ECONNREFUSED), 10061);
+#endif
 }
 
 TEST(SocketStack, CheckSocketResultJudgesOnlyFailures) {
@@ -208,10 +211,12 @@ TEST(SocketChannel, ConnectsFromTheBoundAddress) {
     EXPECT_EQ(channel.Binding()->RemotePort, server.port);
     EXPECT_EQ(channel.Binding()->IP, "127.0.0.1");
     EXPECT_GT(channel.Binding()->Port, 0);
+#ifndef _WIN32 // Windows gives a host that never answers up after about 21 s by itself
     int synRetries = 0;
     socklen_t length = sizeof synRetries;
     ::getsockopt(static_cast<int>(channel.Binding()->SocketId()), IPPROTO_TCP, TCP_SYNCNT, &synRetries, &length);
     EXPECT_EQ(synRetries, 3); // a host that never answers is given up after about 20 s, not two minutes
+#endif
     EXPECT_EQ(channel.SendSome("hi", 2), 2);
     EXPECT_EQ(server.Receive(), "hi");
     channel.CloseChannel();

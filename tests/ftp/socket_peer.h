@@ -2,12 +2,21 @@
 // A loopback peer for socket tests: a listener on 127.0.0.1 with a free port, and the side it accepts.
 
 #include "tests/support/LoopbackSockets.h"
+#include "tests/support/ProcessFacts.h"
 
 #include <chrono>
 #include <string>
-#include <sys/socket.h>
 
-#include <dirent.h>
+#ifndef _WIN32
+#include <netdb.h>
+#endif
+
+// The resolver's "no such name" (EAI_NONAME); on Windows its number, without windows.h and its macros.
+#ifdef _WIN32
+constexpr int kResolverNoSuchName = 11001;
+#else
+constexpr int kResolverNoSuchName = EAI_NONAME;
+#endif
 
 struct LoopbackPeer {
     ferrylo::testing::UniqueFd listener;
@@ -26,7 +35,7 @@ struct LoopbackPeer {
         if (!ferrylo::testing::waitReadable(accepted.get(), std::chrono::seconds(5)))
             return {};
         std::string bytes(size, '\0');
-        const ssize_t n = ::recv(accepted.get(), bytes.data(), size, 0);
+        const std::int64_t n = ferrylo::testing::receiveSome(accepted.get(), bytes.data(), size);
         bytes.resize(n > 0 ? static_cast<size_t>(n) : 0);
         return bytes;
     }
@@ -39,13 +48,7 @@ inline int RefusingPort() {
     return port;
 }
 
-// Open descriptors of this process, to prove that a failed attempt leaves no socket behind.
+// Open descriptors (handles on Windows) of this process, to prove that a failed attempt leaves no socket behind.
 inline int OpenDescriptorCount() {
-    int count = 0;
-    if (DIR* dir = ::opendir("/proc/self/fd")) {
-        while (::readdir(dir) != nullptr)
-            ++count;
-        ::closedir(dir);
-    }
-    return count;
+    return ferrylo::testing::openHandleCount();
 }

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -65,7 +67,7 @@ TEST_P(Upload, HundredThousandBytesInFourChunksWithTheirEvents) {
     EXPECT_EQ(stored[0].verb, "STOR");
     EXPECT_EQ(stored[0].argument, "/dir/file.bin");
     EXPECT_TRUE(stored[0].content == bytes);
-    const auto commands = server.commands();
+    const auto commands = ftptest::WithoutFeatureQuestion(server.commands());
     EXPECT_EQ(commands[4].substr(0, 4), GetParam() ? "PASV" : "PORT");
 }
 
@@ -166,8 +168,8 @@ TEST_P(Upload, AbortFromTheWorkHandlerFailsTheUpload) {
     EXPECT_TRUE(aborted);
     EXPECT_EQ(ftp.DataChannel(), nullptr);
     EXPECT_EQ(recorder.Count("end"), 1);
-    ASSERT_TRUE(server.waitForCommands(7, 5s));
-    EXPECT_EQ(server.commands()[6], "ABOR");
+    ASSERT_TRUE(server.waitForCommands(7 + ftptest::FeatureQuestions(), 5s));
+    EXPECT_EQ(ftptest::WithoutFeatureQuestion(server.commands())[6], "ABOR");
 }
 
 // A bare 426 or 450 is the final word: the client does not sit out a whole reply bound for a second reply that
@@ -260,7 +262,7 @@ TEST(UploadActive, AForeignPeerIsTurnedAwayAndTheServerAccepted) {
     EXPECT_EQ(server.intruderReceivedBytes(), 0u);
     ASSERT_EQ(server.stored().size(), 1u);
     EXPECT_EQ(server.stored()[0].size, 50000u);
-    EXPECT_EQ(server.commands()[4].substr(0, 15), "PORT 127,0,0,1,");
+    EXPECT_EQ(ftptest::WithoutFeatureQuestion(server.commands())[4].substr(0, 15), "PORT 127,0,0,1,");
 }
 
 TEST(UploadStream, EndingBeforeItsSizeRaisesAndClosesTheSpan) {
@@ -330,14 +332,22 @@ TEST_F(UploadFileTest, MissingFileRaisesBeforeAnythingIsSent) {
         ftp.UploadFile(path, "absent.bin");
         ADD_FAILURE();
     } catch (const EFOpenError& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot open file \"" + path + "\". No such file or directory");
+        const std::string message = error.what(), prefix = "Cannot open file \"" + path + "\". ";
+        EXPECT_EQ(message.substr(0, prefix.size()), prefix);
+#ifdef _WIN32 // the system's own text, in its language
+        EXPECT_GT(message.size(), prefix.size());
+#else
+        EXPECT_EQ(message.substr(prefix.size()), "No such file or directory");
+#endif
     }
-    EXPECT_EQ(server.commands().size(), 4u);
+    EXPECT_EQ(ftptest::WithoutFeatureQuestion(server.commands()).size(), 4u);
     EXPECT_THROW(ftp.UploadFile(folder.string(), "folder"), EFOpenError); // a folder is no file
+#ifndef _WIN32                                                            // Windows has no FIFO in its folders
     const std::string fifo = (folder / "fifo").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_THROW(ftp.UploadFile(fifo, "fifo"), EFOpenError); // nor a FIFO, and opening it does not wait
-    EXPECT_EQ(server.commands().size(), 4u);
+#endif
+    EXPECT_EQ(ftptest::WithoutFeatureQuestion(server.commands()).size(), 4u);
 }
 
 TEST_F(UploadFileTest, FileArrivesAndIsClosedOnEveryPath) {

@@ -2,12 +2,8 @@
 
 #include "tests/support/LoopbackSockets.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <stdexcept>
 
@@ -148,7 +144,7 @@ private:
             if (!waitReadable(control_.get(), kStopCheck))
                 continue;
             char chunk[4096];
-            const ssize_t got = ::recv(control_.get(), chunk, sizeof chunk, 0);
+            const std::int64_t got = receiveSome(control_.get(), chunk, sizeof chunk);
             if (got <= 0)
                 return false;
             buffer_.append(chunk, static_cast<std::size_t>(got));
@@ -179,16 +175,15 @@ private:
             sent += first.size() + 2;
         // Waits for room in slices, so a client that stops reading or leaves never holds the server.
         while (!server_.stopping()) {
-            pollfd entry{control_.get(), POLLOUT, 0};
-            if (::poll(&entry, 1, static_cast<int>(kStopCheck.count())) <= 0)
+            const int room = waitWritable(control_.get(), kStopCheck);
+            if (room < 0)
+                break;
+            if (room == 0)
                 continue;
-            if (entry.revents & (POLLERR | POLLHUP))
+            const std::int64_t n = sendWhatFits(control_.get(), burst);
+            if (n < 0)
                 break;
-            const ssize_t n = ::send(control_.get(), burst.data(), burst.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-                break;
-            if (n > 0)
-                sent += static_cast<std::uint64_t>(n);
+            sent += static_cast<std::uint64_t>(n);
         }
         std::lock_guard lock(server_.mutex_);
         server_.floodedBytes_ += sent;
@@ -291,10 +286,10 @@ private:
     }
 
     // Returns true when the server cut the transfer short on purpose.
-    bool receiveInto(int fd, StoredFile& file) {
+    bool receiveInto(SocketFd fd, StoredFile& file) {
         std::vector<char> chunk(1 << 16);
         while (waitReadable(fd, options_.ioBound) && !server_.stopping()) {
-            const ssize_t got = ::recv(fd, chunk.data(), chunk.size(), 0);
+            const std::int64_t got = receiveSome(fd, chunk.data(), chunk.size());
             if (got <= 0)
                 break;
             file.size += static_cast<std::uint64_t>(got);
@@ -311,17 +306,17 @@ private:
         // The control connection is watched too: a client that gives up closes it, and must not leave the
         // session waiting out the whole bound.
         // Waited in short slices, so that stopping the server never waits out the bound either.
-        pollfd entries[3] = {
-            {passiveListener_.get(), POLLIN, 0}, {control_.get(), POLLIN, 0}, {decoyListener_.get(), POLLIN, 0}};
+        std::vector<SocketFd> watched = {passiveListener_.get(), control_.get()};
+        if (decoyListener_.valid())
+            watched.push_back(decoyListener_.get());
         const auto deadline = std::chrono::steady_clock::now() + options_.ioBound;
-        int ready = 0;
-        while (ready == 0 && !server_.stopping() && std::chrono::steady_clock::now() < deadline)
-            ready = ::poll(entries, decoyListener_.valid() ? 3 : 2, static_cast<int>(kStopCheck.count()));
-        if (ready <= 0)
-            return {};
-        if (entries[0].revents)
+        std::vector<bool> ready(watched.size(), false);
+        while (std::find(ready.begin(), ready.end(), true) == ready.end() && !server_.stopping() &&
+               std::chrono::steady_clock::now() < deadline)
+            ready = readableAmong(watched, kStopCheck);
+        if (ready[0])
             return acceptWithin(passiveListener_.get(), kStopCheck);
-        if (!entries[2].revents)
+        if (ready.size() < 3 || !ready[2])
             return {};
         // The client went where the 227 pointed instead of to us: count what it poured there.
         UniqueFd decoy = acceptWithin(decoyListener_.get(), kStopCheck);

@@ -6,6 +6,8 @@
 // rules to produce replies a real server would not. Every command line received is recorded.
 #pragma once
 
+#include "tests/support/LoopbackSockets.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -108,7 +110,7 @@ private:
     bool stopping() const;
 
     Options options_;
-    int listenFd_ = -1;
+    SocketFd listenFd_ = shim::kNoSocket;
     std::uint16_t port_ = 0;
     std::thread thread_;
 

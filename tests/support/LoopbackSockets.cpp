@@ -1,29 +1,13 @@
 #include "tests/support/LoopbackSockets.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <utility>
 
 namespace ferrylo::testing {
 
 namespace {
 
-bool fillAddress(const std::string& ip, std::uint16_t port, sockaddr_in& address) {
-    address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    return inet_pton(AF_INET, ip.c_str(), &address.sin_addr) == 1;
-}
-
-std::string ipOf(const sockaddr_in& address) {
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
-    return text;
+int milliseconds(std::chrono::milliseconds bound) {
+    return static_cast<int>(bound.count());
 }
 
 } // namespace
@@ -34,76 +18,92 @@ UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
     return *this;
 }
 
-int UniqueFd::release() {
-    return std::exchange(fd_, -1);
+SocketFd UniqueFd::release() {
+    return std::exchange(fd_, shim::kNoSocket);
 }
 
-void UniqueFd::reset(int fd) {
-    if (fd_ >= 0)
-        ::close(fd_);
+void UniqueFd::reset(SocketFd fd) {
+    if (valid())
+        shim::close(fd_);
     fd_ = fd;
 }
 
 bool isLoopbackAddress(const std::string& dottedIp) {
-    sockaddr_in address;
-    return fillAddress(dottedIp, 0, address) && (ntohl(address.sin_addr.s_addr) >> 24) == 127;
+    // Four decimal parts of 0..255 without leading zeros, as the address functions read them.
+    std::vector<int> parts{0};
+    for (std::size_t i = 0; i < dottedIp.size(); ++i) {
+        const char c = dottedIp[i];
+        if (c == '.' && i > 0 && dottedIp[i - 1] != '.') {
+            parts.push_back(0);
+        } else if (c >= '0' && c <= '9' && parts.back() <= 255) {
+            if (parts.back() == 0 && i > 0 && dottedIp[i - 1] == '0' && (i == 1 || dottedIp[i - 2] == '.'))
+                return false;
+            parts.back() = parts.back() * 10 + (c - '0');
+        } else {
+            return false;
+        }
+    }
+    if (parts.size() != 4 || dottedIp.empty() || dottedIp.back() == '.')
+        return false;
+    for (int part : parts)
+        if (part > 255)
+            return false;
+    return parts[0] == 127;
 }
 
 UniqueFd listenOn(const std::string& ip, std::uint16_t port, std::uint16_t* boundPort) {
-    sockaddr_in address;
-    if (!isLoopbackAddress(ip) || !fillAddress(ip, port, address))
+    if (!isLoopbackAddress(ip))
         return {};
-    UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!fd.valid())
+    UniqueFd fd(shim::openTcp());
+    if (!fd.valid() || !shim::bind(fd.get(), ip, port) || !shim::listen(fd.get(), 16))
         return {};
-    int on = 1;
-    ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (::bind(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd.get(), 16) != 0)
-        return {};
-    socklen_t length = sizeof address;
-    ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&address), &length);
     if (boundPort)
-        *boundPort = ntohs(address.sin_port);
+        *boundPort = localPortOf(fd.get());
     return fd;
 }
 
 UniqueFd connectTo(const std::string& ip, std::uint16_t port, const std::string& fromIp) {
-    sockaddr_in target;
-    if (!isLoopbackAddress(ip) || !fillAddress(ip, port, target))
+    if (!isLoopbackAddress(ip))
         return {};
-    UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!fd.valid())
-        return {};
-    if (!fromIp.empty()) {
-        sockaddr_in local;
-        if (!fillAddress(fromIp, 0, local) || ::bind(fd.get(), reinterpret_cast<sockaddr*>(&local), sizeof local))
-            return {};
-    }
-    if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&target), sizeof target) != 0)
+    UniqueFd fd(shim::openTcp());
+    if (!fd.valid() || (!fromIp.empty() && !shim::bind(fd.get(), fromIp, 0)) || !shim::connect(fd.get(), ip, port))
         return {};
     return fd;
 }
 
-UniqueFd acceptWithin(int listenFd, std::chrono::milliseconds bound) {
+UniqueFd acceptWithin(SocketFd listenFd, std::chrono::milliseconds bound) {
     if (!waitReadable(listenFd, bound))
         return {};
-    return UniqueFd(::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC));
+    return UniqueFd(shim::accept(listenFd));
 }
 
-bool waitReadable(int fd, std::chrono::milliseconds bound) {
-    pollfd entry{fd, POLLIN, 0};
-    int result;
-    do
-        result = ::poll(&entry, 1, static_cast<int>(bound.count()));
-    while (result < 0 && errno == EINTR);
-    return result > 0;
+bool waitReadable(SocketFd fd, std::chrono::milliseconds bound) {
+    shim::Watch watch{fd};
+    return shim::poll(&watch, 1, milliseconds(bound)) > 0;
 }
 
-bool sendAll(int fd, std::string_view bytes) {
+std::vector<bool> readableAmong(const std::vector<SocketFd>& fds, std::chrono::milliseconds bound) {
+    std::vector<shim::Watch> watches;
+    for (SocketFd fd : fds)
+        watches.push_back({fd});
+    const bool any = shim::poll(watches.data(), watches.size(), milliseconds(bound)) > 0;
+    std::vector<bool> readable;
+    for (const auto& watch : watches)
+        readable.push_back(any && watch.ready);
+    return readable;
+}
+
+int waitWritable(SocketFd fd, std::chrono::milliseconds bound) {
+    shim::Watch watch{fd, true};
+    const int result = shim::poll(&watch, 1, milliseconds(bound));
+    if (result < 0 || watch.broken)
+        return -1;
+    return result > 0 ? 1 : 0;
+}
+
+bool sendAll(SocketFd fd, std::string_view bytes) {
     while (!bytes.empty()) {
-        ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
+        const std::int64_t sent = shim::send(fd, bytes.data(), bytes.size(), true);
         if (sent <= 0)
             return false;
         bytes.remove_prefix(static_cast<std::size_t>(sent));
@@ -111,18 +111,34 @@ bool sendAll(int fd, std::string_view bytes) {
     return true;
 }
 
-std::string localIpOf(int fd) {
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    return ipOf(address);
+std::int64_t sendWhatFits(SocketFd fd, std::string_view bytes) {
+    const std::int64_t sent = shim::send(fd, bytes.data(), bytes.size(), false);
+    return sent == shim::kWouldWait ? 0 : sent;
 }
 
-std::string peerIpOf(int fd) {
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    ::getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    return ipOf(address);
+std::int64_t receiveSome(SocketFd fd, char* buffer, std::size_t size) {
+    return shim::receive(fd, buffer, size);
+}
+
+std::string localIpOf(SocketFd fd) {
+    std::string ip;
+    std::uint16_t port = 0;
+    shim::address(fd, false, ip, port);
+    return ip;
+}
+
+std::uint16_t localPortOf(SocketFd fd) {
+    std::string ip;
+    std::uint16_t port = 0;
+    shim::address(fd, false, ip, port);
+    return port;
+}
+
+std::string peerIpOf(SocketFd fd) {
+    std::string ip;
+    std::uint16_t port = 0;
+    shim::address(fd, true, ip, port);
+    return ip;
 }
 
 } // namespace ferrylo::testing

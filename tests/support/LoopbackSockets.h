@@ -1,32 +1,37 @@
-// Small blocking-socket helpers for the test servers. They refuse any address outside 127.0.0.0/8, so a
-// test can never reach another host even when a server under test names one.
+// Small blocking-socket helpers for the test servers, on POSIX sockets and Windows Sockets alike. They refuse any
+// address outside 127.0.0.0/8, so a test can never reach another host even when a server under test names one.
 #pragma once
+
+#include "tests/support/SocketShim.h"
 
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ferrylo::testing {
 
-// Owns one file descriptor; closes it when it goes.
+using shim::SocketFd;
+
+// Owns one socket; closes it when it goes.
 class UniqueFd {
 public:
     UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
+    explicit UniqueFd(SocketFd fd) : fd_(fd) {}
     ~UniqueFd() { reset(); }
     UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
     UniqueFd& operator=(UniqueFd&& other) noexcept;
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
 
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int release();
-    void reset(int fd = -1);
+    SocketFd get() const { return fd_; }
+    bool valid() const { return fd_ != shim::kNoSocket; }
+    SocketFd release();
+    void reset(SocketFd fd = shim::kNoSocket);
 
 private:
-    int fd_ = -1;
+    SocketFd fd_ = shim::kNoSocket;
 };
 
 bool isLoopbackAddress(const std::string& dottedIp);
@@ -36,11 +41,20 @@ UniqueFd listenOn(const std::string& ip, std::uint16_t port, std::uint16_t* boun
 // Connected TCP socket, optionally bound to `fromIp` first; invalid on failure or non-loopback target.
 UniqueFd connectTo(const std::string& ip, std::uint16_t port, const std::string& fromIp = {});
 // Accepts one peer within `bound`; invalid when none came.
-UniqueFd acceptWithin(int listenFd, std::chrono::milliseconds bound);
+UniqueFd acceptWithin(SocketFd listenFd, std::chrono::milliseconds bound);
 
-bool waitReadable(int fd, std::chrono::milliseconds bound);
-bool sendAll(int fd, std::string_view bytes);
-std::string localIpOf(int fd);
-std::string peerIpOf(int fd);
+bool waitReadable(SocketFd fd, std::chrono::milliseconds bound);
+// Which of `fds` became readable (or closed) within `bound`: one flag each, all false when none did.
+std::vector<bool> readableAmong(const std::vector<SocketFd>& fds, std::chrono::milliseconds bound);
+// 1: a send can take bytes, 0: the bound passed, -1: the connection is broken.
+int waitWritable(SocketFd fd, std::chrono::milliseconds bound);
+bool sendAll(SocketFd fd, std::string_view bytes);
+// One send that takes only what fits now: the bytes taken (0 when there was no room), -1 on failure.
+std::int64_t sendWhatFits(SocketFd fd, std::string_view bytes);
+// One receive: the bytes read, 0 when the peer closed, -1 on failure.
+std::int64_t receiveSome(SocketFd fd, char* buffer, std::size_t size);
+std::string localIpOf(SocketFd fd);
+std::uint16_t localPortOf(SocketFd fd);
+std::string peerIpOf(SocketFd fd);
 
 } // namespace ferrylo::testing

@@ -168,6 +168,10 @@ void PyFtpdServer::makeCertificate() {
     }
 }
 
+std::string PyFtpdServer::Unavailable(Tls, int, const Misbehaviour&) {
+    return {};
+}
+
 PyFtpdServer::~PyFtpdServer() {
     stop();
 }

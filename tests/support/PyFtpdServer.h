@@ -3,6 +3,10 @@
 // destructor (SIGTERM, bounded wait, SIGKILL as a last resort), which also removes the root. With Tls::Required
 // it speaks explicit TLS only, with a self-signed certificate for 127.0.0.1 that it makes with the openssl command
 // line in its temporary folder (a new key each time, so two servers show two certificates).
+// Under Wine no Linux process can be started from a test: there the servers that tools/windows-test.sh started are
+// taken (FERRYLO_PYFTPD_PORT and _ROOT, FERRYLO_PYFTPD_TLS_PORT and _ROOT for TLS), their roots emptied before and
+// after each use, and a server with limits or faults is unavailable. Tests that share them hold a lock in ctest
+// (SHARED_SERVER); the TLS one shows the same certificate to every test.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +30,9 @@ public:
     // `connectionsPerAddress` > 0: a client address gets no more connections at once (a shared host's limit).
     explicit PyFtpdServer(Tls tls = Tls::Off, int connectionsPerAddress = 0, const Misbehaviour& misbehaviour = {});
     ~PyFtpdServer();
+    // Why such a server cannot be had here (for GTEST_SKIP), or empty when it can.
+    static std::string Unavailable(Tls tls = Tls::Off, int connectionsPerAddress = 0,
+                                   const Misbehaviour& misbehaviour = {});
     PyFtpdServer(const PyFtpdServer&) = delete;
     PyFtpdServer& operator=(const PyFtpdServer&) = delete;
 
