@@ -54,15 +54,16 @@ int OpenFile(const std::string& path, int flags, int mode = 0) {
 #ifdef _WIN32
 // Windows refuses to open a file that another program is replacing at that moment, and to replace a file that
 // another program is reading; both last as long as one small file's read or rename. A settings file read during a
-// save, or saved during a read, is tried again for a tenth of a second before either side gives up.
+// save, or saved during a read, is tried again for up to a second (a loaded machine stretches that instant)
+// before either side gives up.
 template <typename Attempt> bool WithShortRetries(Attempt attempt) {
-    for (int tries = 0; tries < 50; ++tries) {
+    for (int tries = 0; tries < 200; ++tries) {
         if (attempt())
             return true;
         const DWORD why = GetLastError();
         if (why != ERROR_SHARING_VIOLATION && why != ERROR_ACCESS_DENIED && why != ERROR_LOCK_VIOLATION)
             return false;
-        Sleep(2);
+        Sleep(5);
     }
     return false;
 }
