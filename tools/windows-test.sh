@@ -28,7 +28,7 @@ stop_servers() {
     for pid in "${servers[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
     rm -rf "$served"
 }
-trap stop_servers EXIT
+trap 'stop_servers; "$(dirname "$wine")/wineserver64" -k 2>/dev/null || true' EXIT
 openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=127.0.0.1 \
     -addext subjectAltName=IP:127.0.0.1 -keyout "$served/keys/key.pem" -out "$served/keys/cert.pem" >/dev/null 2>&1
 start_server() { # name (its root and files), then the server's own options; the port goes to NAME.port
@@ -52,6 +52,12 @@ if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$' && [ ! -d "${LOCPATH:-/
 fi
 
 echo "Test suites under Wine:"
+# One Wine server for the whole run: with one per test, a server that is just ending can drop the next test's
+# connection before the test has begun ("wine client error: recvmsg"). Ended on exit.
+"$(dirname "$wine")/wineserver64" -p
+# Wine's own helper processes now live as long as that server: started here, they do not hold the first test's
+# output open (ctest would wait for it to close).
+"$wine" cmd /c exit >/dev/null 2>&1 </dev/null || true
 suites=0
 # The Russian locale makes Wine's ANSI code page Windows-1251, as on a Russian Windows.
 LC_ALL=ru_RU.UTF-8 ctest --test-dir "$build" -j 2 --timeout 120 >"$build/ctest.log" 2>&1 || suites=$?
@@ -60,7 +66,7 @@ grep -E "tests passed|Failed|Skipped" "$build/ctest.log" || true
 # A program folder of its own, so the picture shows the first-run state; Wine's desktop gives the window a frame.
 # Under Wine the system's font engine draws no text in line edits; the toolkit's own (freetype) does.
 stage=$(mktemp -d)
-trap 'rm -rf "$stage"; stop_servers' EXIT
+trap 'rm -rf "$stage"; stop_servers; "$(dirname "$wine")/wineserver64" -k 2>/dev/null || true' EXIT
 cp "$build/app/ferrylo.exe" "$stage/"
 cp -r "$build/app/Files" "$stage/"
 xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
