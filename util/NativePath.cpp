@@ -18,16 +18,19 @@ std::filesystem::path NativePath(const std::string& eightBit) {
     return std::filesystem::path(WideText(eightBit));
 }
 
-std::string EightBitPath(const std::filesystem::path& path) {
-    const std::wstring& wide = path.native();
+std::string NarrowText(const std::wstring& wide, unsigned codePage) {
     if (wide.empty())
         return {};
     const int size = static_cast<int>(wide.size());
-    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string eightBit(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    const int length = WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
     if (length > 0)
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), size, eightBit.data(), length, nullptr, nullptr);
-    return eightBit;
+        WideCharToMultiByte(codePage, 0, wide.data(), size, narrow.data(), length, nullptr, nullptr);
+    return narrow;
+}
+
+std::string EightBitPath(const std::filesystem::path& path) {
+    return NarrowText(path.native(), CP_ACP);
 }
 
 #else
