@@ -1,12 +1,9 @@
 #include "fuzz/ScratchFile.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace fuzz {
 
@@ -14,12 +11,19 @@ namespace {
 
 class ScratchFolder {
 public:
+    // A new folder of a random name, never one that was there: two runs at once keep apart.
     ScratchFolder() {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/ferrylo-fuzz-XXXXXX";
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot make a scratch folder: " + std::string(std::strerror(errno)));
-        path_ = pattern;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const auto candidate =
+                std::filesystem::temp_directory_path() / ("ferrylo-fuzz-" + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) {
+                path_ = candidate.string();
+                return;
+            }
+        }
+        throw std::runtime_error("cannot make a scratch folder in " + std::filesystem::temp_directory_path().string());
     }
     ~ScratchFolder() {
         std::error_code ignored;

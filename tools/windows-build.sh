@@ -14,6 +14,10 @@ say "OpenSSL and libjpeg for Windows ..."
 libs=$("$repo/tools/windows-libs.sh" | tee /dev/stderr | tail -n1)
 build=$repo/build/windows
 mkdir -p "$build"
+# A build folder configured against another Qt (an older cache) would keep finding that one.
+if [ -f "$build/CMakeCache.txt" ] && ! grep -q "^Qt6_DIR:PATH=$qt/" "$build/CMakeCache.txt"; then
+    rm -f "$build/CMakeCache.txt"
+fi
 say "Configuring the program (log: $build/configure.log) ..."
 
 "$qt/bin/qt-cmake" -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFERRYLO_TESTS=OFF \

@@ -15,13 +15,32 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 using StartUp = MainWindowFixture;
 
 namespace {
+#ifdef _WIN32
+// A file held open with no sharing: it is there, but nobody else can open it.
+class UnopenableFile {
+public:
+    explicit UnopenableFile(const std::string& path)
+        : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        EXPECT_NE(handle_, INVALID_HANDLE_VALUE);
+    }
+    ~UnopenableFile() { CloseHandle(handle_); }
+
+private:
+    HANDLE handle_;
+};
+#else
 // A socket file: it is there, but opening it as a file fails, whoever the user is.
 class UnopenableFile {
 public:
@@ -36,6 +55,7 @@ public:
 private:
     int fd_;
 };
+#endif
 
 std::string ftpRecord(const std::string& folder, const std::string& server, const std::string& login,
                       const std::string& plainPassword, bool passive) {

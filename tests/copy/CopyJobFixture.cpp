@@ -6,13 +6,11 @@
 #include "settings/Settings.h"
 #include "util/ProgramFolder.h"
 
-#include <arpa/inet.h>
+#include "tests/support/LoopbackSockets.h"
+
 #include <filesystem>
 #include <fstream>
-#include <netinet/in.h>
 #include <sstream>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -135,14 +133,7 @@ void CopyJobFixture::onWorkEnd(std::function<void()> hook) {
 }
 
 std::uint16_t UnusedLoopbackPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
+    std::uint16_t port = 0;
+    ferrylo::testing::listenOn("127.0.0.1", 0, &port); // closed again at once
+    return port;
 }
