@@ -2,14 +2,14 @@
 # Builds the Windows program and its test suites without windows (tools/windows-build.sh), runs the suites
 # under Wine through ctest, and takes a screenshot of the main window under Wine in a virtual display
 # (docs/main-window-windows.png). Not part of ./test.sh: the first run builds a Qt for Windows (half an hour).
-# Wine gets a prefix of its own in the cache; WINEDEBUG is quiet.
+# Wine gets a prefix of its own in the cache (or WINEPREFIX when set); WINEDEBUG is quiet.
 # Usage: tools/windows-test.sh [--update-docs]   (the screenshot goes to build/windows/ unless asked for docs/)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cache=${FERRYLO_CACHE:-$HOME/.cache/ferrylo}
 shot=$repo/build/windows/main-window-windows.png
 [ "${1:-}" = "--update-docs" ] && shot=$repo/docs/main-window-windows.png
-export WINEPREFIX=$cache/wine WINEDEBUG=-all
+export WINEPREFIX=${WINEPREFIX:-$cache/wine} WINEDEBUG=-all
 wine=/usr/lib/wine/wine64
 build=$repo/build/windows
 
