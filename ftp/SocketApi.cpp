@@ -366,6 +366,8 @@ int LookupIPv4(const std::string& name, std::string& dotted) {
     int replaced = 0;
     if (faults::LookupReplaced(name, dotted, replaced))
         return replaced;
+    if (name.empty()) // Windows answers an empty name with this machine's own addresses
+        return WsaHostNotFound;
     addrinfo hints;
     std::memset(&hints, 0, sizeof hints);
     hints.ai_family = AF_INET;

@@ -4,6 +4,10 @@
 #include "ftp/TIdFTP.h"
 #include "ftp/WaitSlices.h"
 #include "settings/Settings.h"
+#include "shell/SiblingFiles.h"
+#include "tests/support/Utf8Path.h"
+#include "ui/SystemText.h"
+#include "util/NativePath.h"
 #include "util/ProgramFolder.h"
 
 #include "tests/support/LoopbackSockets.h"
@@ -16,7 +20,7 @@ namespace fs = std::filesystem;
 
 void CopyJobFixture::SetUp() {
     ASSERT_TRUE(dir_.isValid());
-    SetProgramFolder(dir_.filePath(QStringLiteral("ferrylo")).toLocal8Bit().toStdString());
+    SetProgramFolder(programFolder() + "ferrylo");
     SetSettingsBase(programFolder() + "ferrylo"); // the job reads ".ftps", and a "Да" writes it
     FtpSettings = {};
     CurrentPassword.clear();
@@ -31,24 +35,30 @@ void CopyJobFixture::TearDown() {
     host_.reset();
 }
 
+// Paths come back as the program's 8-bit text, with the system's separators, as a user's typed folder and the
+// job's own joins are; the relative names the tests give are UTF-8.
 std::string CopyJobFixture::programFolder() const {
-    return dir_.path().toStdString() + "/";
+    return EightBitPath((fs::path(dir_.path().toStdU16String()) / "").make_preferred());
 }
 
 std::string CopyJobFixture::makeFile(const std::string& relative, const std::string& bytes) const {
-    const fs::path path = fs::path(programFolder()) / relative;
+    const fs::path path = (NativePath(programFolder()) / Utf8Path(relative)).make_preferred();
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << bytes;
-    return path.string();
+    return EightBitPath(path);
 }
 
 std::string CopyJobFixture::makeFolder(const std::string& relative) const {
-    const fs::path path = fs::path(programFolder()) / relative;
+    const fs::path path = (NativePath(programFolder()) / Utf8Path(relative)).make_preferred();
     fs::create_directories(path);
-    return path.string();
+    return EightBitPath(path);
 }
 
 std::string CopyJobFixture::readFile(const std::string& path) {
+    return readFile(NativePath(path));
+}
+
+std::string CopyJobFixture::readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
@@ -56,7 +66,26 @@ std::string CopyJobFixture::readFile(const std::string& path) {
 }
 
 bool CopyJobFixture::exists(const std::string& path) {
-    return fs::exists(fs::path(path));
+    return fs::exists(NativePath(path));
+}
+
+std::string CopyJobFixture::shown(const std::string& eightBit) {
+    return ui::FromSystemText(eightBit).toStdString();
+}
+
+std::string CopyJobFixture::placePowerOffRecorder(int delayMs) const {
+    const std::string marker = programFolder() + "powered-off";
+    const std::string tool = PowerOffToolPath();
+    EXPECT_EQ(tool.rfind(programFolder(), 0), 0u) << tool; // the sibling of the test's program folder
+    fs::create_directories(NativePath(tool).parent_path());
+    fs::copy_file(FERRYLO_POWER_OFF_RECORDER, NativePath(tool), fs::copy_options::overwrite_existing);
+    qputenv("FERRYLO_RECORDER_MARKER", QByteArray::fromStdString(marker));
+    qputenv("FERRYLO_RECORDER_DELAY_MS", QByteArray::number(delayMs));
+    return marker;
+}
+
+std::string CopyJobFixture::inFolder(const std::string& folder, const std::string& name) {
+    return folder + static_cast<char>(fs::path::preferred_separator) + name;
 }
 
 void CopyJobFixture::setSource(const std::string& folder, const std::string& fileName, const std::string& destination) {

@@ -23,12 +23,20 @@ protected:
 
     FakeCopyHost& host() { return *host_; }
 
-    std::string programFolder() const; // with its trailing "/"
+    std::string programFolder() const; // with its trailing separator
     // A file under the program folder, with its folders; returns its full path.
     std::string makeFile(const std::string& relative, const std::string& bytes) const;
     std::string makeFolder(const std::string& relative) const;
-    static std::string readFile(const std::string& path);
+    static std::string readFile(const std::string& path); // the program's 8-bit text
+    static std::string readFile(const std::filesystem::path& path);
     static bool exists(const std::string& path);
+    // An 8-bit path as the log and the boxes show it (UTF-8).
+    static std::string shown(const std::string& eightBit);
+    // A recorder where the power-off tool would be (never the real tool); it writes the returned marker file
+    // `delayMs` after it started.
+    std::string placePowerOffRecorder(int delayMs) const;
+    // A name in a folder, joined with the system's separator as the job joins them.
+    static std::string inFolder(const std::string& folder, const std::string& name);
 
     // The host's fields for one job; the options are left as they are.
     void setSource(const std::string& folder, const std::string& fileName, const std::string& destination);

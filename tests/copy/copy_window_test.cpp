@@ -36,7 +36,8 @@ TEST(CopyThroughTheWindow, StartButtonsRunOneJobAtATime) {
     FormSet forms(TStartup{dir.filePath(QStringLiteral("ferrylo")), {}});
     TForm1& form = forms.main();
 
-    const std::filesystem::path folder = std::filesystem::path(dir.path().toStdString()) / "data";
+    // As typed on this system (backslashes on Windows): the job joins the file name with the same separator.
+    const std::filesystem::path folder = (std::filesystem::path(dir.path().toStdString()) / "data").make_preferred();
     std::filesystem::create_directories(folder);
     const std::string file = (folder / "a.txt").string();
     std::ofstream(file, std::ios::binary) << std::string(100000, 'a');

@@ -72,7 +72,7 @@ TEST_F(FtpsCopyTest, OneQuestionNamesTheCertificateYesUploadsAndIsRememberedNoSa
 
         EXPECT_TRUE(errors().empty()) << server.log();
         EXPECT_EQ(TFtpsFile::Read(SettingsFile(FtpsSuffix)).Certificate(key), yes ? fingerprint : "");
-        EXPECT_EQ(readFile((server.root() / "in/data/a.txt").string()), yes ? "alpha" : "");
+        EXPECT_EQ(readFile(server.root() / "in/data/a.txt"), yes ? "alpha" : "");
         if (yes) {
             EXPECT_EQ(logTexts().at(0).rfind(": Шифрованное соединение (TLS 1.", 0), 0u);
         }
@@ -129,8 +129,8 @@ TEST_F(FtpsCopyTest, ARememberedServerGetsTlsWithTheBoxOff) {
         host().options.ParallelUploads = connections;
         startJobKeepingSources(); // a question would find no answer and fail the test
         EXPECT_TRUE(errors().empty());
-        EXPECT_EQ(readFile((server.root() / "in/data/a.txt").string()), "alpha") << server.log();
-        EXPECT_EQ(readFile((server.root() / "in/data/b.txt").string()), "beta") << server.log();
+        EXPECT_EQ(readFile(server.root() / "in/data/a.txt"), "alpha") << server.log();
+        EXPECT_EQ(readFile(server.root() / "in/data/b.txt"), "beta") << server.log();
         EXPECT_FALSE(host().ftp.UseTLS) << "the box stays as it was";
     }
     host().options.ParallelUploads = 1;

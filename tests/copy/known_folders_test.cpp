@@ -21,7 +21,7 @@ protected:
         for (const char* file : {"a.txt", "b.txt", "sub/c.txt", "sub/deep/d.txt", "other/e.txt"})
             makeFile(std::string("src/data/") + file, file);
         pointAt(server.host(), server.port(), "tester", "secret");
-        setSource(programFolder() + "src/data", "*.*", "/in");
+        setSource(makeFolder("src/data"), "*.*", "/in");
         host().options.KnownFolders = knownFolders;
         script_.clear();
     }

@@ -1,9 +1,12 @@
-// The copy job against a real FTP server on loopback, in both data connection modes.
+// The copy job against a real FTP server on loopback, in both data connection modes and in move mode, from a
+// Cyrillic folder (the names reach a UTF-8 server in UTF-8 from the Windows code page too).
 #include "CopyJobFixture.h"
 
 #include "ftp/TIdFTP.h"
 #include "tests/support/PyFtpdServer.h"
+#include "tests/support/Utf8Path.h"
 #include "ui/TProgressBar.h"
+#include "util/NativePath.h"
 
 #include <filesystem>
 
@@ -13,7 +16,7 @@ namespace {
 
 using RealServerCopyTest = CopyJobFixture;
 
-TEST_F(RealServerCopyTest, TreeArrivesByteForByteInBothModes) {
+TEST_F(RealServerCopyTest, CyrillicTreeArrivesByteForByteInBothModesAndMoves) {
     const std::string folder = makeFolder("src/данные");
     std::string big(1048576, '\0');
     for (std::size_t i = 0; i < big.size(); ++i)
@@ -29,8 +32,13 @@ TEST_F(RealServerCopyTest, TreeArrivesByteForByteInBothModes) {
         makeFile("src/данные/" + name, bytes);
 
     const auto displaysOwn = host().ftp.OnWork;
-    for (const bool passive : {true, false}) {
-        SCOPED_TRACE(passive ? "passive" : "active");
+    struct Round {
+        const char* name;
+        bool passive, move;
+    };
+    for (const Round& round : {Round{"passive", true, false}, Round{"active", false, false}, Round{"move", true, true}}) {
+        SCOPED_TRACE(round.name);
+        const bool passive = round.passive;
         PyFtpdServer server;
         pointAt(server.host(), server.port(), server.user(), server.password());
         host().passive = passive;
@@ -43,15 +51,17 @@ TEST_F(RealServerCopyTest, TreeArrivesByteForByteInBothModes) {
             jobBarWentBack |= host().jobBar.Position() < lastJobBar;
             lastJobBar = host().jobBar.Position();
         });
-        script_.answer(ui::No); // "Удалить исходные файлы…": keep the sources
+        script_.answer(round.move ? ui::Yes : ui::No); // "Удалить исходные файлы…"
         startJob();
 
         EXPECT_TRUE(errors().empty()) << server.log();
         for (const auto& [name, bytes] : files) {
-            const auto stored = server.root() / "in" / "данные" / name;
-            const std::string got = readFile(stored.string());
+            const auto stored = server.root() / "in" / Utf8Path("данные/" + name);
+            const std::string got = readFile(stored);
             EXPECT_EQ(got.size(), bytes.size()) << name;
             EXPECT_TRUE(got == bytes) << name;
+            EXPECT_EQ(exists(inFolder(folder, EightBitPath(Utf8Path(name).make_preferred()))), !round.move)
+                << name;
         }
         EXPECT_EQ(host().totalSize.text(), QStringLiteral("1 Mb"));
         EXPECT_FALSE(jobBarWentBack);

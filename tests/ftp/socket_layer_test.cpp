@@ -87,6 +87,17 @@ TEST(SocketStack, ResolveLooksUpOnlyNames) {
     EXPECT_EQ(lookedUp, std::vector<std::string>{"256.1.1.1"});
 }
 
+// Windows' own lookup answers an empty name with this machine's addresses: an empty server field reached it.
+TEST(SocketStack, AnEmptyNameIsNoHostOnEverySystem) {
+    TIdTCPClient keepsStack;
+    try {
+        SharedStack().ResolveAddress("");
+        ADD_FAILURE() << "an empty name was resolved";
+    } catch (const EIdSocketError& e) {
+        EXPECT_EQ(e.SocketErrorCode(), 11001);
+    }
+}
+
 TEST(SocketStack, ErrorTexts) {
     struct Case {
         int number;

@@ -12,6 +12,7 @@
 #undef SetPort // the printer API's macro would rename TIdFTP::SetPort here
 
 #include "tests/support/EightBitText.h"
+#include "tests/support/PyFtpdServer.h"
 #include "tests/support/Utf8Path.h"
 #include "util/NativePath.h"
 
@@ -27,12 +28,9 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+using ferrylo::testing::PyFtpdServer;
 
-std::string Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
-}
+namespace {
 
 std::string Contents(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -40,10 +38,9 @@ std::string Contents(const fs::path& file) {
 }
 
 TEST(WindowsUpload, ArrivesWholeInBothModes) {
-    const std::string port = Environment("FERRYLO_PYFTPD_PORT");
-    const fs::path served = Environment("FERRYLO_PYFTPD_ROOT");
-    if (port.empty() || served.empty())
-        GTEST_SKIP() << "no test server: run through tools/windows-test.sh";
+    if (const std::string why = PyFtpdServer::Unavailable(); !why.empty())
+        GTEST_SKIP() << why;
+    const PyFtpdServer server;
     std::string data(3 << 20, '\0');
     std::mt19937 random(7);
     for (char& byte : data)
@@ -54,15 +51,15 @@ TEST(WindowsUpload, ArrivesWholeInBothModes) {
     for (const bool passive : {true, false}) {
         TIdFTP ftp;
         ftp.SetHost("127.0.0.1");
-        ftp.SetPort(std::stoi(port));
-        ftp.Username = "bench";
-        ftp.Password = "bench";
+        ftp.SetPort(server.port());
+        ftp.Username = server.user();
+        ftp.Password = server.password();
         ftp.Passive = passive;
         ftp.ConnectAndLogIn(true, -1);
         const std::string name = passive ? "passive.bin" : "active.bin";
         ftp.UploadFile(local.string(), "/" + name, false);
         ftp.LeaveServer();
-        EXPECT_EQ(Contents(served / name), data) << name;
+        EXPECT_EQ(Contents(server.root() / name), data) << name;
     }
     fs::remove(local);
 }
@@ -71,25 +68,24 @@ TEST(WindowsUpload, ArrivesWholeInBothModes) {
 // client of a Linux server shows it.
 TEST(WindowsUpload, CyrillicNamesArriveInUtf8AtARealServer) {
     SKIP_UNLESS_RUSSIAN_CODE_PAGE();
-    const std::string port = Environment("FERRYLO_PYFTPD_PORT");
-    const fs::path served = Environment("FERRYLO_PYFTPD_ROOT");
-    if (port.empty() || served.empty())
-        GTEST_SKIP() << "no test server: run through tools/windows-test.sh";
+    if (const std::string why = PyFtpdServer::Unavailable(); !why.empty())
+        GTEST_SKIP() << why;
+    const PyFtpdServer server;
     const CyrillicName& name = kCyrillicNames[0];
     const fs::path local = fs::temp_directory_path() / Utf8Path(name.utf8);
     std::ofstream(local, std::ios::binary) << name.utf8;
     TIdFTP ftp;
     ftp.SetHost("127.0.0.1");
-    ftp.SetPort(std::stoi(port));
-    ftp.Username = "bench";
-    ftp.Password = "bench";
+    ftp.SetPort(server.port());
+    ftp.Username = server.user();
+    ftp.Password = server.password();
     ftp.Passive = true;
     ftp.ConnectAndLogIn(true, -1);
     ftp.TryMakeRemoteDir(name.EightBit());
     ftp.ChangeRemoteDir(name.EightBit());
     ftp.UploadFile(EightBitPath(local), name.EightBit(), false);
     ftp.LeaveServer();
-    EXPECT_EQ(Contents(served / Utf8Path(name.utf8) / Utf8Path(name.utf8)), name.utf8);
+    EXPECT_EQ(Contents(server.root() / Utf8Path(name.utf8) / Utf8Path(name.utf8)), name.utf8);
     fs::remove(local);
 }
 

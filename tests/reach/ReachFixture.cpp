@@ -85,7 +85,7 @@ void ReachFixture::searchRange(const QString& first, const QString& last) {
 QStringList ReachFixture::logLines() {
     QStringList lines;
     for (const std::string& line : host_->log)
-        lines << QString::fromLocal8Bit(line);
+        lines << QString::fromStdString(line); // kept as UTF-8
     return lines;
 }
 

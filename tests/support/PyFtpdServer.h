@@ -3,10 +3,8 @@
 // destructor (SIGTERM, bounded wait, SIGKILL as a last resort), which also removes the root. With Tls::Required
 // it speaks explicit TLS only, with a self-signed certificate for 127.0.0.1 that it makes with the openssl command
 // line in its temporary folder (a new key each time, so two servers show two certificates).
-// Under Wine no Linux process can be started from a test: there the servers that tools/windows-test.sh started are
-// taken (FERRYLO_PYFTPD_PORT and _ROOT, FERRYLO_PYFTPD_TLS_PORT and _ROOT for TLS), their roots emptied before and
-// after each use, and a server with limits or faults is unavailable. Tests that share them hold a lock in ctest
-// (SHARED_SERVER); the TLS one shows the same certificate to every test.
+// Under Wine no Linux process can be started from a test: there a launcher that tools/windows-test.sh runs starts
+// the same server on request (FERRYLO_PYFTPD_LAUNCHER names its port) and stops it when this object goes.
 #pragma once
 
 #include <cstdint>
@@ -56,6 +54,7 @@ private:
     std::filesystem::path base_;
     std::filesystem::path root_;
     pid_t pid_ = -1;
+    std::intptr_t launcherLink_ = -1; // Windows: the connection to the launcher that keeps the server
 };
 
 } // namespace ferrylo::testing
