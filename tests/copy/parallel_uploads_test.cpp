@@ -115,7 +115,8 @@ TEST_F(ParallelUploads, AFailureStartsNoNewFileAndKeepsEverySourceItDidNotConfir
 
     const std::vector<std::string> started = logged(": Начал копироваться файл : ");
     const std::vector<std::string> copied = logged(": Скопирован файл ");
-    EXPECT_EQ(script_.texts(), std::vector<QString>{QString::fromStdString("Ошибка копирования " + sourceFile(refused))});
+    EXPECT_EQ(script_.texts(),
+              std::vector<QString>{QString::fromStdString("Ошибка копирования " + sourceFile(refused))});
     // The walk's order is the system's (by name on Windows): what counts is what started after the refused file.
     const auto refusedStart = std::find(started.begin(), started.end(), sourceFile(refused));
     ASSERT_NE(refusedStart, started.end());

@@ -36,7 +36,8 @@ TEST_F(RealServerCopyTest, CyrillicTreeArrivesByteForByteInBothModesAndMoves) {
         const char* name;
         bool passive, move;
     };
-    for (const Round& round : {Round{"passive", true, false}, Round{"active", false, false}, Round{"move", true, true}}) {
+    for (const Round& round :
+         {Round{"passive", true, false}, Round{"active", false, false}, Round{"move", true, true}}) {
         SCOPED_TRACE(round.name);
         const bool passive = round.passive;
         PyFtpdServer server;
@@ -60,8 +61,7 @@ TEST_F(RealServerCopyTest, CyrillicTreeArrivesByteForByteInBothModesAndMoves) {
             const std::string got = readFile(stored);
             EXPECT_EQ(got.size(), bytes.size()) << name;
             EXPECT_TRUE(got == bytes) << name;
-            EXPECT_EQ(exists(inFolder(folder, EightBitPath(Utf8Path(name).make_preferred()))), !round.move)
-                << name;
+            EXPECT_EQ(exists(inFolder(folder, EightBitPath(Utf8Path(name).make_preferred()))), !round.move) << name;
         }
         EXPECT_EQ(host().totalSize.text(), QStringLiteral("1 Mb"));
         EXPECT_FALSE(jobBarWentBack);
