@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Windows program and every test suite (tools/windows-build.sh), runs the suites
-# under Wine through ctest (windows drawn offscreen), and takes a screenshot of the main window under Wine in a virtual display
+# Builds the Windows program and every test suite (tools/windows-build.sh), runs the suites under Wine through
+# ctest (windows drawn offscreen), and takes a screenshot of the main window under Wine in a virtual display
 # (docs/main-window-windows.png). Not part of ./test.sh: the first run builds a Qt for Windows (half an hour).
 # Wine gets a prefix of its own in the cache (or WINEPREFIX when set); WINEDEBUG is quiet.
 # Usage: tools/windows-test.sh [--update-docs]   (the screenshot goes to build/windows/ unless asked for docs/)
