@@ -21,14 +21,17 @@ TEST(RunProgram, EmptyWorkingFolderMeansTheFilesOwnFolder) {
         {"/ferrylo.html", "", "/"},
         {"/opt/ferrylo/Files/Menuwright", "/tmp/", "/tmp/"}, // a given folder is kept
     };
+    const auto native = [](const std::string& path) {
+        return QDir::toNativeSeparators(QString::fromStdString(path)).toStdString();
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         shell::testing::RunRecorder recorder(false);
-        EXPECT_FALSE(RunProgram(c.file, "\"x\"", c.folder)); // the recorder's answer comes back
+        EXPECT_FALSE(RunProgram(native(c.file), "\"x\"", native(c.folder))); // the recorder's answer comes back
         ASSERT_EQ(recorder.requests().size(), 1u);
-        EXPECT_EQ(recorder.requests()[0].file, c.file);
+        EXPECT_EQ(recorder.requests()[0].file, native(c.file));
         EXPECT_EQ(recorder.requests()[0].parameters, "\"x\"");
-        EXPECT_EQ(recorder.requests()[0].workingFolder, c.expectedFolder);
+        EXPECT_EQ(recorder.requests()[0].workingFolder, native(c.expectedFolder));
     }
 }
 
