@@ -3,8 +3,8 @@
 #include "util/NativePath.h"
 
 #include <QDir>
-#include <gtest/gtest.h>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 #ifdef _WIN32
@@ -17,9 +17,9 @@ constexpr const wchar_t* kCommonShellFolders = L"SOFTWARE\\Microsoft\\Windows\\C
 
 HKEY CreateKey(HKEY parent, const std::wstring& name) {
     HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(parent, name.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
+    EXPECT_EQ(
+        RegCreateKeyExW(parent, name.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     return key;
 }
 } // namespace

@@ -27,8 +27,9 @@ size_t FilesIn(const std::string& folder) {
 TEST(Shortcuts, SendToLinkStartsTheTargetInItsFolderAndStaysOneFile) {
     SKIP_UNLESS_RUSSIAN_CODE_PAGE();
     ShellEnvironment env;
-    for (const std::string& folder : {env.home() + "Program Files\\ferrylo\\", env.home() + "\xcc\xee\xe8 " +
-                                          "\xef\xf0\xee\xe3\xf0\xe0\xec\xec\xfb\\"}) { // "Мои программы"
+    for (const std::string& folder :
+         {env.home() + "Program Files\\ferrylo\\",
+          env.home() + "\xcc\xee\xe8 " + "\xef\xf0\xee\xe3\xf0\xe0\xec\xec\xfb\\"}) { // "Мои программы"
         const std::string target = folder + "ferrylo.exe";
         SCOPED_TRACE(target);
         QDir().mkpath(QString::fromLocal8Bit(folder));
