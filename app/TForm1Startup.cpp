@@ -17,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -68,7 +69,8 @@ void TForm1::readStartupSettings() {
 void TForm1::applyCommandLine() {
     if (startup_.arguments.isEmpty() || startup_.arguments.first().isEmpty())
         return;
-    const QString argument = startup_.arguments.first();
+    // Windows takes '/' as a separator too, but the program's own path rules split only at the native one.
+    const QString argument = QDir::toNativeSeparators(startup_.arguments.first());
     if (QFileInfo(argument).isDir()) {
         Edit1->setText(argument);
         Edit2->setText(QStringLiteral("*.*"));

@@ -112,7 +112,26 @@ std::string ShortcutFileName(const std::string& baseName) {
 }
 
 #ifdef _WIN32
+namespace {
+// The shell link object is a COM object: the thread needs COM, which the windows of the toolkit bring up but a
+// program without them (or another thread) does not have. Joined when already there, left as it was found.
+class ComForThisThread {
+public:
+    ComForThisThread() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComForThisThread() {
+        if (initialised_)
+            CoUninitialize();
+    }
+    ComForThisThread(const ComForThisThread&) = delete;
+    ComForThisThread& operator=(const ComForThisThread&) = delete;
+
+private:
+    bool initialised_;
+};
+} // namespace
+
 void CreateShortcut(const std::string& linkPath, const std::string& arguments, const std::string& target) {
+    const ComForThisThread com;
     IShellLinkW* link = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link))))

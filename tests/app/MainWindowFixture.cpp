@@ -1,12 +1,15 @@
 #include "MainWindowFixture.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <fstream>
 #include <sstream>
 
 void MainWindowFixture::start(const QStringList& arguments) {
     forms_.reset();
-    forms_ = std::make_unique<FormSet>(TStartup{dir_.filePath(QStringLiteral("ferrylo")), arguments});
+    // As the program's main hands it over: with native separators.
+    forms_ = std::make_unique<FormSet>(
+        TStartup{QDir::toNativeSeparators(dir_.filePath(QStringLiteral("ferrylo"))), arguments});
 }
 
 std::string MainWindowFixture::folder() const {

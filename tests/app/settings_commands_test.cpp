@@ -5,6 +5,7 @@
 #include "settings/PasswordCipher.h"
 #include "settings/RecordFiles.h"
 #include "settings/Settings.h"
+#include "ui/SystemText.h"
 #include <QApplication>
 
 #include <QCheckBox>
@@ -99,12 +100,13 @@ TEST_F(SaveCommands, FolderListGetsTheDestinationOnlyWhenItIsNew) {
 TEST_F(SaveCommands, LongAndMultiByteValuesAreCutToTheSlot) {
     start();
     form().Edit4->setText(QString(300, QLatin1Char('s')));
-    form().Edit5->setText(QString(200, QChar(0x0416))); // 400 bytes of "Ж"
+    form().Edit5->setText(QString(300, QChar(0x0416))); // "Ж": two bytes in UTF-8, one in Windows-1251
     form().Button3->click();
     const TFtpSettings stored = storedSettings(readFile(settingsFile(".MyIni")));
     EXPECT_EQ(stored.Server, std::string(255, 's'));
-    EXPECT_EQ(stored.Login.size(), 254u); // 127 whole characters; the 128th would be split
-    EXPECT_EQ(QString::fromUtf8(stored.Login.c_str()), QString(127, QChar(0x0416)));
+    // As many whole characters as fit: in UTF-8 127 (254 bytes), since the 128th would be split.
+    const size_t letterBytes = ui::ToSystemText(QString(QChar(0x0416))).size();
+    EXPECT_EQ(stored.Login, ui::ToSystemText(QString(qsizetype(255 / letterBytes), QChar(0x0416))));
 }
 
 TEST_F(SaveCommands, UnwritableRecordGivesTheAdviceAndStillUpdatesTheList) {
@@ -125,7 +127,7 @@ TEST_F(SaveCommands, SourceFieldsAreSavedAndReadBack) {
     form().Edit1->setText(QStringLiteral("/данные"));
     form().Edit2->setText(QStringLiteral("*.*"));
     form().Button5->click();
-    EXPECT_EQ(readFile(settingsFile(".iniInp")), QStringLiteral("/данные|*.*\r\n").toStdString());
+    EXPECT_EQ(readFile(settingsFile(".iniInp")), ui::ToSystemText(QStringLiteral("/данные|*.*\r\n")));
     EXPECT_TRUE(script_.shown().empty());
 
     start();

@@ -6,6 +6,7 @@
 #include "settings/PasswordCipher.h"
 #include "settings/RecordFiles.h"
 #include "settings/Settings.h"
+#include "ui/SystemText.h"
 #include "ui/TProgressBar.h"
 
 #include "ui/TLogView.h"
@@ -156,7 +157,7 @@ TEST_F(StartUp, LoginWithoutStoredPasswordAsksForIt) {
     EXPECT_EQ(script_.shown()[0].caption, QStringLiteral("login:bob"));
     EXPECT_EQ(script_.shown()[0].text, QStringLiteral("Введите пароль"));
     EXPECT_EQ(script_.shown()[0].echo, ui::InputEcho::Password); // typed as dots
-    EXPECT_EQ(CurrentPassword, QStringLiteral("пароль1").toStdString());
+    EXPECT_EQ(CurrentPassword, ui::ToSystemText(QStringLiteral("пароль1")));
     EXPECT_EQ(form().Edit6->text(), QStringLiteral("*******")); // characters, not bytes
 
     script_.clear();
@@ -170,22 +171,27 @@ TEST_F(StartUp, LoginWithoutStoredPasswordAsksForIt) {
 TEST_F(StartUp, CommandLineOverridesTheSavedSource) {
     writeFile(settingsFile(".iniInp"), "/saved|x.txt\r\n");
     QDir(dir_.path()).mkdir(QStringLiteral("data"));
-    const QString data = dir_.filePath(QStringLiteral("data"));
+    const QString data = dir_.filePath(QStringLiteral("data")); // '/' even on Windows, which takes it too
+    const auto native = [](const QString& path) { return QDir::toNativeSeparators(path); };
 
     start({data});
-    EXPECT_EQ(form().Edit1->text(), data);
+    EXPECT_EQ(form().Edit1->text(), native(data));
     EXPECT_EQ(form().Edit2->text(), QStringLiteral("*.*"));
 
-    start({data + QStringLiteral("/a.txt")}); // need not exist
-    EXPECT_EQ(form().Edit1->text(), data);
+    start({native(data + QStringLiteral("/a.txt"))}); // need not exist
+    EXPECT_EQ(form().Edit1->text(), native(data));
     EXPECT_EQ(form().Edit2->text(), QStringLiteral("a.txt"));
 
+    start({data + QStringLiteral("/b.txt")});
+    EXPECT_EQ(form().Edit1->text(), native(data));
+    EXPECT_EQ(form().Edit2->text(), QStringLiteral("b.txt"));
+
     start({QStringLiteral("/a.txt")});
-    EXPECT_EQ(form().Edit1->text(), QStringLiteral("/"));
+    EXPECT_EQ(form().Edit1->text(), native(QStringLiteral("/")));
     EXPECT_EQ(form().Edit2->text(), QStringLiteral("a.txt"));
 
     start({QStringLiteral("/")}); // the root is a folder
-    EXPECT_EQ(form().Edit1->text(), QStringLiteral("/"));
+    EXPECT_EQ(form().Edit1->text(), native(QStringLiteral("/")));
     EXPECT_EQ(form().Edit2->text(), QStringLiteral("*.*"));
 }
 

@@ -2,6 +2,7 @@
 #include "dialogs/TForm3.h"
 #include "dialogs/TForm4.h"
 #include "dialogs/TForm5.h"
+#include "ui/SystemText.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -195,8 +196,9 @@ TEST_F(FolderEditor, SaveWritesTheFileRefillsTheDropDownKeepingItsTextAndHides) 
     add.Button1->click();
     editor.Button3->click();
 
-    EXPECT_EQ(readFile(PathSuffix), "B\r\nA\r\nC\r\n/входящие\r\n");
-    EXPECT_EQ(mainList, (std::vector<std::string>{"B", "A", "C", "/входящие"}));
+    const std::string incoming = ui::ToSystemText(u"/входящие"_s); // the file holds the program's 8-bit text
+    EXPECT_EQ(readFile(PathSuffix), "B\r\nA\r\nC\r\n" + incoming + "\r\n");
+    EXPECT_EQ(mainList, (std::vector<std::string>{"B", "A", "C", incoming}));
     EXPECT_EQ(dropDown(), (List{u"B"_s, u"A"_s, u"C"_s, u"/входящие"_s}));
     EXPECT_EQ(destination.currentText(), u"/typed"_s);
     EXPECT_EQ(script_.texts(), List{u"сохранено"_s});

@@ -12,6 +12,26 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+inline constexpr const char* kSeparator = "\\";
+inline constexpr const char* kProgramSuffix = ".exe";
+inline constexpr const char* kShortcutSuffix = ".lnk";
+
+// True when the shortcut at `link` starts `program`.
+inline bool StartsProgram(const std::string& link, const std::string& program) {
+    const auto facts = ReadShellLink(link);
+    return facts && facts->target == program;
+}
+#else
+inline constexpr const char* kSeparator = "/";
+inline constexpr const char* kProgramSuffix = "";
+inline constexpr const char* kShortcutSuffix = ".desktop";
+
+inline bool StartsProgram(const std::string& link, const std::string& program) {
+    return ReadWholeFile(link).find("Exec=\"" + program + "\" %F") != std::string::npos;
+}
+#endif
+
 class MenuCommands : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -19,8 +39,10 @@ protected:
         SetProgramFolder(program());
     }
 
-    std::string folder() const { return program_.path().toStdString() + "/"; }
-    std::string program() const { return folder() + "ferrylo"; }
+    // 8-bit texts with native separators, as the program has them.
+    std::string folder() const { return QDir::toNativeSeparators(program_.path()).toStdString() + kSeparator; }
+    std::string program() const { return folder() + "ferrylo" + kProgramSuffix; }
+    std::string sibling(const std::string& name) const { return folder() + "Files" + kSeparator + name; }
     QString local(const std::string& text) const { return QString::fromLocal8Bit(text); }
     // The messages shown, without the pickers that the script also records.
     std::vector<QString> messages() const {

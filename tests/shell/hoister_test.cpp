@@ -1,13 +1,58 @@
-// Files/HOISTER itself: it starts the program again with administrator rights through pkexec, and
+// Files/HOISTER itself (Linux): it starts the program again with administrator rights through pkexec, and
 // as it was when pkexec is missing or gives no rights. A recorder stands in for the program and a
 // scripted pkexec for the real one, which is never run.
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
+
+QString ReadText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+#ifdef _WIN32
+// Files\HOISTER.exe: asks the shell for administrator rights and, when they cannot be had, starts the program as
+// it was. A recorder stands in for the program; without a program to start it ends with a code of its own.
+TEST(Hoister, StartsTheNamedProgramOrSaysWhyNot) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString program = QDir::toNativeSeparators(dir.filePath(QStringLiteral("my ferrylo.exe")));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(FERRYLO_RECORDER), program));
+    const QString recorded = dir.filePath(QStringLiteral("out.txt"));
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        bool started;
+    } cases[] = {
+        {{}, 2, false},
+        {{QDir::toNativeSeparators(dir.filePath(QStringLiteral("absent.exe")))}, 1, false},
+        {{program}, 0, true}, // one argument, blank and all
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.exitCode);
+        QProcess hoister;
+        hoister.start(QStringLiteral(FERRYLO_HOISTER), c.arguments);
+        ASSERT_TRUE(hoister.waitForFinished(10000));
+        EXPECT_EQ(hoister.exitCode(), c.exitCode);
+        if (c.started) {
+            QDeadlineTimer bound(5000); // the shell starts it apart: it may come a moment later
+            while (!QFile::exists(recorded) && !bound.hasExpired())
+                QThread::msleep(20);
+            ASSERT_TRUE(QFile::exists(recorded));
+            EXPECT_TRUE(ReadText(recorded).endsWith(QStringLiteral("\n"))); // the folder alone: no arguments
+            EXPECT_EQ(ReadText(recorded).count(u'\n'), 1);
+        } else {
+            EXPECT_FALSE(QFile::exists(recorded));
+        }
+    }
+}
+#else
 
 void WriteScript(const QString& path, const QString& body) {
     QFile file(path);
@@ -15,11 +60,6 @@ void WriteScript(const QString& path, const QString& body) {
     file.write((QStringLiteral("#!/bin/sh\n") + body).toUtf8());
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
-QString ReadText(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 struct Case {
@@ -72,5 +112,7 @@ TEST(Hoister, StartsTheProgramAsItWasWhenNoRightsCanBeHad) {
         }
     }
 }
+
+#endif
 
 } // namespace

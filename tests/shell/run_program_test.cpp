@@ -2,10 +2,12 @@
 // them, and a start that never waits.
 #include "ShellEnvironment.h"
 #include "shell/RunProgram.h"
+#include "ui/SystemText.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -21,49 +23,63 @@ TEST(RunProgram, EmptyWorkingFolderMeansTheFilesOwnFolder) {
         {"/ferrylo.html", "", "/"},
         {"/opt/ferrylo/Files/Menuwright", "/tmp/", "/tmp/"}, // a given folder is kept
     };
+    const auto native = [](const std::string& path) {
+        return QDir::toNativeSeparators(QString::fromStdString(path)).toStdString();
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         shell::testing::RunRecorder recorder(false);
-        EXPECT_FALSE(RunProgram(c.file, "\"x\"", c.folder)); // the recorder's answer comes back
+        EXPECT_FALSE(RunProgram(native(c.file), "\"x\"", native(c.folder))); // the recorder's answer comes back
         ASSERT_EQ(recorder.requests().size(), 1u);
-        EXPECT_EQ(recorder.requests()[0].file, c.file);
+        EXPECT_EQ(recorder.requests()[0].file, native(c.file));
         EXPECT_EQ(recorder.requests()[0].parameters, "\"x\"");
-        EXPECT_EQ(recorder.requests()[0].workingFolder, c.expectedFolder);
+        EXPECT_EQ(recorder.requests()[0].workingFolder, native(c.expectedFolder));
     }
 }
 
-// A harmless recorder stands in for a sibling program: it writes its folder and arguments, one per
-// line, and renames the file into place so a reader never sees half of it.
+// A harmless recorder stands in for a sibling program: it writes its folder and arguments, one per line in
+// UTF-8, to "out.txt" beside itself, and renames the file into place so a reader never sees half of it.
+#ifdef _WIN32
+void PlaceRecorder(const QString& path) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(FERRYLO_RECORDER), path));
+}
+#else
+void PlaceRecorder(const QString& path) {
+    const std::string output = QFileInfo(path).path().toStdString() + "/out.txt";
+    WriteWholeFile(path.toStdString(), "#!/bin/sh\n"
+                                       "{ pwd; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > \"" +
+                                           output + ".part\"\nmv \"" + output + ".part\" \"" + output + "\"\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+#endif
+
 class RealStart : public ::testing::Test {
 protected:
     void SetUp() override {
-        script_ = dir_.path().toStdString() + "/Files/recorder";
-        output_ = dir_.path().toStdString() + "/out.txt";
-        QDir().mkpath(dir_.path() + QStringLiteral("/Files"));
-        WriteWholeFile(script_, "#!/bin/sh\n"
-                                "{ pwd; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > \"" +
-                                    output_ +
-                                    ".part\"\n"
-                                    "mv \"" +
-                                    output_ + ".part\" \"" + output_ + "\"\n");
-        QFile::setPermissions(QString::fromStdString(script_), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString files = QDir::toNativeSeparators(dir_.path() + QStringLiteral("/Files"));
+        QDir().mkpath(files);
+        const QString recorder = files + QDir::separator() + QStringLiteral("recorder.exe");
+        PlaceRecorder(recorder);
+        script_ = ui::ToSystemText(recorder);
+        output_ = ui::ToSystemText(files) + "/out.txt";
+        folder_ = files.toStdString();
     }
 
     bool waitForOutput() {
-        return QTest::qWaitFor([this] { return QFile::exists(QString::fromStdString(output_)); }, 5000);
+        return QTest::qWaitFor([this] { return QFile::exists(QString::fromLocal8Bit(output_)); }, 5000);
     }
 
     QTemporaryDir dir_;
-    std::string script_, output_;
+    std::string script_, output_, folder_;
 };
 
 TEST_F(RealStart, ExecutableStartsDetachedWithQuotedPathAsOneArgumentInItsFolder) {
     QElapsedTimer clock;
     clock.start();
-    ASSERT_TRUE(RunProgram(script_, "\"/home/u/Мои программы/ferrylo\" second", ""));
+    ASSERT_TRUE(RunProgram(script_, ui::ToSystemText(QStringLiteral("\"/home/u/Мои программы/ferrylo\" second")), ""));
     EXPECT_LT(clock.elapsed(), 2000); // never waits for the started program
     ASSERT_TRUE(waitForOutput());
-    EXPECT_EQ(ReadWholeFile(output_), dir_.path().toStdString() + "/Files\n/home/u/Мои программы/ferrylo\nsecond\n");
+    EXPECT_EQ(ReadWholeFile(output_), folder_ + "\n/home/u/Мои программы/ferrylo\nsecond\n");
 }
 
 TEST_F(RealStart, MissingFileIsNotAcceptedAndStartsNothing) {

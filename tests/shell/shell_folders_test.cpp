@@ -3,7 +3,10 @@
 #include "shell/FolderPicker.h"
 #include "shell/ShellFolders.h"
 
+#include "ui/SystemText.h"
 #include "ui/UiLayer.h"
+
+#include "tests/support/EightBitText.h"
 
 #include <QDir>
 #include <QWidget>
@@ -11,10 +14,43 @@
 
 namespace {
 
-bool EndsInExactlyOneSlash(const std::string& folder) {
-    return folder.size() >= 2 && folder.back() == '/' && folder[folder.size() - 2] != '/';
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+
+bool EndsInExactlyOneSeparator(const std::string& folder) {
+    return folder.size() >= 2 && folder.back() == kSeparator && folder[folder.size() - 2] != kSeparator;
 }
 
+#ifdef _WIN32
+TEST(ShellFolders, SendToAndTheDesktopsComeFromTheShellFoldersWithOneTrailingSeparator) {
+    SKIP_UNLESS_RUSSIAN_CODE_PAGE();
+    ShellEnvironment env;
+    const std::string sendTo = env.home() + "SendTo";
+    const std::string desktop = env.home() + "\xd0\xe0\xe1\xee\xf7\xe8\xe9 \xf1\xf2\xee\xeb"; // "Рабочий стол"
+    const std::string shared = env.home() + "Public Desktop";
+    const struct {
+        std::optional<std::string> sendTo, desktop, common;
+        std::string expectedSendTo, expectedDesktop, expectedCommon;
+    } cases[] = {
+        {sendTo, desktop, shared, sendTo + "\\", desktop + "\\", shared + "\\"},
+        {sendTo + "\\\\", desktop + "\\", shared + "\\", sendTo + "\\", desktop + "\\", shared + "\\"},
+        {std::nullopt, desktop, std::nullopt, "", desktop + "\\", desktop + "\\"}, // no common desktop: the user's
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expectedSendTo + " " + c.expectedCommon);
+        env.setShellFolder(false, L"SendTo", c.sendTo);
+        env.setShellFolder(false, L"Desktop", c.desktop);
+        env.setShellFolder(true, L"Common Desktop", c.common);
+        EXPECT_EQ(SendToFolder(), c.expectedSendTo);
+        EXPECT_EQ(DesktopFolder(), c.expectedDesktop);
+        EXPECT_EQ(CommonDesktopFolder(), c.expectedCommon);
+        EXPECT_TRUE(EndsInExactlyOneSeparator(CommonDesktopFolder()));
+    }
+}
+#else
 TEST(ShellFolders, SendToFollowsTheDataHomeWithOneTrailingSeparator) {
     ShellEnvironment env;
     const std::string data = env.home() + "data";
@@ -47,9 +83,10 @@ TEST(ShellFolders, DesktopsEndInOneSeparatorAndTheCommonOneFallsBackToTheUsers) 
     QDir().mkpath(QString::fromStdString(env.home() + "Рабочий стол"));
     WriteWholeFile(env.home() + "config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Рабочий стол/\"\n");
     EXPECT_EQ(DesktopFolder(), env.home() + "Рабочий стол/");
-    EXPECT_TRUE(EndsInExactlyOneSlash(DesktopFolder()));
+    EXPECT_TRUE(EndsInExactlyOneSeparator(DesktopFolder()));
     EXPECT_EQ(CommonDesktopFolder(), DesktopFolder());
 }
+#endif
 
 TEST(FolderPicker, AnswersTheChosenFolderWithoutTrailingSeparatorOrNotChosen) {
     ui::testing::Script script;
@@ -70,7 +107,8 @@ TEST(FolderPicker, AnswersTheChosenFolderWithoutTrailingSeparatorOrNotChosen) {
         script.folder(c.answer);
         const TFolderChoice choice = BrowseForFolder(&owner);
         EXPECT_EQ(choice.chosen, c.chosen);
-        EXPECT_EQ(choice.path, c.path);
+        // The program's 8-bit text with native separators.
+        EXPECT_EQ(choice.path, ui::ToSystemText(QDir::toNativeSeparators(QString::fromStdString(c.path))));
         ASSERT_FALSE(script.shown().empty());
         EXPECT_EQ(script.shown().back().caption, QStringLiteral("Select Folder"));
         EXPECT_EQ(script.shown().back().owner, &owner);
