@@ -3,6 +3,7 @@
 #include "ftp/IdExceptions.h"
 #include "ftp/SocketErrorMap.h"
 #include "ftp/SocketFaults.h"
+#include "ftp/WsaErrors.h"
 
 #include <chrono>
 #include <cstring>
@@ -58,11 +59,6 @@ bool FromSockaddr(const sockaddr_in& address, std::string& ip, int& port) {
     port = ntohs(address.sin_port);
     return true;
 }
-
-// Windows Sockets numbers used below by name.
-constexpr int WsaNotSocket = 10038;
-constexpr int WsaAddressNotAvailable = 10049;
-constexpr int WsaHostNotFound = 11001;
 
 } // namespace
 

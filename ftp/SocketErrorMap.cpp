@@ -1,4 +1,5 @@
 #include "ftp/SocketErrorMap.h"
+#include "ftp/WsaErrors.h"
 
 #ifndef _WIN32
 #include <cerrno>
@@ -6,15 +7,6 @@
 #endif
 
 namespace ftp::platform {
-namespace {
-// Windows Sockets numbers of the resolver's outcomes.
-constexpr int WsaInterrupted = 10004;
-constexpr int WsaNoBuffers = 10055;
-constexpr int WsaHostNotFound = 11001;
-constexpr int WsaTryAgain = 11002;
-constexpr int WsaNoRecovery = 11003;
-} // namespace
-
 int ErrnoToSocketError(int errnoValue) {
 #ifdef _WIN32
     return errnoValue;

@@ -5,17 +5,11 @@
 #include "ftp/ServerAddress.h"
 #include "ftp/TIdIOHandlerSocket.h"
 #include "ftp/TIdSimpleServer.h"
+#include "ftp/WsaErrors.h"
 #include "util/WireText.h"
 
 #include <charconv>
 #include <exception>
-
-namespace {
-
-constexpr int WsaNotSocket = 10038;
-constexpr int WsaTimedOut = 10060;
-
-} // namespace
 
 TIdFTP::TIdFTP() {
     SetPort(21);

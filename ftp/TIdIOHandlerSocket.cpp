@@ -2,10 +2,7 @@
 
 #include "ftp/IdExceptions.h"
 #include "ftp/TIdStack.h"
-
-namespace {
-constexpr int WsaWouldBlock = 10035;
-}
+#include "ftp/WsaErrors.h"
 
 void TIdIOHandlerSocket::CloseChannel() {
     if (binding_)

@@ -4,6 +4,7 @@
 #include "ftp/TIdStack.h"
 #include "ftp/TlsLibrary.h"
 #include "ftp/WaitSlices.h"
+#include "ftp/WsaErrors.h"
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
@@ -13,9 +14,6 @@
 #include <climits>
 
 namespace {
-constexpr int WsaWouldBlock = 10035;
-constexpr int WsaConnectionAborted = 10053;
-
 // After a TLS call that gave no bytes: true when the stream is over (closed or broken), false when the library
 // only waits for more of the peer's bytes.
 bool StreamOver(SSL* ssl, int result) {

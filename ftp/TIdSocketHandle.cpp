@@ -4,15 +4,9 @@
 #include "ftp/TIdIOHandler.h"
 #include "ftp/TIdStack.h"
 #include "ftp/WaitSlices.h"
+#include "ftp/WsaErrors.h"
 
 namespace platform = ftp::platform;
-
-namespace {
-constexpr int WsaAddressInUse = 10048;
-constexpr int WsaWouldBlock = 10035;
-constexpr int WsaInProgress = 10036;
-constexpr int WsaTimedOut = 10060;
-} // namespace
 
 TIdSocketHandle::~TIdSocketHandle() {
     ReleaseSocket();

@@ -2,18 +2,11 @@
 
 #include "ftp/IdExceptions.h"
 #include "ftp/TIdStack.h"
+#include "ftp/WsaErrors.h"
 
 #include <algorithm>
 
 namespace {
-// Error numbers after which the socket is of no further use.
-constexpr int WsaConnectionAborted = 10053;
-constexpr int WsaConnectionReset = 10054;
-constexpr int WsaSocketShutDown = 10058;
-// A call that would have had to wait: not a failure, the socket is not ready yet.
-constexpr int WsaWouldBlock = 10035;
-constexpr int WsaTimedOut = 10060;
-
 int MillisecondsUntil(std::chrono::steady_clock::time_point when) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(when - std::chrono::steady_clock::now()).count();

@@ -1,6 +1,7 @@
 #include "ftp/TlsLibrary.h"
 
 #include "ftp/TIdSSLIOHandlerSocket.h"
+#include "ftp/WsaErrors.h"
 
 #include <openssl/bio.h>
 #include <openssl/err.h>
@@ -15,8 +16,6 @@
 
 namespace ftp::tls {
 namespace {
-
-constexpr int WsaWouldBlock = 10035;
 
 platform::SocketId SocketOf(BIO* bio) {
     return static_cast<platform::SocketId>(reinterpret_cast<std::intptr_t>(BIO_get_data(bio)));

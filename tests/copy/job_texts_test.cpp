@@ -37,10 +37,9 @@ TEST_F(JobTexts, CyrillicJobsReadTheSameOnEverySystem) {
     const QString source = QStringLiteral("<program>/src/папка");
     const QString file = source + QStringLiteral("/Ёлка ёж.txt");
     const QString noFile = QStringLiteral("Исходящий файл может быть или именем файла или \"*.*\"");
-    const QString moved[] = {QStringLiteral("log: +Установлена связь с сервером"),
-                             QStringLiteral("log: Начал копироваться файл : ") + file,
-                             QStringLiteral("log: Скопирован файл ") + file,
-                             QStringLiteral("box Копирование завершено")};
+    const QString moved[] = {
+        QStringLiteral("log: +Установлена связь с сервером"), QStringLiteral("log: Начал копироваться файл : ") + file,
+        QStringLiteral("log: Скопирован файл ") + file, QStringLiteral("box Копирование завершено")};
     const struct {
         const char* name;
         const char* features;    // the FEAT answer
@@ -55,11 +54,22 @@ TEST_F(JobTexts, CyrillicJobsReadTheSameOnEverySystem) {
          QStringList(std::begin(moved), std::end(moved))},
         {"with UTF8", "211-Features:\r\n UTF8\r\n211 End", "", "папка", "*.*", "/in/" + folderName + "/" + fileName,
          QStringList(std::begin(moved), std::end(moved))},
-        {"refused", "502 Command not implemented.", "550 Permission denied.", "папка", fileName, {},
-         {QStringLiteral("log: +Установлена связь с сервером"), QStringLiteral("log: Начал копироваться файл : ") + file,
-          QStringLiteral("log: ошибка копирования ") + file, QStringLiteral("box Ошибка копирования ") + file}},
+        {"refused",
+         "502 Command not implemented.",
+         "550 Permission denied.",
+         "папка",
+         fileName,
+         {},
+         {QStringLiteral("log: +Установлена связь с сервером"),
+          QStringLiteral("log: Начал копироваться файл : ") + file, QStringLiteral("log: ошибка копирования ") + file,
+          QStringLiteral("box Ошибка копирования ") + file}},
         {"no folder", "", "", "нет", "*.*", {}, {QStringLiteral("box Нет папки - <program>/src/нет")}},
-        {"no file", "", "", "папка", "Ёж.txt", {},
+        {"no file",
+         "",
+         "",
+         "папка",
+         "Ёж.txt",
+         {},
          {QStringLiteral("box Нет  файла - ") + source + QStringLiteral("/Ёж.txt") + noFile}},
     };
     for (const auto& job : jobs) {
