@@ -37,6 +37,16 @@ std::string Contents(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// Logs `ftp` in to the test server.
+void LogIn(TIdFTP& ftp, const PyFtpdServer& server, bool passive) {
+    ftp.SetHost(server.host());
+    ftp.SetPort(server.port());
+    ftp.Username = server.user();
+    ftp.Password = server.password();
+    ftp.Passive = passive;
+    ftp.ConnectAndLogIn(true, -1);
+}
+
 TEST(WindowsUpload, ArrivesWholeInBothModes) {
     if (const std::string why = PyFtpdServer::Unavailable(); !why.empty())
         GTEST_SKIP() << why;
@@ -50,12 +60,7 @@ TEST(WindowsUpload, ArrivesWholeInBothModes) {
 
     for (const bool passive : {true, false}) {
         TIdFTP ftp;
-        ftp.SetHost("127.0.0.1");
-        ftp.SetPort(server.port());
-        ftp.Username = server.user();
-        ftp.Password = server.password();
-        ftp.Passive = passive;
-        ftp.ConnectAndLogIn(true, -1);
+        LogIn(ftp, server, passive);
         const std::string name = passive ? "passive.bin" : "active.bin";
         ftp.UploadFile(local.string(), "/" + name, false);
         ftp.LeaveServer();
@@ -75,12 +80,7 @@ TEST(WindowsUpload, CyrillicNamesArriveInUtf8AtARealServer) {
     const fs::path local = fs::temp_directory_path() / Utf8Path(name.utf8);
     std::ofstream(local, std::ios::binary) << name.utf8;
     TIdFTP ftp;
-    ftp.SetHost("127.0.0.1");
-    ftp.SetPort(server.port());
-    ftp.Username = server.user();
-    ftp.Password = server.password();
-    ftp.Passive = true;
-    ftp.ConnectAndLogIn(true, -1);
+    LogIn(ftp, server, true);
     ftp.TryMakeRemoteDir(name.EightBit());
     ftp.ChangeRemoteDir(name.EightBit());
     ftp.UploadFile(EightBitPath(local), name.EightBit(), false);
