@@ -1,5 +1,7 @@
 // The main window's connection check and its side of TReachHost; the check itself is in reach/.
 #include "app/TForm1.h"
+
+#include "ftps/FtpsTrust.h"
 #include "reach/ConnectionCheck.h"
 #include "ui/SystemText.h"
 
@@ -10,7 +12,7 @@ void TForm1::Button1Click() {
 }
 
 bool TForm1::TestConnection(const std::string& host) {
-    return reach::TestConnection(*this, host);
+    return reach::TestConnection(*this, host, ftps::ReadRememberedCertificates());
 }
 
 void TForm1::SetServerField(const std::string& server) {

@@ -125,8 +125,8 @@ bool ConnectToServer(TUploadHost& host, const std::string& server) {
     host.CopyState().KnownRemoteFolders.SetAtRoot(false); // a new connection starts in its login folder
     ftp.Username = login.Login;
     ftp.Password = login.Password;
-    ftp.OnVerifyPeer = [&host, server](const TIdTLSPeer& peer) { return host.AcceptCertificate(server, peer); };
-    const ftps::TTlsWhenRemembered tls(ftp, host.CopyState().Certificates);
+    host.CopyState().Trust.Verify(ftp, server);
+    const ftps::TTlsWhenRemembered tls(ftp, host.CopyState().Trust.Remembered());
     try {
         if (connected)
             ftp.ConnectAndLogIn(true, -1);

@@ -5,6 +5,7 @@
 
 #include "copy/KnownFolders.h"
 #include "copy/UploadTally.h"
+#include "ftps/CertificateTrust.h"
 #include "settings/FtpsFile.h"
 #include "settings/Settings.h"
 
@@ -18,7 +19,6 @@ class QLabel;
 class QWidget;
 class TIdFTP;
 class TProgressBar;
-struct TIdTLSPeer;
 
 // The values of a job: kept by the host for the whole run, written by the job and its display.
 struct TCopyState {
@@ -39,11 +39,9 @@ struct TCopyState {
     // The remote folders this job made or entered, used when "Не проверять уже созданные папки" is ticked.
     TKnownFolders KnownRemoteFolders;
     TUploadTally Tally; // the upload under way (or last finished) on this host's connection
-    // The certificates remembered when the job started, with those the user accepted since: what every
-    // connection of the job goes by.
-    TFtpsFile Certificates;
-    // The user declined a certificate or was told it changed: said once a job, and no "Нет связи" after it.
-    bool CertificateRefused = false;
+    // How this host's connections decide about a certificate: the certificates remembered when the job started,
+    // with those the user accepted since. A refusal is said once a job, and no "Нет связи" after it.
+    ftps::TCertificateTrust Trust;
 };
 
 // The controls the progress display writes to.
@@ -77,18 +75,12 @@ public:
     virtual TCopyState& CopyState() = 0;
     virtual TIdFTP& Ftp() = 0;
     virtual TServerLogin ServerLogin() const = 0;
-    // Whether a connection to `server` (as typed) goes on with a certificate the system's authorities do not vouch
-    // for: the window asks the user, a connection of parallel uploads goes by the job's remembered certificates.
-    virtual bool AcceptCertificate(const std::string& server, const TIdTLSPeer& peer) = 0;
 };
 
 class TCopyHost : public TUploadHost {
 public:
     // The FTP settings of the run as they are now: a reconnection during the job takes a change made meanwhile.
     TServerLogin ServerLogin() const final { return {FtpSettings.Server, FtpSettings.Login, CurrentPassword}; }
-    // Asks about an unknown certificate and tells about a changed one, once a job; a "Да" joins the job's
-    // certificates and ".ftps".
-    bool AcceptCertificate(const std::string& server, const TIdTLSPeer& peer) final;
 
     // The source and destination fields as they read now (8-bit text), and an empty destination made "/".
     virtual std::string SourceFolder() const = 0;

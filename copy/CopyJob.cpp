@@ -215,11 +215,12 @@ void RunJob(TCopyHost& host, const TTypedSource& typed) {
     AskAboutMoving(host);
     host.CollectFtpSettings();
     const TSourceSnapshot source = ListSources(host, typed);
-    host.CopyState().Certificates = ftps::ReadRememberedCertificates();
-    host.CopyState().CertificateRefused = false;
+    // The window asks about a certificate; the texts of a refusal are its own boxes.
+    host.CopyState().Trust =
+        ftps::TCertificateTrust(ftps::TTrustMode::Ask, ftps::ReadRememberedCertificates(), host.MessageOwner());
 
     if (!ConnectToServer(host)) {
-        if (!host.CopyState().CertificateRefused) // the certificate's own box said why
+        if (!host.CopyState().Trust.Refused()) // the certificate's own box said why
             ui::ShowMessage(QStringLiteral("Нет связи"));
         ReturnToIdle(host);
         return;

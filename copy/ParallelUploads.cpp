@@ -68,7 +68,7 @@ TParallelEnd UploadInParallel(TCopyHost& host, const TSourceSnapshot& source, st
                        .Login = host.ServerLogin(),
                        .Options = host.Options(),
                        .RetryWaitsMs = state.RetryWaitsMs,
-                       .Certificates = state.Certificates};
+                       .Certificates = state.Trust.Remembered()};
     const std::size_t laneCount = std::clamp<std::size_t>(connections, 1, std::max<std::size_t>(job.Files.size(), 1));
     TLaneBoard board(job.Files.size(), laneCount);
     board.SetMoving(job.Options.DeleteSources);

@@ -17,7 +17,18 @@ TUploadLane::TUploadLane(TLaneBoard& board, std::size_t lane, const TLaneJob& jo
     : board_(board), lane_(lane), job_(job) {
     CopyClientSettings(model, ftp_);
     RetryWaitsMs = job.RetryWaitsMs;
-    Certificates = job.Certificates; // what its connections go by: TLS for a remembered server, the certificate
+    // No box on a lane's thread: only the job's remembered certificates pass, and the window tells of a change.
+    Trust = ftps::TCertificateTrust(ftps::TTrustMode::RememberedOnly, job.Certificates);
+    Trust.OnRefused = [this](const ftps::TRefusal& refusal) {
+        if (refusal.Standing == ftps::TCertificateStanding::Changed) {
+            board_.Post(TLaneMessage{
+                .Note = TLaneNote::Message,
+                .Text =
+                    ftps::ChangedCertificateText(refusal.Typed, refusal.Remembered, refusal.Peer).toStdU16String()});
+        } else {
+            AppendLog(StampedLine(QStringLiteral(u"Сертификат сервера не подтвержден")));
+        }
+    };
     KnownRemoteFolders = known.SharedView();
     ftp_.OnWorkBegin = [this](TIdComponent*, TWorkMode mode, std::int64_t max) {
         if (mode != wmWrite)
@@ -67,23 +78,6 @@ void TUploadLane::WatchStop() {
         return;
     StopRequested = true;
     AbortConnection(ftp_);
-}
-
-bool TUploadLane::AcceptCertificate(const std::string& server, const TIdTLSPeer& peer) {
-    const std::string key = ftps::CertificateKey(ftp_);
-    switch (ftps::StandingOf(Certificates, key, peer)) {
-    case ftps::TCertificateStanding::Remembered:
-        return true;
-    case ftps::TCertificateStanding::Changed:
-        board_.Post(TLaneMessage{
-            .Note = TLaneNote::Message,
-            .Text = ftps::ChangedCertificateText(server, Certificates.Certificate(key), peer).toStdU16String()});
-        return false;
-    case ftps::TCertificateStanding::Unknown:
-        break;
-    }
-    AppendLog(StampedLine(QStringLiteral(u"Сертификат сервера не подтвержден")));
-    return false;
 }
 
 bool TUploadLane::Connect() {

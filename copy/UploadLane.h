@@ -48,7 +48,6 @@ public:
     TServerLogin ServerLogin() const override { return job_.Login; }
     // Nobody can be asked from here: only a certificate the user accepted passes; a changed one is told on the
     // window's thread.
-    bool AcceptCertificate(const std::string& server, const TIdTLSPeer& peer) override;
 
 private:
     void Run();

@@ -2,6 +2,7 @@
 
 #include "ftp/ServerAddress.h"
 #include "ftp/TIdFTP.h"
+#include "ftps/CertificateTrust.h"
 #include "ftps/FtpsTrust.h"
 #include "ftps/LoginRefusal.h"
 #include "reach/HostAddress.h"
@@ -40,36 +41,6 @@ void BringSearchWindowForward(TForm7* window) {
     }
 }
 
-// While the check runs, a certificate that no trusted authority vouches for is asked about with the window back in
-// sight: the question needs its context. The client's own handler is back afterwards.
-class CertificateQuestions {
-public:
-    CertificateQuestions(TReachHost& host, const std::string& typed)
-        : host_(host), typed_(typed), remembered_(ftps::ReadRememberedCertificates()), saved_(host.Ftp().OnVerifyPeer) {
-        host.Ftp().OnVerifyPeer = [this](const TIdTLSPeer& peer) {
-            BackFromTray(host_.Tray());
-            if (ftps::AskAboutCertificate(host_.MessageOwner(), remembered_, ftps::CertificateKey(host_.Ftp()), typed_,
-                                          peer))
-                return true;
-            refused_ = true;
-            return false;
-        };
-    }
-    ~CertificateQuestions() { host_.Ftp().OnVerifyPeer = saved_; }
-    CertificateQuestions(const CertificateQuestions&) = delete;
-    CertificateQuestions& operator=(const CertificateQuestions&) = delete;
-
-    // The user declined the certificate or was told it changed: that box said all.
-    bool Refused() const { return refused_; }
-
-private:
-    TReachHost& host_;
-    const std::string typed_;
-    TFtpsFile remembered_;
-    std::function<bool(const TIdTLSPeer&)> saved_;
-    bool refused_ = false;
-};
-
 } // namespace
 
 namespace reach {
@@ -91,14 +62,18 @@ void RunCheck(TReachHost& host) {
     const std::string address = ServerToAddress(FtpSettings.Server);
     host.AppendLog(kCheckLine + ui::FromSystemText(address));
     QString tlsFailure;
-    CertificateQuestions certificates(host, FtpSettings.Server);
-    if (TestConnection(host, address, FtpSettings.Server, &tlsFailure)) {
+    // A certificate that no trusted authority vouches for is asked about with the window back in sight: the
+    // question needs its context.
+    ftps::TCertificateTrust trust(ftps::TTrustMode::Ask, ftps::ReadRememberedCertificates(), host.MessageOwner());
+    trust.BeforeQuestion = [&host] { BackFromTray(host.Tray()); };
+    const ftps::TVerifiedBy verified(host.Ftp(), trust, FtpSettings.Server);
+    if (TestConnection(host, address, trust.Remembered(), FtpSettings.Server, &tlsFailure)) {
         ui::ShowMessage(QStringLiteral("Связь есть"));
         host.Ftp().LeaveServerQuietly();
         return;
     }
     // The server is there and showed a certificate: no other server is what the user is after.
-    if (certificates.Refused())
+    if (trust.Refused())
         return;
     if (!tlsFailure.isEmpty())
         ui::ShowMessage(tlsFailure);
@@ -112,7 +87,8 @@ void RunCheck(TReachHost& host) {
         RunServerSearch(host, *window);
 }
 
-bool TestConnection(TReachHost& host, const std::string& address, const std::string& serverName, QString* tlsFailure) {
+bool TestConnection(TReachHost& host, const std::string& address, const TFtpsFile& remembered,
+                    const std::string& serverName, QString* tlsFailure) {
     TJvTrayIcon& tray = host.Tray();
     HideInTray(tray);
     tray.SetHint(kCheckLine + ui::FromSystemText(address));
@@ -142,7 +118,7 @@ bool TestConnection(TReachHost& host, const std::string& address, const std::str
             // The certificate names the host as typed (not the address it was looked up to), without its port.
             const auto typed = ParseServerAddress(serverName, ftp.DefaultPort);
             ftp.TLSHostName = typed ? typed->Host : ftp.Host();
-            const ftps::TTlsWhenRemembered tls(ftp, ftps::ReadRememberedCertificates());
+            const ftps::TTlsWhenRemembered tls(ftp, remembered);
             forced = tls.Forced();
             ftp.ConnectAndLogIn(true, DefaultTimeLimit);
             connected = true;

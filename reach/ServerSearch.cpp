@@ -3,6 +3,7 @@
 #include "ftp/PassiveReply.h"
 #include "ftp/ServerAddress.h"
 #include "ftp/TIdFTP.h"
+#include "ftps/CertificateTrust.h"
 #include "ftps/FtpsTrust.h"
 #include "reach/ConnectionCheck.h"
 #include "reach/ReachHost.h"
@@ -47,31 +48,6 @@ bool AskForRange(TForm7& form, const std::string& server) {
     return window && window->SearchRequest == TForm7::srSearch;
 }
 
-// While the search runs, a certificate passes only when the user accepted it for that address before: one
-// question per candidate would be no search. The client's own handler is back afterwards.
-class CertificatesWithoutQuestions {
-public:
-    explicit CertificatesWithoutQuestions(TReachHost& host)
-        : host_(host), remembered_(ftps::ReadRememberedCertificates()), saved_(host.Ftp().OnVerifyPeer) {
-        host.Ftp().OnVerifyPeer = [this, &host](const TIdTLSPeer& peer) {
-            if (ftps::StandingOf(remembered_, ftps::CertificateKey(host.Ftp()), peer) ==
-                ftps::TCertificateStanding::Remembered)
-                return true;
-            host.AppendLog(QStringLiteral("Проверка связи с ") + ui::FromSystemText(peer.HostName) +
-                           QStringLiteral(": сертификат сервера не подтвержден"));
-            return false;
-        };
-    }
-    ~CertificatesWithoutQuestions() { host_.Ftp().OnVerifyPeer = saved_; }
-    CertificatesWithoutQuestions(const CertificatesWithoutQuestions&) = delete;
-    CertificatesWithoutQuestions& operator=(const CertificatesWithoutQuestions&) = delete;
-
-private:
-    TReachHost& host_;
-    const TFtpsFile remembered_;
-    std::function<bool(const TIdTLSPeer&)> saved_;
-};
-
 void KeepServer(TReachHost& host, const std::string& candidate) {
     FtpSettings.Server = CutTo255(candidate);
     host.SetServerField(candidate);
@@ -93,15 +69,22 @@ void RunServerSearch(TReachHost& host, TForm7& window) {
     const int first = ParseDecimalInteger(ui::ToSystemText(window.Edit1->text()));
     const int last = ParseDecimalInteger(ui::ToSystemText(window.Edit2->text()));
     const std::string prefix = window.SearchPrefix;
-    const CertificatesWithoutQuestions quiet(host);
     const std::string typedServer = FtpSettings.Server;
+    // A certificate passes only when the user accepted it for that address before: one question per candidate
+    // would be no search.
+    ftps::TCertificateTrust trust(ftps::TTrustMode::RememberedOnly, ftps::ReadRememberedCertificates());
+    trust.OnRefused = [&host](const ftps::TRefusal& refusal) {
+        host.AppendLog(QStringLiteral("Проверка связи с ") + ui::FromSystemText(refusal.Peer.HostName) +
+                       QStringLiteral(": сертификат сервера не подтвержден"));
+    };
+    const ftps::TVerifiedBy verified(host.Ftp(), trust, typedServer);
 
     // A 64-bit counter, so a range that ends at the largest integer still stops.
     for (std::int64_t n = first; n <= last; ++n) {
         const std::string candidate = WithTypedPort(CandidateAddress(prefix, n), typedServer); // on the typed port
         host.AppendLog(QStringLiteral("Проверка связи с ") + ui::FromSystemText(candidate));
         ui::ProcessMessages();
-        if (!TestConnection(host, candidate))
+        if (!TestConnection(host, candidate, trust.Remembered()))
             continue;
         const QString question =
             QStringLiteral("Связь Есть с ") + ui::FromSystemText(candidate) + QStringLiteral(", Сохранить адрес?");

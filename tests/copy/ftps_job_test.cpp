@@ -165,7 +165,7 @@ TEST_F(FtpsCopyTest, AChangeSeenByTheParallelConnectionsIsToldOnce) {
     const std::string key = "127.0.0.1:" + std::to_string(server.port());
     host().onLog = [this, key](const std::string& line) {
         if (line.find("+Установлена связь с сервером") != std::string::npos)
-            host().Certificates.SetCertificate(key, "AA:BB:CC");
+            host().Trust.Remember(key, "AA:BB:CC");
     };
     setSource(folder, "*.*", "/in");
     script_.lenient(); // the job's own end ("Ошибка копирования …") is not what this test is about

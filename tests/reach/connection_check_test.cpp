@@ -96,7 +96,7 @@ TEST_F(ConnectionCheck, ConnectionLeftOpenIsClosedBeforeTheNextTest) {
     ftp.SetPort(now.port());
     host().CollectFtpSettings(); // the test takes the login from the shared settings
 
-    EXPECT_TRUE(reach::TestConnection(host(), "127.0.0.2"));
+    EXPECT_TRUE(reach::TestConnection(host(), "127.0.0.2", {}));
     EXPECT_TRUE(ftp.IsOpen()) << "a successful test leaves the connection to its caller";
     ASSERT_TRUE(earlier.waitForSessionEnd(std::chrono::seconds(5)));
     const auto commands = earlier.commands();
@@ -115,7 +115,7 @@ TEST_F(ConnectionCheck, DeadCandidateFailsFastAndQuietly) {
     host().CollectFtpSettings();
     QElapsedTimer took;
     took.start();
-    EXPECT_FALSE(reach::TestConnection(host(), "127.0.0.2"));
+    EXPECT_FALSE(reach::TestConnection(host(), "127.0.0.2", {}));
     const qint64 elapsed = took.elapsed();
     RecordProperty("dead_candidate_ms", static_cast<int>(elapsed));
     EXPECT_LT(elapsed, 2000);
