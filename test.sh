@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, runs every test; then the same tests with ASan and UBSan.
+# Installs what is missing, builds, runs every test; then the same tests with ASan and UBSan, and the suites whose
+# code runs threads (the parallel uploads' lanes, the check and the search) with ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh test
@@ -19,4 +20,10 @@ run_suite() {
 
 run_suite build/test
 run_suite build/sanitize -DFERRYLO_SANITIZE=ON
-echo "All tests passed (plain and sanitized)."
+
+# ThreadSanitizer over the suites whose code runs threads; the rest would only be slower.
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFERRYLO_WERROR=ON -DFERRYLO_STRICT_TESTS=ON -DFERRYLO_TSAN=ON
+cmake --build build/tsan -j "$jobs" --target copy_rules_test copy_job_test reach_check_test
+TSAN_OPTIONS=halt_on_error=1:suppressions=$PWD/tests/tsan.supp \
+    ctest --test-dir build/tsan -L threaded --output-on-failure -j "$jobs"
+echo "All tests passed (plain, ASan/UBSan, ThreadSanitizer)."
