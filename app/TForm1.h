@@ -146,6 +146,7 @@ public:
     void setOptionsWindow(TForm2& options);
 
     // --- TCopyHost (Ftp, CollectFtpSettings, AppendLog, MessageOwner, IsCheckRunning shared above) ---
+    TServerLogin ServerLogin() const override; // the FTP settings as they are now
     std::string SourceFolder() const override;
     std::string SourceFileName() const override;
     std::string Destination() const override;
@@ -169,8 +170,9 @@ public:
     void setWindows(TForm3& editor, TForm6& about, TForm7& search);
 
     // --- TReachHost ---
-    void SetServerField(const std::string& server) override;
-    void SaveFtpSettings() override; // to MyIniPath
+    TServerLogin CollectServerLogin() override;
+    void KeepFoundServer(const std::string& server) override;
+    void SetServerField(const std::string& server);
     TIdFTP& Ftp() override { return *IdFTP1; }
     TJvTrayIcon& Tray() override { return *JvTrayIcon1; }
     QWidget* MessageOwner() override { return this; }

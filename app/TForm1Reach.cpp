@@ -12,13 +12,24 @@ void TForm1::Button1Click() {
 }
 
 bool TForm1::TestConnection(const std::string& host) {
-    return reach::TestConnection(*this, host, ftps::ReadRememberedCertificates());
+    return reach::TestConnection(*this, {host, {}, FtpSettings.Login, CurrentPassword},
+                                 ftps::ReadRememberedCertificates());
+}
+
+TServerLogin TForm1::CollectServerLogin() {
+    CollectFtpSettings();
+    return ServerLogin();
+}
+
+TServerLogin TForm1::ServerLogin() const {
+    return {FtpSettings.Server, FtpSettings.Login, CurrentPassword};
+}
+
+void TForm1::KeepFoundServer(const std::string& server) {
+    SetServerField(server);
+    SaveFtpSettings(MyIniPath); // reads the fields again, the server among them
 }
 
 void TForm1::SetServerField(const std::string& server) {
     Edit4->setText(ui::FromSystemText(server));
-}
-
-void TForm1::SaveFtpSettings() {
-    SaveFtpSettings(MyIniPath);
 }

@@ -7,6 +7,7 @@
 #include "copy/UploadTally.h"
 #include "ftps/CertificateTrust.h"
 #include "settings/FtpsFile.h"
+#include "settings/ServerLogin.h"
 #include "settings/Settings.h"
 
 #include <cstdint>
@@ -54,13 +55,6 @@ struct TProgressControls {
     QLabel& Remaining;
 };
 
-// Where and as whom a connection of the job logs in.
-struct TServerLogin {
-    std::string Server; // as typed: "host" or "host:port"
-    std::string Login;
-    std::string Password; // plain
-};
-
 // What uploading files over one connection needs of its host: the client, the job's values, the options and a
 // way to tell the user. The window hosts the single connection; each connection of parallel uploads is a host of
 // its own, on its own thread.
@@ -74,20 +68,19 @@ public:
     virtual void ShowMessageBox(const QString& text) = 0; // a message the user must see now
     virtual TCopyState& CopyState() = 0;
     virtual TIdFTP& Ftp() = 0;
+    // The window gives the FTP settings as they are now (a reconnection during the job takes a change made
+    // meanwhile); a connection of parallel uploads, those the job started with.
     virtual TServerLogin ServerLogin() const = 0;
 };
 
 class TCopyHost : public TUploadHost {
 public:
-    // The FTP settings of the run as they are now: a reconnection during the job takes a change made meanwhile.
-    TServerLogin ServerLogin() const final { return {FtpSettings.Server, FtpSettings.Login, CurrentPassword}; }
-
     // The source and destination fields as they read now (8-bit text), and an empty destination made "/".
     virtual std::string SourceFolder() const = 0;
     virtual std::string SourceFileName() const = 0;
     virtual std::string Destination() const = 0;
     virtual void SetDestination(const std::string& folder) = 0;
-    // The FTP fields into FtpSettings and CurrentPassword.
+    // Brings the window's FTP settings up to date from its fields: ServerLogin() gives them from then on.
     virtual void CollectFtpSettings() = 0;
 
     virtual void TickDeleteSources() = 0;

@@ -34,8 +34,7 @@ struct TRefusal {
 class TCertificateTrust {
 public:
     // `remembered`: the certificates of ".ftps" as the operation read them once at its start.
-    explicit TCertificateTrust(TTrustMode mode = TTrustMode::Ask, TFtpsFile remembered = {},
-                               QWidget* owner = nullptr);
+    explicit TCertificateTrust(TTrustMode mode = TTrustMode::Ask, TFtpsFile remembered = {}, QWidget* owner = nullptr);
 
     // Whether `ftp`'s connection goes on with `peer`; `typed` is the server as typed, for the texts.
     bool Accepts(const TIdFTP& ftp, const std::string& typed, const TIdTLSPeer& peer);
@@ -48,8 +47,8 @@ public:
     const TFtpsFile& Remembered() const { return remembered_; }
     void Remember(const std::string& key, const std::string& fingerprint);
 
-    std::function<void()> BeforeQuestion;               // the check brings the window back from the tray first
-    std::function<void(const TRefusal&)> OnRefused;     // told once per refusal, after any box of its own
+    std::function<void()> BeforeQuestion;           // the check brings the window back from the tray first
+    std::function<void(const TRefusal&)> OnRefused; // told once per refusal, after any box of its own
 
 private:
     bool Decide(const std::string& key, const std::string& typed, const TIdTLSPeer& peer);

@@ -58,16 +58,16 @@ void RunCheck(TReachHost& host) {
     }
     CheckInProgress running(host);
 
-    host.CollectFtpSettings();
-    const std::string address = ServerToAddress(FtpSettings.Server);
+    const TServerLogin typed = host.CollectServerLogin();
+    const std::string address = ServerToAddress(typed.Server);
     host.AppendLog(kCheckLine + ui::FromSystemText(address));
     QString tlsFailure;
     // A certificate that no trusted authority vouches for is asked about with the window back in sight: the
     // question needs its context.
     ftps::TCertificateTrust trust(ftps::TTrustMode::Ask, ftps::ReadRememberedCertificates(), host.MessageOwner());
     trust.BeforeQuestion = [&host] { BackFromTray(host.Tray()); };
-    const ftps::TVerifiedBy verified(host.Ftp(), trust, FtpSettings.Server);
-    if (TestConnection(host, address, trust.Remembered(), FtpSettings.Server, &tlsFailure)) {
+    const ftps::TVerifiedBy verified(host.Ftp(), trust, typed.Server);
+    if (TestConnection(host, {address, typed.Server, typed.Login, typed.Password}, trust.Remembered(), &tlsFailure)) {
         ui::ShowMessage(QStringLiteral("Связь есть"));
         host.Ftp().LeaveServerQuietly();
         return;
@@ -84,11 +84,11 @@ void RunCheck(TReachHost& host) {
                        ui::Ok | ui::Cancel, ui::Cancel) != ui::Ok)
         return;
     if (TForm7* window = host.SearchWindow())
-        RunServerSearch(host, *window);
+        RunServerSearch(host, *window, typed);
 }
 
-bool TestConnection(TReachHost& host, const std::string& address, const TFtpsFile& remembered,
-                    const std::string& serverName, QString* tlsFailure) {
+bool TestConnection(TReachHost& host, const TProbe& probe, const TFtpsFile& remembered, QString* tlsFailure) {
+    const std::string& address = probe.Address;
     TJvTrayIcon& tray = host.Tray();
     HideInTray(tray);
     tray.SetHint(kCheckLine + ui::FromSystemText(address));
@@ -107,8 +107,8 @@ bool TestConnection(TReachHost& host, const std::string& address, const TFtpsFil
         throw;
     }
 
-    ftp.Username = FtpSettings.Login;
-    ftp.Password = CurrentPassword;
+    ftp.Username = probe.Login;
+    ftp.Password = probe.Password;
     bool connected = false;
     bool forced = false; // TLS asked for only because a certificate is remembered for the server
     const QString line = kCheckLine + ui::FromSystemText(address) + QStringLiteral(u": ");
@@ -116,7 +116,7 @@ bool TestConnection(TReachHost& host, const std::string& address, const TFtpsFil
         // A port that is none reaches no server either.
         if (ftp.SetServer(address)) {
             // The certificate names the host as typed (not the address it was looked up to), without its port.
-            const auto typed = ParseServerAddress(serverName, ftp.DefaultPort);
+            const auto typed = ParseServerAddress(probe.ServerName, ftp.DefaultPort);
             ftp.TLSHostName = typed ? typed->Host : ftp.Host();
             const ftps::TTlsWhenRemembered tls(ftp, remembered);
             forced = tls.Forced();

@@ -2,6 +2,8 @@
 // What the connection check and the server search need from the window that runs them. The main
 // window implements it; tests give a small stand-in, so the check runs without the window set.
 
+#include "settings/ServerLogin.h"
+
 #include <string>
 
 class QString;
@@ -15,12 +17,11 @@ class TReachHost {
 public:
     virtual ~TReachHost() = default;
 
-    // Brings FtpSettings and CurrentPassword up to date from the window's fields.
-    virtual void CollectFtpSettings() = 0;
-    // Puts a server the user kept into the server field.
-    virtual void SetServerField(const std::string& server) = 0;
-    // Saves the FTP settings to ".MyIni", with the window's password question.
-    virtual void SaveFtpSettings() = 0;
+    // The server, login and password of the window's fields now (the settings the windows show follow them).
+    virtual TServerLogin CollectServerLogin() = 0;
+    // A server the search found and the user kept: into the server field, and the FTP settings saved to ".MyIni"
+    // with the window's password question.
+    virtual void KeepFoundServer(const std::string& server) = 0;
     virtual void AppendLog(const QString& line) = 0; // one line of the log, as shown
 
     virtual TIdFTP& Ftp() = 0;

@@ -49,10 +49,8 @@ bool AskForRange(TForm7& form, const std::string& server) {
 }
 
 void KeepServer(TReachHost& host, const std::string& candidate) {
-    FtpSettings.Server = CutTo255(candidate);
-    host.SetServerField(candidate);
     try {
-        host.SaveFtpSettings();
+        host.KeepFoundServer(candidate);
     } catch (...) {
         host.Ftp().LeaveServerQuietly();
         throw;
@@ -63,13 +61,13 @@ void KeepServer(TReachHost& host, const std::string& candidate) {
 
 namespace reach {
 
-void RunServerSearch(TReachHost& host, TForm7& window) {
-    if (!AskForRange(window, FtpSettings.Server))
+void RunServerSearch(TReachHost& host, TForm7& window, const TServerLogin& typed) {
+    if (!AskForRange(window, typed.Server))
         return;
     const int first = ParseDecimalInteger(ui::ToSystemText(window.Edit1->text()));
     const int last = ParseDecimalInteger(ui::ToSystemText(window.Edit2->text()));
     const std::string prefix = window.SearchPrefix;
-    const std::string typedServer = FtpSettings.Server;
+    const std::string& typedServer = typed.Server;
     // A certificate passes only when the user accepted it for that address before: one question per candidate
     // would be no search.
     ftps::TCertificateTrust trust(ftps::TTrustMode::RememberedOnly, ftps::ReadRememberedCertificates());
@@ -84,7 +82,7 @@ void RunServerSearch(TReachHost& host, TForm7& window) {
         const std::string candidate = WithTypedPort(CandidateAddress(prefix, n), typedServer); // on the typed port
         host.AppendLog(QStringLiteral("Проверка связи с ") + ui::FromSystemText(candidate));
         ui::ProcessMessages();
-        if (!TestConnection(host, candidate, trust.Remembered()))
+        if (!TestConnection(host, {candidate, {}, typed.Login, typed.Password}, trust.Remembered()))
             continue;
         const QString question =
             QStringLiteral("Связь Есть с ") + ui::FromSystemText(candidate) + QStringLiteral(", Сохранить адрес?");

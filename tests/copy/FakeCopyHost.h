@@ -31,6 +31,7 @@ public:
     QLabel totalSize, speed, elapsed, remaining;
     TProgressBar fileBar, jobBar;
 
+    TServerLogin ServerLogin() const override { return {FtpSettings.Server, FtpSettings.Login, CurrentPassword}; }
     std::string SourceFolder() const override { return sourceFolder; }
     std::string SourceFileName() const override { return sourceFileName; }
     std::string Destination() const override { return destination; }

@@ -13,15 +13,6 @@
 
 const QString kNoServer = QStringLiteral("Не удалось найти сервер");
 
-void FakeReachHost::CollectFtpSettings() {
-    CurrentPassword = password;
-    FillFtpSettings(FtpSettings, "/", server, login, password, true);
-}
-
-void FakeReachHost::SaveFtpSettings() {
-    saved.push_back(FtpSettings.Server);
-}
-
 void ReachFixture::startHost(const QString& server, std::uint16_t port, const std::string& user,
                              const std::string& password) {
     host_.reset();

@@ -25,17 +25,15 @@ public:
     bool copyIdle = true;
     bool checkRunning = false;
     std::vector<std::string> log;
-    std::vector<std::string> serverField; // every server put into the field
-    std::vector<std::string> saved;       // FtpSettings.Server at every save
+    std::vector<std::string> kept; // every server the search kept
 
     QWidget owner;
     std::unique_ptr<TIdFTP> ftp = std::make_unique<TIdFTP>();
     TJvTrayIcon tray{&owner};
     TForm7 search{&owner};
 
-    void CollectFtpSettings() override;
-    void SetServerField(const std::string& text) override { serverField.push_back(text); }
-    void SaveFtpSettings() override;
+    TServerLogin CollectServerLogin() override { return {server, login, password}; }
+    void KeepFoundServer(const std::string& found) override { kept.push_back(found); }
     void AppendLog(const QString& line) override { log.push_back(line.toStdString()); }
     TIdFTP& Ftp() override { return *ftp; }
     TJvTrayIcon& Tray() override { return tray; }

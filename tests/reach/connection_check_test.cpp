@@ -94,9 +94,8 @@ TEST_F(ConnectionCheck, ConnectionLeftOpenIsClosedBeforeTheNextTest) {
     ftp.ConnectAndLogIn(true, DefaultTimeLimit);
     ASSERT_TRUE(ftp.IsOpen());
     ftp.SetPort(now.port());
-    host().CollectFtpSettings(); // the test takes the login from the shared settings
 
-    EXPECT_TRUE(reach::TestConnection(host(), "127.0.0.2", {}));
+    EXPECT_TRUE(reach::TestConnection(host(), {"127.0.0.2", {}, "tester", "secret"}, {}));
     EXPECT_TRUE(ftp.IsOpen()) << "a successful test leaves the connection to its caller";
     ASSERT_TRUE(earlier.waitForSessionEnd(std::chrono::seconds(5)));
     const auto commands = earlier.commands();
@@ -112,10 +111,9 @@ TEST_F(ConnectionCheck, DeadCandidateFailsFastAndQuietly) {
     // Nothing listens on this port of 127.0.0.2: the port of a server bound to 127.0.0.1 only.
     FakeFtpServer elsewhere(FakeFtpServer::Options::ListeningOn("127.0.0.1"));
     startHost(QStringLiteral("127.0.0.2"), elsewhere.port(), "tester", "secret");
-    host().CollectFtpSettings();
     QElapsedTimer took;
     took.start();
-    EXPECT_FALSE(reach::TestConnection(host(), "127.0.0.2", {}));
+    EXPECT_FALSE(reach::TestConnection(host(), {"127.0.0.2", {}, "tester", "secret"}, {}));
     const qint64 elapsed = took.elapsed();
     RecordProperty("dead_candidate_ms", static_cast<int>(elapsed));
     EXPECT_LT(elapsed, 2000);

@@ -43,8 +43,7 @@ TEST_F(ServerSearch, DeclinedServerIsLeftForTheNextCandidate) {
 
     EXPECT_EQ(logLines(), checkLines({"127.0.0.1", "127.0.0.3", "127.0.0.4"}));
     EXPECT_EQ(shownTexts(), QStringList({kScanQuestion, u"Связь Есть с 127.0.0.3, Сохранить адрес?"_s, kNoServer}));
-    EXPECT_TRUE(host().saved.empty());
-    EXPECT_TRUE(host().serverField.empty());
+    EXPECT_TRUE(host().kept.empty());
     EXPECT_TRUE(server.waitForSessionEnd(std::chrono::seconds(5))) << "the declined connection is closed";
     EXPECT_FALSE(host().ftp->IsOpen());
 }
@@ -148,5 +147,5 @@ TEST_F(ServerSearch, TypedPortServesTheCheckAndEveryCandidate) {
     searchRange(QStringLiteral("3"), QStringLiteral("3"));
     clickCheck();
     EXPECT_EQ(logLines(), checkLines({("127.0.0.1" + port).c_str(), ("127.0.0.3" + port).c_str()}));
-    EXPECT_EQ(host().saved, std::vector<std::string>{"127.0.0.3" + port});
+    EXPECT_EQ(host().kept, std::vector<std::string>{"127.0.0.3" + port});
 }
