@@ -202,7 +202,7 @@ void TForm1::AppendLog(const QString& line) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // Closing is immediate: a running transfer is cut off with the process and nothing is saved.
-    if (!CopyIdle) {
+    if (!copyState_.CopyIdle) {
         const ui::MsgButton answer =
             ui::MessageBox(this, QStringLiteral("Идет копирование , Выходим из программы?"), QStringLiteral("Вопрос"),
                            ui::MsgIcon::Warning, ui::Ok | ui::Cancel, ui::Cancel);

@@ -43,7 +43,7 @@ struct TStartup {
     QStringList arguments;
 };
 
-class TForm1 : public QMainWindow, public TReachHost, public TCopyHost, public TCopyState {
+class TForm1 : public QMainWindow, public TReachHost, public TCopyHost {
     Q_OBJECT
 public:
     explicit TForm1(const TStartup& startup);
@@ -154,7 +154,8 @@ public:
     TCopyOptions Options() const override;
     void TickDeleteSources() override;
     void ShowMessageBox(const QString& text) override;
-    TCopyState& CopyState() override { return *this; }
+    TCopyState& CopyState() override { return copyState_; }
+    const TCopyState& CopyState() const { return copyState_; }
     void SetStartEnabled(bool enabled) override;
     void SetStopEnabled(bool enabled) override;
     void RunTimer(bool running) override;
@@ -177,7 +178,7 @@ public:
     TJvTrayIcon& Tray() override { return *JvTrayIcon1; }
     QWidget* MessageOwner() override { return this; }
     TForm7* SearchWindow() override { return search_; }
-    bool IsCopyIdle() const override { return CopyIdle; }
+    bool IsCopyIdle() const override { return copyState_.CopyIdle; }
     bool IsCheckRunning() const override { return CheckRunning; }
     void SetCheckRunning(bool running) override { CheckRunning = running; }
 
@@ -208,6 +209,7 @@ private:
     bool saveFtpsSettingsFile(); // false when it cannot be written
 
     TStartup startup_;
+    TCopyState copyState_; // the running (or last) copy job's values
     TForm2* options_ = nullptr;
     TForm3* editor_ = nullptr;
     TForm6* about_ = nullptr;

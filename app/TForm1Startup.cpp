@@ -47,7 +47,7 @@ void TForm1::FormCreate() {
     // An error report while reading ends the reading where it happened; the window opens all the same.
     ui::RunHandler([this] {
         readStartupSettings();
-        SourceList.clear();
+        copyState_.SourceList.clear();
         applyCommandLine();
         readFtpSettingsFile();
         IdFTP1->Passive = CheckBox2->isChecked();

@@ -166,8 +166,8 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsEmpty("FERRYLO_BENCH_LOG")) // what the job wrote, to see how a drop was met
         std::fprintf(stderr, "%s\n", form.Memo1->toPlainText().toLocal8Bit().constData());
     std::printf("seconds=%.3f files=%zu bytes=%lld peak_kib=%ld fds_before=%d fds_after=%d loop_gap_ms=%lld\n", seconds,
-                form.SourceList.size(), static_cast<long long>(form.TotalBytes), PeakKiB(), descriptorsBefore,
-                OpenDescriptors(), static_cast<long long>(longestGapMs));
+                form.CopyState().SourceList.size(), static_cast<long long>(form.CopyState().TotalBytes), PeakKiB(),
+                descriptorsBefore, OpenDescriptors(), static_cast<long long>(longestGapMs));
     int unexpected = 0;
     for (const QString& text : prompts.texts()) {
         if (!text.startsWith(QStringLiteral("Удалить исходные файлы")) &&

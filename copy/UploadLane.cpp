@@ -16,10 +16,10 @@ TUploadLane::TUploadLane(TLaneBoard& board, std::size_t lane, const TLaneJob& jo
                          const TKnownFolders& known)
     : board_(board), lane_(lane), job_(job) {
     CopyClientSettings(model, ftp_);
-    RetryWaitsMs = job.RetryWaitsMs;
+    state_.RetryWaitsMs = job.RetryWaitsMs;
     // No box on a lane's thread: only the job's remembered certificates pass, and the window tells of a change.
-    Trust = ftps::TCertificateTrust(ftps::TTrustMode::RememberedOnly, job.Certificates);
-    Trust.OnRefused = [this](const ftps::TRefusal& refusal) {
+    state_.Trust = ftps::TCertificateTrust(ftps::TTrustMode::RememberedOnly, job.Certificates);
+    state_.Trust.OnRefused = [this](const ftps::TRefusal& refusal) {
         if (refusal.Standing == ftps::TCertificateStanding::Changed) {
             board_.Post(TLaneMessage{
                 .Note = TLaneNote::Message,
@@ -29,23 +29,23 @@ TUploadLane::TUploadLane(TLaneBoard& board, std::size_t lane, const TLaneJob& jo
             AppendLog(StampedLine(QStringLiteral(u"Сертификат сервера не подтвержден")));
         }
     };
-    KnownRemoteFolders = known.SharedView();
+    state_.KnownRemoteFolders = known.SharedView();
     ftp_.OnWorkBegin = [this](TIdComponent*, TWorkMode mode, std::int64_t max) {
         if (mode != wmWrite)
             return;
-        Tally.Begin(max);
-        board_.Progress(lane_, ResumedBytes);
+        state_.Tally.Begin(max);
+        board_.Progress(lane_, state_.ResumedBytes);
     };
     ftp_.OnWork = [this](TIdComponent*, TWorkMode mode, std::int64_t count) {
         if (mode == wmWrite) {
-            Tally.Work(count);
-            board_.Progress(lane_, ResumedBytes + count); // the resumed part counts as sent
+            state_.Tally.Work(count);
+            board_.Progress(lane_, state_.ResumedBytes + count); // the resumed part counts as sent
         }
         WatchStop(); // a fast line may send a whole file without one wait
     };
     ftp_.OnWorkEnd = [this](TIdComponent*, TWorkMode mode) {
         if (mode == wmWrite)
-            Tally.End();
+            state_.Tally.End();
     };
 }
 
@@ -70,13 +70,13 @@ void TUploadLane::AppendLog(const QString& line) {
 }
 
 void TUploadLane::WatchStop() {
-    if (StopRequested)
+    if (state_.StopRequested)
         return;
     // A connection still logging in once every file is taken has nothing left to carry: a server that keeps it
     // waiting must not hold up the job's end.
     if (!board_.StopRequested() && !(connecting_ && board_.AllTaken()))
         return;
-    StopRequested = true;
+    state_.StopRequested = true;
     AbortConnection(ftp_);
 }
 
@@ -97,7 +97,7 @@ bool TUploadLane::Connect() {
     // none of them got in, the first one goes on: its retries and their end are the single connection's.
     if (lane_ == 0 && !board_.WaitForConnects())
         return true;
-    if (!StopRequested) // cut by a stop or for want of files, not refused by the server
+    if (!state_.StopRequested) // cut by a stop or for want of files, not refused by the server
         AppendLog(StampedLine(QStringLiteral(u"Еще одно соединение с сервером не установлено")));
     return false;
 }
@@ -115,7 +115,7 @@ bool TUploadLane::UploadFile(std::size_t index) {
     } catch (...) {
         done.Error = std::current_exception(); // the window's thread shows it, as it would its own
     }
-    const bool goOn = done.Stored && !StopRequested;
+    const bool goOn = done.Stored && !state_.StopRequested;
     if (!goOn)
         board_.Close(); // before the others take another file: a failure starts no new one
     board_.EndFile(lane_, std::move(done));

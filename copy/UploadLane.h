@@ -27,7 +27,7 @@ struct TLaneJob {
     TFtpsFile Certificates; // remembered, as the window's connection left them: no lane reads ".ftps"
 };
 
-class TUploadLane final : public TUploadHost, private TCopyState {
+class TUploadLane final : public TUploadHost {
 public:
     // The client takes the settings of `model` (the window's client); the folders known to the job are shared.
     TUploadLane(TLaneBoard& board, std::size_t lane, const TLaneJob& job, const TIdFTP& model,
@@ -43,11 +43,9 @@ public:
     TCopyOptions Options() const override { return job_.Options; }
     void AppendLog(const QString& line) override;
     void ShowMessageBox(const QString&) override {} // the reason is in the log; one box per connection would pile up
-    TCopyState& CopyState() override { return *this; }
+    TCopyState& CopyState() override { return state_; }
     TIdFTP& Ftp() override { return ftp_; }
     TServerLogin ServerLogin() const override { return job_.Login; }
-    // Nobody can be asked from here: only a certificate the user accepted passes; a changed one is told on the
-    // window's thread.
 
 private:
     void Run();
@@ -62,6 +60,7 @@ private:
     const std::size_t lane_;
     const TLaneJob& job_;
     TIdFTP ftp_;
+    TCopyState state_;        // this lane's part of the job: its retries, its upload, its certificates
     bool connecting_ = false; // the first log-in is under way
     std::thread thread_;
 };

@@ -156,7 +156,7 @@ TEST_F(CloseRequest, IdleEndsAtOnceCopyingAsksFirst) {
     EXPECT_TRUE(script_.shown().empty());
     EXPECT_EQ(script_.haltRequests(), 1);
 
-    form().CopyIdle = false;
+    form().CopyState().CopyIdle = false;
     script_.answer(ui::Cancel);
     QCloseEvent cancelled;
     QApplication::sendEvent(&form(), &cancelled);
@@ -171,5 +171,5 @@ TEST_F(CloseRequest, IdleEndsAtOnceCopyingAsksFirst) {
     QCloseEvent confirmed;
     QApplication::sendEvent(&form(), &confirmed);
     EXPECT_EQ(script_.haltRequests(), 2);
-    form().CopyIdle = true;
+    form().CopyState().CopyIdle = true;
 }

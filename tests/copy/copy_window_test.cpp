@@ -79,7 +79,7 @@ TEST(CopyThroughTheWindow, StartButtonsRunOneJobAtATime) {
     EXPECT_EQ(form.Label18->text(), QStringLiteral("0 Mb"));
     EXPECT_EQ(form.ProgressBar2->Position(), form.ProgressBar2->Max());
     EXPECT_TRUE(form.Memo1->toPlainText().endsWith(QString::fromStdString(": Скопирован файл " + file)));
-    EXPECT_TRUE(form.CopyIdle && form.Button2->isEnabled() && !form.Timer1->isActive());
+    EXPECT_TRUE(form.CopyState().CopyIdle && form.Button2->isEnabled() && !form.Timer1->isActive());
 
     // While a connection check holds the FTP client, both start buttons say so.
     script.clear();
@@ -98,9 +98,9 @@ TEST(CopyThroughTheWindow, ValueLabelsAreReadWithWhatTheyShow) {
     ui::testing::Script script;
     FormSet forms(TStartup{dir.filePath(QStringLiteral("ferrylo")), {}});
     TForm1& form = forms.main();
-    form.TotalBytes = 10 * 1024 * 1024;
-    form.SentBytes = 2048000;
-    form.StartTime = NowInDays() - 1.0 / 86400.0;
+    form.CopyState().TotalBytes = 10 * 1024 * 1024;
+    form.CopyState().SentBytes = 2048000;
+    form.CopyState().StartTime = NowInDays() - 1.0 / 86400.0;
     copyjob::ShowJobSize(form);
     copyjob::Tick(form);
 
@@ -155,7 +155,7 @@ TEST(CopyThroughTheWindow, EscStopsTheUploadAndTheCommandServesOnlyThen) {
     EXPECT_TRUE(enabledDuringUpload);
     EXPECT_TRUE(form.Memo1->toPlainText().endsWith(QStringLiteral(": Копирование остановлено")));
     EXPECT_TRUE(std::filesystem::exists(file) && script.texts().empty());
-    EXPECT_TRUE(form.CopyIdle && form.Button2->isEnabled() && !form.N11->isEnabled());
+    EXPECT_TRUE(form.CopyState().CopyIdle && form.Button2->isEnabled() && !form.N11->isEnabled());
 }
 
 } // namespace
