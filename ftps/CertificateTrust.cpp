@@ -2,6 +2,7 @@
 
 #include "ftp/TIdFTP.h"
 #include "ftp/TIdSSLIOHandlerSocket.h"
+#include "ui/WindowThread.h"
 
 #include <utility>
 
@@ -34,7 +35,14 @@ bool TCertificateTrust::Decide(const std::string& key, const std::string& typed,
 }
 
 void TCertificateTrust::Verify(TIdFTP& ftp, const std::string& typed) {
-    ftp.OnVerifyPeer = [this, &ftp, typed](const TIdTLSPeer& peer) { return Accepts(ftp, typed, peer); };
+    ftp.OnVerifyPeer = [this, &ftp, typed](const TIdTLSPeer& peer) {
+        if (mode_ == TTrustMode::RememberedOnly)
+            return Accepts(ftp, typed, peer);
+        // A connection off the window's thread waits for the question there.
+        bool accepted = false;
+        ui::RunOnWindowThread([&] { accepted = Accepts(ftp, typed, peer); });
+        return accepted;
+    };
 }
 
 void TCertificateTrust::Remember(const std::string& key, const std::string& fingerprint) {

@@ -14,6 +14,7 @@
 #include "shell/TJvTrayIcon.h"
 #include "ui/SystemText.h"
 #include "ui/UiLayer.h"
+#include "ui/WindowThread.h"
 
 #include <functional>
 
@@ -59,7 +60,8 @@ void RunCheck(TReachHost& host) {
     CheckInProgress running(host);
 
     const TServerLogin typed = host.CollectServerLogin();
-    const std::string address = ServerToAddress(typed.Server);
+    std::string address;
+    ui::RunOffWindowThread([&] { address = ServerToAddress(typed.Server); }); // a name may need a lookup
     host.AppendLog(kCheckLine + ui::FromSystemText(address));
     QString tlsFailure;
     // A certificate that no trusted authority vouches for is asked about with the window back in sight: the
@@ -69,7 +71,7 @@ void RunCheck(TReachHost& host) {
     const ftps::TVerifiedBy verified(host.Ftp(), trust, typed.Server);
     if (TestConnection(host, {address, typed.Server, typed.Login, typed.Password}, trust.Remembered(), &tlsFailure)) {
         ui::ShowMessage(QStringLiteral("Связь есть"));
-        host.Ftp().LeaveServerQuietly();
+        LeaveProbedServer(host);
         return;
     }
     // The server is there and showed a certificate: no other server is what the user is after.
@@ -98,10 +100,12 @@ bool TestConnection(TReachHost& host, const TProbe& probe, const TFtpsFile& reme
     // program left hidden in the notification area.
     TIdFTP& ftp = host.Ftp();
     try {
-        if (ftp.IsOpen()) {
-            ftp.AbortTransfer();
-            ftp.LeaveServer();
-        }
+        ui::RunOffWindowThread([&ftp] {
+            if (ftp.IsOpen()) {
+                ftp.AbortTransfer();
+                ftp.LeaveServer();
+            }
+        });
     } catch (...) {
         BackFromTray(tray);
         throw;
@@ -120,7 +124,8 @@ bool TestConnection(TReachHost& host, const TProbe& probe, const TFtpsFile& reme
             ftp.TLSHostName = typed ? typed->Host : ftp.Host();
             const ftps::TTlsWhenRemembered tls(ftp, remembered);
             forced = tls.Forced();
-            ftp.ConnectAndLogIn(true, DefaultTimeLimit);
+            // The window's thread only waits, in an event loop of its own; the verifier asks on it.
+            ui::RunOffWindowThread([&ftp] { ftp.ConnectAndLogIn(true, DefaultTimeLimit); });
             connected = true;
             if (!ftp.TLSVersion().empty())
                 host.AppendLog(line + ftps::EncryptedConnectionText(ftp.TLSVersion()));
@@ -143,6 +148,11 @@ bool TestConnection(TReachHost& host, const TProbe& probe, const TFtpsFile& reme
     }
     BackFromTray(tray);
     return connected;
+}
+
+void LeaveProbedServer(TReachHost& host) {
+    TIdFTP& ftp = host.Ftp();
+    ui::RunOffWindowThread([&ftp] { ftp.LeaveServerQuietly(); });
 }
 
 } // namespace reach

@@ -31,4 +31,7 @@ void RunCheck(TReachHost& host);
 // connection in clear for encryption, `tlsFailure` gets the text that says where to switch it on.
 bool TestConnection(TReachHost& host, const TProbe& probe, const TFtpsFile& remembered, QString* tlsFailure = nullptr);
 
+// Ends the probe's connection (its goodbye waits for the server, bounded) off the window's thread; quiet.
+void LeaveProbedServer(TReachHost& host);
+
 } // namespace reach

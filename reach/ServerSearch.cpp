@@ -52,7 +52,7 @@ void KeepServer(TReachHost& host, const std::string& candidate) {
     try {
         host.KeepFoundServer(candidate);
     } catch (...) {
-        host.Ftp().LeaveServerQuietly();
+        reach::LeaveProbedServer(host);
         throw;
     }
 }
@@ -90,11 +90,11 @@ void RunServerSearch(TReachHost& host, TForm7& window, const TServerLogin& typed
                            ui::Ok | ui::Cancel, ui::Cancel) != ui::Ok)
             continue; // this connection stays open until the next test closes it
         KeepServer(host, candidate);
-        host.Ftp().LeaveServerQuietly();
+        LeaveProbedServer(host);
         return;
     }
     ui::ShowMessage(QStringLiteral("Не удалось найти сервер"));
-    host.Ftp().LeaveServerQuietly();
+    LeaveProbedServer(host);
 }
 
 } // namespace reach

@@ -2,12 +2,14 @@
 #include "ReachFixture.h"
 
 #include "ftp/TIdFTP.h"
+#include "ftp/WaitSlices.h"
 #include "reach/ConnectionCheck.h"
 #include "reach/TForm7.h"
 #include "shell/TJvTrayIcon.h"
 #include "tests/support/FakeFtpServer.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>
@@ -148,4 +150,26 @@ TEST_F(ConnectionCheck, RefusedWhileACopyRunsAndTouchesNothing) {
     EXPECT_TRUE(host().tray.Hint().isEmpty());
     EXPECT_EQ(server.sessionCount(), 0u);
     EXPECT_FALSE(host().checkRunning);
+}
+
+// No network wait of the check is on the window's thread (its wait hook never runs there); the window's thread
+// turns a loop of its own meanwhile (a timer of the window keeps firing while a slow server logs the check in).
+TEST_F(ConnectionCheck, NetworkWaitsRunOffTheWindowsThread) {
+    FakeFtpServer::Options slow;
+    slow.replyDrip = std::chrono::milliseconds(5); // every reply a byte at a time
+    FakeFtpServer server(slow);
+    int windowWaits = 0;
+    ftp::SetWaitSliceHook([&] { ++windowWaits; });
+    startHost(QStringLiteral("localhost"), server.port(), "tester", "secret");
+    int ticks = 0;
+    QTimer window;
+    QObject::connect(&window, &QTimer::timeout, [&] { ++ticks; });
+    window.start(10);
+    script_.answer(ui::Ok); // "Связь есть"
+    clickCheck();
+    ftp::SetWaitSliceHook({});
+
+    EXPECT_EQ(shownTexts(), QStringList({u"Связь есть"_s}));
+    EXPECT_EQ(windowWaits, 0);
+    EXPECT_GE(ticks, 20) << "the window's loop turned while the log-in waited";
 }
