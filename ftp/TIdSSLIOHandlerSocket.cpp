@@ -47,7 +47,12 @@ void TIdSSLIOHandlerSocket::StartTLS(const std::string& hostName, int timeLimitM
         X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_), hostName.c_str());
     } else {
         SSL_set1_host(ssl_, hostName.c_str());
+// OpenSSL's macro casts the name to void* the C way; the cast warnings stay on everywhere but here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wold-style-cast"
+#pragma GCC diagnostic ignored "-Wcast-qual"
         SSL_set_tlsext_host_name(ssl_, hostName.c_str());
+#pragma GCC diagnostic pop
     }
     if (resumeFrom != nullptr && resumeFrom->ssl_ != nullptr) {
         SSL_SESSION* session = SSL_get1_session(resumeFrom->ssl_);

@@ -26,6 +26,9 @@ int main() {
 CPP
 # ftp/ speaks TLS: OpenSSL built for Windows from Debian's source (cached after the first run).
 libs=$(tools/windows-libs.sh | tail -n1)
-"$compiler" -std=c++20 -Wall -Wextra -Werror -O1 -I. -I"$libs/include" util/*.cpp ftp/*.cpp settings/*.cpp \
+# Every source but the other systems' own (*Posix.cpp).
+sources=$(ls util/*.cpp ftp/*.cpp settings/*.cpp | grep -v 'Posix\.cpp$')
+# shellcheck disable=SC2086 # the source list splits on purpose
+"$compiler" -std=c++20 -Wall -Wextra -Werror -O1 -I. -I"$libs/include" $sources \
     "$out/probe.cpp" -o "$out/probe.exe" -static -L"$libs/lib" -lssl -lcrypto -lcrypt32 -lws2_32
 echo "util/, ftp/ and settings/ compile and link for Windows."
