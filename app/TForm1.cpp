@@ -1,7 +1,6 @@
 #include "app/TForm1.h"
 
 #include "ftp/TIdFTP.h"
-#include "ftp/WaitSlices.h"
 #include "shell/TJvTrayIcon.h"
 #include "ui/FormBuilder.h"
 #include "ui/TLogView.h"
@@ -45,17 +44,12 @@ TForm1::TForm1(const TStartup& startup) : startup_(startup) {
     createControls();
     createMenu();
     connectHandlers();
-    // While the FTP client waits on the network the window stays alive: it repaints, the tray
-    // answers and the close request is served between the slices of every wait.
-    ftp::SetWaitSliceHook([] { ui::ProcessMessages(); });
     FormCreate();
 }
 
 TForm1::~TForm1() {
-    if (Form1 == this) {
-        ftp::SetWaitSliceHook({});
+    if (Form1 == this)
         Form1 = nullptr;
-    }
 }
 
 void TForm1::createControls() {
@@ -179,14 +173,6 @@ void TForm1::connectHandlers() {
     on(Timer1, &QTimer::timeout, &TForm1::Timer1Timer);
 
     JvTrayIcon1->OnClick = [this](auto&&...) { ui::RunHandler([this] { JvTrayIcon1Click(); }); };
-
-    IdFTP1->OnWorkBegin = [this](TIdComponent* sender, TWorkMode mode, std::int64_t countMax) {
-        IdFTP1WorkBegin(sender, mode, countMax);
-    };
-    IdFTP1->OnWork = [this](TIdComponent* sender, TWorkMode mode, std::int64_t count) {
-        IdFTP1Work(sender, mode, count);
-    };
-    IdFTP1->OnWorkEnd = [this](TIdComponent* sender, TWorkMode mode) { IdFTP1WorkEnd(sender, mode); };
 }
 
 void TForm1::AddDestinationItem(const QString& folder) {

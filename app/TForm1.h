@@ -108,7 +108,7 @@ public:
     QAction* N11; //   in "Сервис": "Остановить копирование" (Esc) -> stops the job; enabled while it uploads
 
     // Without a face of their own.
-    std::unique_ptr<TIdFTP> IdFTP1; // the program's one FTP client; its work events drive the progress
+    std::unique_ptr<TIdFTP> IdFTP1; // the check's client; each connection of a job is set up as it is
     TJvTrayIcon* JvTrayIcon1;       // the tray icon, inactive until the window hides; a click brings it back
     QTimer* Timer1;                 // one-second tick of the progress display, running only during a job
 
@@ -132,13 +132,6 @@ public:
 
     // --- copy job and progress display (copy/), the job's values in TCopyState ---
     void Button2Click();
-    bool ConnectToServer(const std::string& host);
-    void MakeRemotePath(const std::string& path);
-    bool UploadOne(const std::string& local, const std::string& remote);
-    void LoadTrayPicture(const std::string& name);
-    void IdFTP1WorkBegin(TIdComponent* sender, TWorkMode mode, std::int64_t workCountMax);
-    void IdFTP1Work(TIdComponent* sender, TWorkMode mode, std::int64_t workCount);
-    void IdFTP1WorkEnd(TIdComponent* sender, TWorkMode mode);
     void Timer1Timer();
     void N11Click();
 

@@ -28,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -125,13 +126,11 @@ int main(int argc, char** argv) {
     form.IdFTP1->DefaultPort = QByteArray(argv[2]).toInt();
     if (ftps)
         form.CheckBox3->click();
-    bool dropped = false; // each data connection gets a copy of the handler: the flag lives here
+    std::atomic<bool> dropped{false}; // each connection gets a copy of the watcher: the flag lives here
     if (dropAt > 0) {
         // The next send of the data connection fails with a reset, once: the job's retry takes it from there.
-        form.IdFTP1->OnWork = [display = form.IdFTP1->OnWork, dropAt, &dropped](TIdComponent* sender, TWorkMode mode,
-                                                                                std::int64_t count) {
-            display(sender, mode, count);
-            if (mode == wmWrite && count >= dropAt && !std::exchange(dropped, true))
+        form.IdFTP1->OnWork = [dropAt, &dropped](TIdComponent*, TWorkMode mode, std::int64_t count) {
+            if (mode == wmWrite && count >= dropAt && !dropped.exchange(true))
                 ftp::faults::FailNthCall(ftp::faults::SocketCall::Send, 1, 10054);
         };
     }

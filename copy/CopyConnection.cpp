@@ -1,19 +1,17 @@
 #include "copy/CopyConnection.h"
 
-#include "copy/CopyHost.h"
 #include "copy/LogLine.h"
 #include "copy/RemotePath.h"
 #include "copy/ResumePoint.h"
 #include "copy/SourceFiles.h"
 #include "copy/UploadFailure.h"
+#include "copy/UploadHost.h"
 #include "copy/UploadTally.h"
 #include "ftp/IdExceptions.h"
 #include "ftp/TIdFTP.h"
 #include "ftps/FtpsTrust.h"
 #include "ftps/LoginRefusal.h"
-#include "settings/Settings.h"
 #include "ui/SystemText.h"
-#include "ui/UiLayer.h"
 
 #include <exception>
 #include <optional>
@@ -69,7 +67,7 @@ bool RefusedForMissingFolder(const std::exception_ptr& failure) {
 
 // A resumed store that the server refused before any byte went: its REST or the store after it. Servers that
 // list REST STREAM and refuse a store after it by default exist; they get whole files for the rest of the job.
-bool RefusedResume(const TCopyState& state, const std::exception_ptr& failure) {
+bool RefusedResume(const TConnectionState& state, const std::exception_ptr& failure) {
     const int code = RefusalCode(failure);
     return state.ResumedBytes > 0 && !state.Tally.Begun() && code >= 400 && code < 600;
 }
@@ -83,7 +81,7 @@ void CheckPathIsSafe(const std::string& path) {
 // The remote folder of `remote` made and entered, the server left in "/"; how many of its folders were taken
 // as known. A failure that may pass comes back as such; a refused folder throws, as it always has.
 std::optional<std::size_t> ReachFolderOf(TUploadHost& host, const std::string& remote) {
-    TCopyState& state = host.CopyState();
+    TConnectionState& state = host.State();
     try {
         if (host.Options().KnownFolders)
             return MakeKnownRemotePath(host.Ftp(), state.KnownRemoteFolders, RemoteFolderOf(remote));
@@ -111,28 +109,23 @@ void ReportRefusal(TUploadHost& host, const std::exception& error, bool encrypte
 } // namespace
 
 bool ConnectToServer(TUploadHost& host) {
-    return ConnectToServer(host, host.ServerLogin().Server);
-}
-
-bool ConnectToServer(TUploadHost& host, const std::string& server) {
     const TServerLogin login = host.ServerLogin();
+    const std::string& server = login.Server;
     TIdFTP& ftp = host.Ftp();
-    ui::ProcessMessages();
     ftp.LeaveServerQuietly(); // a connection left open by a failed job may have been dropped meanwhile
     // A port that is none reaches no server.
     bool connected = ftp.SetServer(server);
-    ftp.TLSHostName = ftp.Host();                         // the certificate names the host typed, without its port
-    host.CopyState().KnownRemoteFolders.SetAtRoot(false); // a new connection starts in its login folder
+    ftp.TLSHostName = ftp.Host();                     // the certificate names the host typed, without its port
+    host.State().KnownRemoteFolders.SetAtRoot(false); // a new connection starts in its login folder
     ftp.Username = login.Login;
     ftp.Password = login.Password;
-    host.CopyState().Trust.Verify(ftp, server);
-    const ftps::TTlsWhenRemembered tls(ftp, host.CopyState().Trust.Remembered());
+    host.State().Trust.Verify(ftp, server);
+    const ftps::TTlsWhenRemembered tls(ftp, host.State().Trust.Remembered());
     try {
         if (connected)
             ftp.ConnectAndLogIn(true, -1);
     } catch (const EIdException& error) {
         // Only the client's own failures mean "no connection"; anything else is the job's error and ends it.
-        ui::ProcessMessages();
         connected = false;
         // Asked for encryption and did not get it: the user learns why, and nothing went in clear.
         if (const QString why = ftps::FailureText(error, tls.Forced()); !why.isEmpty()) {
@@ -143,25 +136,7 @@ bool ConnectToServer(TUploadHost& host, const std::string& server) {
     }
     if (connected && !ftp.TLSVersion().empty())
         host.AppendLog(StampedLine(ftps::EncryptedConnectionText(ftp.TLSVersion())));
-    ui::ProcessMessages();
     return connected;
-}
-
-void CopyClientSettings(const TIdFTP& from, TIdFTP& to) {
-    to.Passive = from.Passive;
-    to.UseTLS = from.UseTLS;
-    to.DefaultPort = from.DefaultPort;
-    to.DataConnectTimeLimit = from.DataConnectTimeLimit;
-    to.FollowUpTimeLimit = from.FollowUpTimeLimit;
-    to.ConnectTimeLimit = from.ConnectTimeLimit;
-    to.ReplyTimeLimit = from.ReplyTimeLimit;
-    to.SendStallTimeLimit = from.SendStallTimeLimit;
-    to.ReadTimeout = from.ReadTimeout;
-    to.MaxLineLength = from.MaxLineLength;
-    to.RecvBufferSize = from.RecvBufferSize;
-    to.SendBufferSize = from.SendBufferSize;
-    to.BoundIP = from.BoundIP;
-    to.SetTransferType(from.TransferType());
 }
 
 void AbortConnection(TIdFTP& ftp) {
@@ -233,8 +208,7 @@ std::size_t MakeKnownRemotePath(TIdFTP& ftp, TKnownFolders& known, const std::st
 
 TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::string& remote, std::int64_t sentBefore) {
     TIdFTP& ftp = host.Ftp();
-    TCopyState& state = host.CopyState();
-    const std::int64_t finishedBefore = state.FinishedBytes;
+    TConnectionState& state = host.State();
     state.ResumedBytes = 0;
     state.Tally.Reset();
     // A name with CR, LF or NUL could smuggle a command of its own ("x\r\nDELE y"): the file fails
@@ -264,28 +238,20 @@ TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::strin
         return TAttempt::Stored;
     } catch (const std::exception&) {
         const std::exception_ptr failure = std::current_exception();
-        if (RefusedResume(state, failure) && !state.StopRequested) {
+        if (RefusedResume(state, failure) && !host.StopRequested()) {
             state.ResumeRefused = true;
             host.AppendLog(StampedLine(QStringLiteral(u"Сервер не позволил докачку, файл копируется с начала : ") +
                                        ui::FromSystemText(local)));
-            state.FinishedBytes = finishedBefore;
             return TryUpload(host, local, remote, 0);
         }
         // A folder this job made may have been removed since: its chain is walked again and the file tried
         // once more, from its start.
-        if (*takenAsKnown > 0 && RefusedForMissingFolder(failure) && !state.StopRequested) {
+        if (*takenAsKnown > 0 && RefusedForMissingFolder(failure) && !host.StopRequested()) {
             state.KnownRemoteFolders.Forget(RemoteWalkNames(RemoteFolderOf(remote)));
-            state.FinishedBytes = finishedBefore;
             return TryUpload(host, local, remote, 0);
         }
-        const TAttempt failed = FailedAttempt(failure);
-        ui::ProcessMessages();
-        return failed;
+        return FailedAttempt(failure);
     }
-}
-
-bool UploadOne(TUploadHost& host, const std::string& local, const std::string& remote) {
-    return TryUpload(host, local, remote, 0) == TAttempt::Stored;
 }
 
 std::optional<bool> RemoteSizeMatches(TIdFTP& ftp, const std::string& remote, std::optional<std::int64_t> localSize) {

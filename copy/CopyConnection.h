@@ -14,12 +14,6 @@ namespace copyjob {
 
 // Closes a connection left open, then connects and logs in as the host's ServerLogin says; true when logged in.
 bool ConnectToServer(TUploadHost& host);
-// The same to `server` as typed ("host" or "host:port").
-bool ConnectToServer(TUploadHost& host, const std::string& server);
-
-// The settings of `from` that shape a connection (mode, encryption, port, bounds, buffers), given to `to`, a
-// client of another connection to the same server.
-void CopyClientSettings(const TIdFTP& from, TIdFTP& to);
 
 // Ends what the client does at once, from inside one of its waits or work events: a transfer under way is told to
 // end (ABOR) and its data connection closed; the control connection goes too, so that no wait for a reply or a
@@ -48,9 +42,6 @@ enum class TAttempt {
 // copy lacks, never counting more of it than that. A server that refuses the resumed store gets the whole file at
 // once, and so does every later file of the job. A refused folder throws, as it always has.
 TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::string& remote, std::int64_t sentBefore);
-
-// One attempt, no resume; true when stored.
-bool UploadOne(TUploadHost& host, const std::string& local, const std::string& remote);
 
 // Whether the server's size of a stored file matches the local size. Nothing when the server has
 // no SIZE command (or FEAT got no answer); false also when SIZE gets none.

@@ -2,17 +2,13 @@
 // under its remote path, and end as the copy options say.
 #include "copy/CopyJob.h"
 
-#include "copy/CopyConnection.h"
 #include "copy/CopyHost.h"
 #include "copy/LogLine.h"
-#include "copy/ParallelUploads.h"
 #include "copy/ProgressDisplay.h"
 #include "copy/ProgressMath.h"
-#include "copy/RemotePath.h"
-#include "copy/RetryingUpload.h"
 #include "copy/SourceFiles.h"
-#include "copy/UploadTally.h"
-#include "ftp/TIdFTP.h"
+#include "copy/UploadEngine.h"
+#include "copy/UploadView.h"
 #include "ftps/FtpsTrust.h"
 #include "settings/Settings.h"
 #include "shell/RunProgram.h"
@@ -20,7 +16,6 @@
 #include "shell/Sound.h"
 #include "ui/SystemText.h"
 #include "ui/UiLayer.h"
-#include "util/ForceDeleteFile.h"
 #include "util/NativePath.h"
 #include "util/Paths.h"
 
@@ -81,22 +76,35 @@ void AskAboutMoving(TCopyHost& host) {
         host.TickDeleteSources(); // for this job and the rest of the run; not saved
 }
 
-TSourceSnapshot ListSources(TCopyHost& host, const TTypedSource& typed) {
+// The files of the job as they are now, and their size shown.
+void ListSources(TCopyHost& host, const TTypedSource& typed, TUploadJob& job) {
     TCopyState& state = host.CopyState();
     state.TotalBytes = 0;
     state.FinishedBytes = 0;
     state.SentBytes = 0; // the first tick of a new job must not see the last job's bytes
     state.SourceList.clear();
-    state.KnownRemoteFolders.Clear(); // what the last job saw on the server may have changed since
-    state.ResumeRefused = false;      // so may the server itself
-    const TSourceSnapshot source = SnapshotSource(typed.folder, typed.fileName, typed.currentFolder);
-    ListSourceFiles(source, typed.fileName, state.SourceList);
+    job.Source = SnapshotSource(typed.folder, typed.fileName, typed.currentFolder);
+    ListSourceFiles(job.Source, typed.fileName, state.SourceList);
     for (const std::string& item : state.SourceList) {
         if (const auto size = FileSizeOf(item))
             state.TotalBytes += *size;
     }
+    job.Files = state.SourceList;
     ShowJobSize(host);
-    return source;
+}
+
+// The job as one value: what the window shows when it starts.
+TUploadJob TakeJob(TCopyHost& host, const TTypedSource& typed) {
+    TUploadJob job;
+    ListSources(host, typed, job);
+    job.Destination = host.Destination();
+    job.Login = host.ServerLogin();
+    job.Client = ClientSettingsOf(host.Ftp());
+    job.Options = host.Options();
+    job.Connections = static_cast<std::size_t>(std::max(job.Options.ParallelUploads, 1));
+    job.RetryWaitsMs = host.CopyState().RetryWaitsMs;
+    job.Certificates = ftps::ReadRememberedCertificates();
+    return job;
 }
 
 void ReturnToIdle(TCopyHost& host) {
@@ -106,14 +114,9 @@ void ReturnToIdle(TCopyHost& host) {
     host.SetStartEnabled(true);
 }
 
-// Phase B after the connection: the destination, the first tray picture, the timer.
+// The first connection made the destination: the first tray picture, the tray, the timer.
 void BeginUploads(TCopyHost& host) {
     TCopyState& state = host.CopyState();
-    host.AppendLog(StampedLine(QStringLiteral(u"+Установлена связь с сервером")));
-    if (host.Options().KnownFolders)
-        MakeKnownRemotePath(host.Ftp(), state.KnownRemoteFolders, host.Destination());
-    else
-        MakeRemotePath(host.Ftp(), host.Destination());
     LoadTrayPicture(host, "ICON0");
     state.IconStage = 0; // the picture just loaded; a stale stage from the last job would skip a change
     state.IconStep = static_cast<double>(state.TotalBytes) / 6.0;
@@ -128,8 +131,6 @@ void BeginUploads(TCopyHost& host) {
 // A stopped job ends like a failed one, without its message and without the end steps.
 void EndStopped(TCopyHost& host) {
     host.AppendLog(StampedLine(QStringLiteral(u"Копирование остановлено")));
-    // The abort leaves replies unread on the line: the next job starts on a fresh one.
-    host.Ftp().LeaveServerQuietly();
     ReturnToIdle(host);
 }
 
@@ -139,51 +140,8 @@ void EndFailed(TCopyHost& host, const std::string& item) {
     ReturnToIdle(host);
 }
 
-// Phase C for one file; false when its upload failed or the job was stopped, and the job has ended.
-bool CopyOne(TCopyHost& host, const std::string& item, const TSourceSnapshot& source) {
-    if (host.CopyState().StopRequested) {
-        EndStopped(host);
-        return false;
-    }
-    if (const auto size = FileSizeOf(item))
-        host.CopyState().CurrentFileBytes = *size;
-    const std::string remote = RemotePathOf(item, source, host.Destination());
-
-    ui::ProcessMessages();
-    host.AppendLog(StampedLine(QStringLiteral(u"Начал копироваться файл : ") + ui::FromSystemText(item)));
-    ui::ProcessMessages();
-    if (host.CopyState().StopRequested) { // before a lost line is connected again for nothing
-        EndStopped(host);
-        return false;
-    }
-
-    if (!host.Ftp().IsOpen())
-        ConnectToServer(host);
-    const bool moving = host.Options().DeleteSources;
-    const TFileResult result = UploadAndVerify(host, item, remote, moving);
-    const bool stored = result.Outcome == TFileOutcome::Stored;
-    if (stored)
-        host.AppendLog(StampedLine(QStringLiteral(u"Скопирован файл ") + ui::FromSystemText(item)));
-    if (host.CopyState().StopRequested) {
-        EndStopped(host); // the current source stays, stored or not
-        return false;
-    }
-    if (!stored) {
-        EndFailed(host, item);
-        return false;
-    }
-    // A move deletes the source only when the server got every byte of it as it is now.
-    if (moving && result.Confirmed)
-        ForceDeleteFile(item);
-    return true;
-}
-
-// Phase D: leave the server, back to Idle, then the sound and the options.
+// Back to Idle, then the sound and the options.
 void FinishJob(TCopyHost& host) {
-    host.SetStopEnabled(false); // nothing is left to stop
-    // Every file is stored by now: a goodbye that fails changes nothing of that and must not keep the end
-    // steps from running.
-    host.Ftp().LeaveServerQuietly();
     ReturnToIdle(host);
     if (HasSoundOutput())
         PlayWaveResource(kDoneSound);
@@ -196,61 +154,53 @@ void FinishJob(TCopyHost& host) {
         ui::HaltProgram();
 }
 
-// Phase C over several connections at once, and the job's end as the first failure or a stop makes it.
-void CopyInParallel(TCopyHost& host, const TSourceSnapshot& source, std::size_t connections) {
-    // The new connections carry the files; this one would only take up a place of the server's limit meanwhile.
-    host.Ftp().LeaveServerQuietly();
-    const TParallelEnd end = UploadInParallel(host, source, connections);
-    if (end.End == TParallelEnd::Done)
-        FinishJob(host);
-    else if (end.End == TParallelEnd::Stopped)
-        EndStopped(host);
-    else if (end.Error)
-        std::rethrow_exception(end.Error); // the error box shows it, as it shows the single connection's
-    else
-        EndFailed(host, end.FailedItem);
-}
+// While it lives, "Остановить копирование" reaches the engine.
+class TRunningEngine {
+public:
+    TRunningEngine(TCopyState& state, TUploadEngine& engine) : state_(state) { state_.Running = &engine; }
+    ~TRunningEngine() { state_.Running = nullptr; }
+    TRunningEngine(const TRunningEngine&) = delete;
+    TRunningEngine& operator=(const TRunningEngine&) = delete;
+
+private:
+    TCopyState& state_;
+};
 
 void RunJob(TCopyHost& host, const TTypedSource& typed) {
     AskAboutMoving(host);
     host.CollectFtpSettings();
-    const TSourceSnapshot source = ListSources(host, typed);
-    // The window asks about a certificate; the texts of a refusal are its own boxes.
-    host.CopyState().Trust =
-        ftps::TCertificateTrust(ftps::TTrustMode::Ask, ftps::ReadRememberedCertificates(), host.MessageOwner());
-
-    if (!ConnectToServer(host)) {
-        if (!host.CopyState().Trust.Refused()) // the certificate's own box said why
+    TUploadEngine engine(TakeJob(host, typed), host.MessageOwner());
+    TJobEnd end;
+    {
+        const TRunningEngine running(host.CopyState(), engine);
+        end = ShowUploads(host, engine, &BeginUploads);
+    }
+    switch (end.End) {
+    case TJobEnd::Done:
+        FinishJob(host);
+        break;
+    case TJobEnd::NotConnected:
+        if (!end.Refused) // the certificate's own box said why
             ui::ShowMessage(QStringLiteral("Нет связи"));
         ReturnToIdle(host);
-        return;
+        break;
+    case TJobEnd::Stopped:
+        EndStopped(host);
+        break;
+    case TJobEnd::Failed:
+        if (end.Error)
+            std::rethrow_exception(end.Error); // the error box shows it
+        EndFailed(host, end.FailedItem);
+        break;
     }
-    BeginUploads(host);
-    const std::size_t connections = static_cast<std::size_t>(std::max(host.Options().ParallelUploads, 1));
-    if (connections > 1 && host.CopyState().SourceList.size() > 1) {
-        CopyInParallel(host, source, connections);
-        return;
-    }
-    // By index: the list belongs to the host, and the loop turns the message loop in between.
-    const std::vector<std::string>& list = host.CopyState().SourceList;
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const std::string item = list[i];
-        if (!CopyOne(host, item, source))
-            return;
-    }
-    FinishJob(host);
 }
 
 } // namespace
 
 void Stop(TCopyHost& host) {
-    TCopyState& state = host.CopyState();
-    if (state.CopyIdle || state.StopRequested)
-        return;
-    state.StopRequested = true;
-    // This runs inside a wait or a work event of the client; the job ends at its next step. Parallel uploads
-    // see the request on their own threads.
-    AbortConnection(host.Ftp());
+    // The connections see it on their own threads and cut what they wait for; the job ends once they left.
+    if (TUploadEngine* engine = host.CopyState().Running)
+        engine->Board().RequestStop();
 }
 
 void Start(TCopyHost& host) {
@@ -268,7 +218,6 @@ void Start(TCopyHost& host) {
     if (!InputIsValid(host, source))
         return;
     host.CopyState().CopyIdle = false;
-    host.CopyState().StopRequested = false;
     try {
         RunJob(host, source);
     } catch (...) {

@@ -62,27 +62,12 @@ void TLaneBoard::Post(TLaneMessage message) {
     posted_.notify_all();
 }
 
-void TLaneBoard::ReportConnect(bool connected) {
-    {
-        const std::lock_guard lock(guard_);
-        ++reported_;
-        connected_ += connected ? 1 : 0;
-    }
-    posted_.notify_all();
-}
-
-bool TLaneBoard::WaitForConnects() {
-    std::unique_lock lock(guard_);
-    posted_.wait(lock, [this] { return connected_ > 0 || reported_ >= sending_.size() || stop_; });
-    return connected_ > 0;
-}
-
 void TLaneBoard::RequestStop() {
-    {
-        const std::lock_guard lock(guard_);
-        stop_ = true;
-        closed_ = true;
-    }
+    // Told under the lock: a stop asked from any thread is wholly done before the window's thread can see it and
+    // let the board go.
+    const std::lock_guard lock(guard_);
+    stop_ = true;
+    closed_ = true;
     posted_.notify_all();
 }
 

@@ -15,11 +15,14 @@
 #include <vector>
 
 enum class TLaneNote {
-    Log,       // Text: a log line, stamped
-    FileDone,  // Index: how its upload ended (Stored, Confirmed, Error)
-    LaneEnded, // the connection has left the server; nothing more comes from it
-    Failed,    // Error: the connection met an error outside any file's upload (its log-in, say)
-    Message,   // Text: a message box for the user, shown once a job however many connections post it
+    Connected,    // the first connection logged in
+    Ready,        // the first connection made the destination: the job's uploads begin
+    NotConnected, // the first connection did not log in (Refused: a certificate was refused, its box said why)
+    Log,          // Text: a log line, stamped
+    FileDone,     // Index: how its upload ended (Stored, Confirmed, Error)
+    LaneEnded,    // the connection has left the server; nothing more comes from it
+    Failed,       // Error: the connection met an error outside any file's upload (its log-in, say)
+    Message,      // Text: a message box for the user, shown once a job however many connections post it
 };
 
 struct TLaneMessage {
@@ -28,7 +31,8 @@ struct TLaneMessage {
     std::size_t Index = 0;
     std::int64_t Bytes = 0; // of the file, when its upload started
     bool Stored = false;
-    bool Confirmed = false;     // every byte of the source as it is now went out: a move may delete it
+    bool Confirmed = false; // every byte of the source as it is now went out: a move may delete it
+    bool Refused = false;
     std::exception_ptr Error{}; // an error the job does not handle, for the window's error box
 };
 
@@ -61,13 +65,7 @@ public:
     void EndFile(std::size_t lane, TLaneMessage done);
     void Post(TLaneMessage message);
 
-    // The first connection's first log-in decides what a failed one of the others does.
-    void ReportConnect(bool connected);
-    // Waits until a lane is connected, every lane has reported, or a stop is asked for; true when a lane is
-    // connected. Each lane reports within the bounds of its connection and log-in.
-    bool WaitForConnects();
-
-    // Asked by the window's thread, read by the lanes.
+    // The job's one stop: asked by the window's thread, read by the lanes.
     void RequestStop();
     bool StopRequested() const;
     void SetMoving(bool moving);
@@ -88,8 +86,6 @@ private:
     bool closed_ = false;
     bool stop_ = false;
     bool moving_ = false;
-    std::size_t reported_ = 0;
-    std::size_t connected_ = 0;
     std::vector<std::optional<TLaneFile>> sending_;
     std::deque<TLaneMessage> messages_;
 };

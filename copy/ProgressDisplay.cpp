@@ -2,72 +2,17 @@
 
 #include "copy/CopyHost.h"
 #include "copy/ProgressMath.h"
-#include "copy/UploadTally.h"
 #include "ui/SystemText.h"
 #include "ui/TProgressBar.h"
-#include "ui/UiLayer.h"
 #include "ui/ValueLabel.h"
 #include "util/TimeTexts.h"
 
 #include <QIcon>
 #include <QLabel>
 #include <QPixmap>
-#include <chrono>
 #include <stdexcept>
 
 namespace copyjob {
-namespace {
-
-// The loop turns inside the work events once a frame (about 60 a second): often enough that the window
-// repaints and a close request is served at once, rarely enough that a fast upload does not spend its time
-// on thousands of turns with nothing to do.
-constexpr std::chrono::milliseconds kFrame{16};
-
-bool FrameDue() {
-    using Clock = std::chrono::steady_clock;
-    static Clock::time_point lastTurn;
-    const Clock::time_point now = Clock::now();
-    if (now - lastTurn < kFrame)
-        return false;
-    lastTurn = now;
-    return true;
-}
-
-} // namespace
-
-void WorkBegin(TCopyHost& host, TWorkMode mode, std::int64_t workCountMax) {
-    if (mode != wmWrite)
-        return;
-    TProgressBar& fileBar = host.Progress().FileBar;
-    // A resumed upload announces only the rest; the bar shows the whole file.
-    fileBar.SetMax(KilobyteScale(host.CopyState().ResumedBytes + workCountMax));
-    fileBar.SetPosition(0);
-    host.CopyState().Tally.Begin(workCountMax);
-}
-
-void Work(TCopyHost& host, TWorkMode mode, std::int64_t workCount) {
-    if (mode == wmWrite) {
-        TCopyState& state = host.CopyState();
-        const TProgressControls shown = host.Progress();
-        const std::int64_t fileSent = state.ResumedBytes + workCount; // the resumed part counts as sent
-        shown.FileBar.SetPosition(FileBarPosition(fileSent));
-        state.SentBytes = state.FinishedBytes + fileSent;
-        shown.JobBar.SetPosition(JobBarPosition(state.FinishedBytes, fileSent));
-        host.CopyState().Tally.Work(workCount);
-    }
-    // The window stays live during an upload: the loop turns after a send once a frame has passed.
-    if (FrameDue())
-        ui::ProcessMessages();
-}
-
-void WorkEnd(TCopyHost& host, TWorkMode mode) {
-    TCopyState& state = host.CopyState();
-    host.Progress().FileBar.SetPosition(0);
-    state.FinishedBytes += state.CurrentFileBytes;
-    if (mode == wmWrite)
-        host.CopyState().Tally.End();
-    ui::ProcessMessages();
-}
 
 void ShowJobSize(TCopyHost& host) {
     const TCopyState& state = host.CopyState();
@@ -75,6 +20,20 @@ void ShowJobSize(TCopyHost& host) {
     ui::ShowValue(shown.TotalSize, ui::FromSystemText(TotalSizeText(state.TotalBytes)));
     shown.JobBar.SetMax(KilobyteScale(state.TotalBytes));
     shown.JobBar.SetPosition(0);
+}
+
+void ShowProgress(TCopyHost& host, const std::vector<std::optional<TLaneFile>>& sending, std::int64_t finished) {
+    std::int64_t inFlight = 0;
+    for (const std::optional<TLaneFile>& file : sending)
+        inFlight += file ? file->Sent : 0;
+    TCopyState& state = host.CopyState();
+    state.FinishedBytes = finished;
+    state.SentBytes = finished + inFlight;
+    const TProgressControls shown = host.Progress();
+    shown.JobBar.SetPosition(JobBarPosition(finished, inFlight));
+    const std::optional<TLaneFile> followed = FileBarFile(sending);
+    shown.FileBar.SetMax(followed ? KilobyteScale(followed->Bytes) : 0);
+    shown.FileBar.SetPosition(followed ? FileBarPosition(followed->Sent) : 0);
 }
 
 void Tick(TCopyHost& host) {
@@ -92,8 +51,6 @@ void Tick(TCopyHost& host) {
     if (stage != state.IconStage && stage >= 0 && stage <= 6)
         LoadTrayPicture(host, "ICON" + std::to_string(stage));
     state.IconStage = stage;
-
-    ui::ProcessMessages();
 }
 
 void LoadTrayPicture(TCopyHost& host, const std::string& name) {

@@ -1,21 +1,23 @@
 #pragma once
-// The progress display of a copy job: the bars follow the work events of each upload, and the
-// timer's tick turns the byte counters into speed, elapsed and remaining time and the tray picture.
+// The progress display of a copy job: the size of the job, the bars, and the timer's tick that turns the byte counters
+// into speed, elapsed and remaining time and the tray picture.
 
-#include "ftp/TIdComponent.h"
+#include "copy/LaneBoard.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 class TCopyHost;
 
 namespace copyjob {
 
-void WorkBegin(TCopyHost& host, TWorkMode mode, std::int64_t workCountMax);
-void Work(TCopyHost& host, TWorkMode mode, std::int64_t workCount);
-void WorkEnd(TCopyHost& host, TWorkMode mode);
 // The size of the job just listed, and its bar at the start.
 void ShowJobSize(TCopyHost& host);
+// The bars and counters from the bytes of the files done and what each connection is sending; the file bar
+// follows the file closest to its end.
+void ShowProgress(TCopyHost& host, const std::vector<std::optional<TLaneFile>>& sending, std::int64_t finished);
 void Tick(TCopyHost& host);
 
 // One of the seven tray pictures "ICON0" .. "ICON6"; throws when there is none of that name.

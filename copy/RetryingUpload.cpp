@@ -1,12 +1,11 @@
 #include "copy/RetryingUpload.h"
 
 #include "copy/CopyConnection.h"
-#include "copy/CopyHost.h"
 #include "copy/LogLine.h"
 #include "copy/SourceFiles.h"
+#include "copy/UploadHost.h"
 #include "copy/UploadTally.h"
 #include "ftp/WaitSlices.h"
-#include "settings/Settings.h"
 #include "ui/SystemText.h"
 
 #include <chrono>
@@ -14,30 +13,29 @@
 
 namespace copyjob {
 
-bool WaitUnlessStopped(const TCopyState& state, int ms) {
-    ftp::WaitInSlices(ms, [&state](int sliceMs) {
-        if (!state.StopRequested && sliceMs > 0)
+bool WaitUnlessStopped(const TUploadHost& host, int ms) {
+    ftp::WaitInSlices(ms, [&host](int sliceMs) {
+        if (!host.StopRequested() && sliceMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(sliceMs));
-        return state.StopRequested;
+        return host.StopRequested();
     });
-    return !state.StopRequested;
+    return !host.StopRequested();
 }
 
 namespace {
 
 // The bytes of the file that the server can hold from this client after an attempt: what the attempt's store
 // started from and sent. An attempt that sent nothing changed nothing.
-std::int64_t SentByAttempt(const TCopyState& state, std::int64_t before) {
+std::int64_t SentByAttempt(const TConnectionState& state, std::int64_t before) {
     return state.Tally.Begun() ? state.ResumedBytes + state.Tally.Sent() : before;
 }
 
 } // namespace
 
 TFileOutcome UploadWithRetries(TUploadHost& host, const std::string& item, const std::string& remote) {
-    TCopyState& state = host.CopyState();
-    if (state.StopRequested)
+    TConnectionState& state = host.State();
+    if (host.StopRequested())
         return TFileOutcome::Stopped;
-    const std::int64_t finishedBefore = state.FinishedBytes;
     const std::vector<int> waits = state.RetryWaitsMs;
     const QString ofAll = QStringLiteral(u" из ") + QString::number(waits.size()) + QStringLiteral(u": ");
 
@@ -47,19 +45,18 @@ TFileOutcome UploadWithRetries(TUploadHost& host, const std::string& item, const
     // must not be extended.
     std::int64_t sentBefore = SentByAttempt(state, 0);
     for (std::size_t retry = 1; attempt == TAttempt::MayPass && retry <= waits.size(); ++retry) {
-        if (state.StopRequested || !WaitUnlessStopped(state, waits[retry - 1]))
+        if (!WaitUnlessStopped(host, waits[retry - 1]))
             return TFileOutcome::Stopped;
         host.AppendLog(
             StampedLine(QStringLiteral(u"Повтор ") + QString::number(retry) + ofAll + ui::FromSystemText(item)));
-        state.FinishedBytes = finishedBefore; // the failed attempt's end counted the whole file as done
         if (!ConnectToServer(host))
             continue;
-        if (state.StopRequested)
+        if (host.StopRequested())
             return TFileOutcome::Stopped;
         attempt = TryUpload(host, item, remote, sentBefore);
         sentBefore = SentByAttempt(state, sentBefore);
     }
-    if (state.StopRequested)
+    if (host.StopRequested())
         return TFileOutcome::Stopped;
     return attempt == TAttempt::Stored ? TFileOutcome::Stored : TFileOutcome::Failed;
 }
@@ -72,7 +69,7 @@ TFileResult UploadAndVerify(TUploadHost& host, const std::string& item, const st
     if (RemoteSizeMatches(host.Ftp(), remote, localSize) == false)
         result.Outcome = TFileOutcome::Failed;
     else
-        result.Confirmed = host.CopyState().Tally.Confirms(localSize);
+        result.Confirmed = host.State().Tally.Confirms(localSize);
     return result;
 }
 

@@ -5,7 +5,6 @@
 #include <string>
 
 class TUploadHost;
-struct TCopyState;
 
 namespace copyjob {
 
@@ -22,8 +21,7 @@ struct TFileResult {
 };
 TFileResult UploadAndVerify(TUploadHost& host, const std::string& item, const std::string& remote, bool moving);
 
-// Waits `ms` with the window alive (the loop turns as in every network wait); false when
-// "Остановить копирование" cut it short.
-bool WaitUnlessStopped(const TCopyState& state, int ms);
+// Waits `ms`; false when the job was stopped meanwhile.
+bool WaitUnlessStopped(const TUploadHost& host, int ms);
 
 } // namespace copyjob

@@ -12,41 +12,27 @@
 
 namespace copyjob {
 
-TUploadLane::TUploadLane(TLaneBoard& board, std::size_t lane, const TLaneJob& job, const TIdFTP& model,
-                         const TKnownFolders& known)
+TUploadLane::TUploadLane(TLaneBoard& board, std::size_t lane, const TUploadJob& job, const TKnownFolders& known,
+                         ftps::TCertificateTrust trust)
     : board_(board), lane_(lane), job_(job) {
-    CopyClientSettings(model, ftp_);
+    ApplyClientSettings(job.Client, ftp_);
     state_.RetryWaitsMs = job.RetryWaitsMs;
-    // No box on a lane's thread: only the job's remembered certificates pass, and the window tells of a change.
-    state_.Trust = ftps::TCertificateTrust(ftps::TTrustMode::RememberedOnly, job.Certificates);
-    state_.Trust.OnRefused = [this](const ftps::TRefusal& refusal) {
-        if (refusal.Standing == ftps::TCertificateStanding::Changed) {
-            board_.Post(TLaneMessage{
-                .Note = TLaneNote::Message,
-                .Text =
-                    ftps::ChangedCertificateText(refusal.Typed, refusal.Remembered, refusal.Peer).toStdU16String()});
-        } else {
-            AppendLog(StampedLine(QStringLiteral(u"Сертификат сервера не подтвержден")));
-        }
-    };
+    state_.Trust = std::move(trust);
+    if (!IsFirst()) {
+        // No box from the other connections: the window tells of a changed certificate once.
+        state_.Trust.OnRefused = [this](const ftps::TRefusal& refusal) {
+            if (refusal.Standing == ftps::TCertificateStanding::Changed) {
+                board_.Post(
+                    TLaneMessage{.Note = TLaneNote::Message,
+                                 .Text = ftps::ChangedCertificateText(refusal.Typed, refusal.Remembered, refusal.Peer)
+                                             .toStdU16String()});
+            } else {
+                AppendLog(StampedLine(QStringLiteral(u"Сертификат сервера не подтвержден")));
+            }
+        };
+    }
     state_.KnownRemoteFolders = known.SharedView();
-    ftp_.OnWorkBegin = [this](TIdComponent*, TWorkMode mode, std::int64_t max) {
-        if (mode != wmWrite)
-            return;
-        state_.Tally.Begin(max);
-        board_.Progress(lane_, state_.ResumedBytes);
-    };
-    ftp_.OnWork = [this](TIdComponent*, TWorkMode mode, std::int64_t count) {
-        if (mode == wmWrite) {
-            state_.Tally.Work(count);
-            board_.Progress(lane_, state_.ResumedBytes + count); // the resumed part counts as sent
-        }
-        WatchStop(); // a fast line may send a whole file without one wait
-    };
-    ftp_.OnWorkEnd = [this](TIdComponent*, TWorkMode mode) {
-        if (mode == wmWrite)
-            state_.Tally.End();
-    };
+    WatchWork();
 }
 
 TUploadLane::~TUploadLane() {
@@ -69,37 +55,69 @@ void TUploadLane::AppendLog(const QString& line) {
     board_.Post(TLaneMessage{.Note = TLaneNote::Log, .Text = line.toStdU16String()});
 }
 
+void TUploadLane::ShowMessageBox(const QString& text) {
+    // The reason is in the log too: one box per connection would pile up.
+    if (IsFirst())
+        board_.Post(TLaneMessage{.Note = TLaneNote::Message, .Text = text.toStdU16String()});
+}
+
+void TUploadLane::WatchWork() {
+    const TClientSettings& watcher = job_.Client;
+    ftp_.OnWorkBegin = [this, &watcher](TIdComponent* sender, TWorkMode mode, std::int64_t max) {
+        if (mode == wmWrite) {
+            state_.Tally.Begin(max);
+            board_.Progress(lane_, state_.ResumedBytes);
+        }
+        if (watcher.OnWorkBegin)
+            watcher.OnWorkBegin(sender, mode, max);
+    };
+    ftp_.OnWork = [this, &watcher](TIdComponent* sender, TWorkMode mode, std::int64_t count) {
+        if (mode == wmWrite) {
+            state_.Tally.Work(count);
+            board_.Progress(lane_, state_.ResumedBytes + count); // the resumed part counts as sent
+        }
+        if (watcher.OnWork)
+            watcher.OnWork(sender, mode, count);
+        WatchStop(); // a fast line may send a whole file without one wait
+    };
+    ftp_.OnWorkEnd = [this, &watcher](TIdComponent* sender, TWorkMode mode) {
+        if (mode == wmWrite)
+            state_.Tally.End();
+        if (watcher.OnWorkEnd)
+            watcher.OnWorkEnd(sender, mode);
+    };
+}
+
 void TUploadLane::WatchStop() {
-    if (state_.StopRequested)
+    if (dismissed_)
         return;
     // A connection still logging in once every file is taken has nothing left to carry: a server that keeps it
     // waiting must not hold up the job's end.
     if (!board_.StopRequested() && !(connecting_ && board_.AllTaken()))
         return;
-    state_.StopRequested = true;
+    dismissed_ = true;
     AbortConnection(ftp_);
 }
 
 bool TUploadLane::Connect() {
-    bool connected = false;
-    connecting_ = true;
-    try {
-        connected = ConnectToServer(*this);
-    } catch (...) {
-        board_.ReportConnect(false); // the first lane may be waiting to hear from every other one
-        throw;
-    }
+    connecting_ = !IsFirst(); // the first one logs in before any file is taken, and a job may have none
+    const bool connected = ConnectToServer(*this);
     connecting_ = false;
-    board_.ReportConnect(connected);
-    if (connected)
-        return true;
-    // A server that allows fewer connections than asked for still gets every file, over those it allows. When
-    // none of them got in, the first one goes on: its retries and their end are the single connection's.
-    if (lane_ == 0 && !board_.WaitForConnects())
-        return true;
-    if (!state_.StopRequested) // cut by a stop or for want of files, not refused by the server
+    if (IsFirst()) {
+        board_.Post(connected ? TLaneMessage{.Note = TLaneNote::Connected}
+                              : TLaneMessage{.Note = TLaneNote::NotConnected, .Refused = state_.Trust.Refused()});
+    } else if (!connected && !StopRequested()) { // cut by a stop or for want of files, not refused by the server
         AppendLog(StampedLine(QStringLiteral(u"Еще одно соединение с сервером не установлено")));
-    return false;
+    }
+    return connected;
+}
+
+void TUploadLane::MakeDestination() {
+    if (job_.Options.KnownFolders)
+        MakeKnownRemotePath(ftp_, state_.KnownRemoteFolders, job_.Destination);
+    else
+        MakeRemotePath(ftp_, job_.Destination);
+    board_.Post(TLaneMessage{.Note = TLaneNote::Ready});
 }
 
 bool TUploadLane::UploadFile(std::size_t index) {
@@ -113,9 +131,9 @@ bool TUploadLane::UploadFile(std::size_t index) {
         done.Stored = result.Outcome == TFileOutcome::Stored;
         done.Confirmed = result.Confirmed;
     } catch (...) {
-        done.Error = std::current_exception(); // the window's thread shows it, as it would its own
+        done.Error = std::current_exception(); // the window's thread shows it, as any error of the job
     }
-    const bool goOn = done.Stored && !state_.StopRequested;
+    const bool goOn = done.Stored && !StopRequested();
     if (!goOn)
         board_.Close(); // before the others take another file: a failure starts no new one
     board_.EndFile(lane_, std::move(done));
@@ -126,14 +144,15 @@ void TUploadLane::Run() {
     ftp::SetWaitSliceHook([this] { WatchStop(); });
     try {
         if (Connect()) {
+            if (IsFirst())
+                MakeDestination();
             while (const std::optional<std::size_t> index = board_.Take()) {
                 if (!UploadFile(*index))
                     break;
             }
         }
     } catch (...) {
-        // Nothing may leave the thread, and nothing may pass unseen: the job ends with this error, as it would
-        // with the single connection's.
+        // Nothing may leave the thread, and nothing may pass unseen: the job ends with this error.
         board_.Close();
         board_.Post(TLaneMessage{.Note = TLaneNote::Failed, .Error = std::current_exception()});
     }
@@ -144,6 +163,7 @@ void TUploadLane::Run() {
     }
     ftp::SetWaitSliceHook({});
     board_.Post(TLaneMessage{.Note = TLaneNote::LaneEnded});
+    ended_.store(true);
 }
 
 } // namespace copyjob

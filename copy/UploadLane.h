@@ -1,67 +1,68 @@
 #pragma once
-// One connection of parallel uploads, on a thread of its own. It logs in as the window's client would, takes the
-// next file from the board until none is left, and uploads it with the single connection's code (walk, retries,
-// resume, size check): it is an upload host of its own. It reads no window; what the user must see goes to the
-// board, and the window's thread shows it.
+// One connection of the engine, on a thread of its own. It logs in, takes the next file from the board until none
+// is left, and uploads it (walk, retries, resume, size check). The first connection also makes the destination
+// and tells the window when the job's uploads begin. It reads no window: what the user must see goes to the board,
+// and the window's thread shows it.
 
-#include "copy/CopyHost.h"
 #include "copy/LaneBoard.h"
-#include "copy/SourceFiles.h"
+#include "copy/UploadHost.h"
+#include "copy/UploadJob.h"
 #include "ftp/TIdFTP.h"
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace copyjob {
 
-// What every connection of one job works from, fixed when the uploads start.
-struct TLaneJob {
-    std::vector<std::string> Files;
-    TSourceSnapshot Source;
-    std::string Destination;
-    TServerLogin Login; // as the job started: a settings change meanwhile is not read from here
-    TCopyOptions Options;
-    std::vector<int> RetryWaitsMs;
-    TFtpsFile Certificates; // remembered, as the window's connection left them: no lane reads ".ftps"
-};
-
 class TUploadLane final : public TUploadHost {
 public:
-    // The client takes the settings of `model` (the window's client); the folders known to the job are shared.
-    TUploadLane(TLaneBoard& board, std::size_t lane, const TLaneJob& job, const TIdFTP& model,
-                const TKnownFolders& known);
+    // The job and the board must outlive the lane; the folders known to the job are shared.
+    TUploadLane(TLaneBoard& board, std::size_t lane, const TUploadJob& job, const TKnownFolders& known,
+                ftps::TCertificateTrust trust);
     // Asks the board for a stop when the lane still runs (an error on the window's thread), and waits for it.
     ~TUploadLane() override;
     TUploadLane(const TUploadLane&) = delete;
     TUploadLane& operator=(const TUploadLane&) = delete;
 
     void Start();
+    // Whether its thread has done all it will (a join returns at once).
+    bool Ended() const { return ended_.load(); }
     void Join();
+    // The certificates this connection goes by; read on the window's thread, which is where a question adds one.
+    const TFtpsFile& Certificates() const { return state_.Trust.Remembered(); }
 
     TCopyOptions Options() const override { return job_.Options; }
     void AppendLog(const QString& line) override;
-    void ShowMessageBox(const QString&) override {} // the reason is in the log; one box per connection would pile up
-    TCopyState& CopyState() override { return state_; }
+    void ShowMessageBox(const QString& text) override;
+    TConnectionState& State() override { return state_; }
     TIdFTP& Ftp() override { return ftp_; }
     TServerLogin ServerLogin() const override { return job_.Login; }
+    bool StopRequested() const override { return dismissed_ || board_.StopRequested(); }
 
 private:
+    bool IsFirst() const { return lane_ == 0; }
     void Run();
-    // Whether this lane takes files: it is logged in, or it is the first and no other one is.
+    // Whether this lane takes files; the first one tells the window either way.
     bool Connect();
+    // The destination made and entered once, by the first connection, before any file.
+    void MakeDestination();
     // False when the job starts no new file after this one.
     bool UploadFile(std::size_t index);
     // On this lane's thread, inside its waits and work events: a stop asked for cuts its connection.
     void WatchStop();
+    void WatchWork();
 
     TLaneBoard& board_;
     const std::size_t lane_;
-    const TLaneJob& job_;
+    const TUploadJob& job_;
     TIdFTP ftp_;
-    TCopyState state_;        // this lane's part of the job: its retries, its upload, its certificates
+    TConnectionState state_;
+    // A connection still logging in once every file is taken is not wanted any more.
+    bool dismissed_ = false;
     bool connecting_ = false; // the first log-in is under way
+    std::atomic<bool> ended_{false};
     std::thread thread_;
 };
 

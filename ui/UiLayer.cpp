@@ -1,5 +1,6 @@
 #include "ui/UiLayer.h"
 #include "ui/SystemText.h"
+#include "ui/WindowThread.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -325,8 +326,10 @@ std::optional<QString> ChooseFile(QWidget* owner) {
 void ProcessMessages() {
     // Only the window's thread has a message loop to turn; an upload thread reaches code that turns it too.
     const QCoreApplication* app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() == app->thread())
+    if (!app || QThread::currentThread() == app->thread()) {
         QCoreApplication::processEvents();
+        RunHandedWork();
+    }
 }
 
 void HaltProgram() {

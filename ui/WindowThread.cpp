@@ -3,14 +3,35 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QMetaObject>
 #include <QThread>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 namespace ui {
+namespace {
+
+// Work another thread waits for, handed over through plain locks (no object crosses threads inside the toolkit).
+struct THandOff {
+    const std::function<void()>* Work = nullptr;
+    std::exception_ptr Failure;
+    bool Done = false;
+};
+
+std::mutex handGuard;
+std::condition_variable handedBack;
+std::deque<THandOff*> handed;
+
+bool OnWindowThread() {
+    const QCoreApplication* application = QCoreApplication::instance();
+    return application == nullptr || QThread::currentThread() == application->thread();
+}
+
+} // namespace
 
 void RunOffWindowThread(const std::function<void()>& work) {
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
@@ -29,35 +50,60 @@ void RunOffWindowThread(const std::function<void()>& work) {
     // The loop turns until the work ended; an end signalled before the wait began wakes it at once.
     QEventLoop loop;
     while (!done.load(std::memory_order_acquire)) {
+        RunHandedWork();
         if (dispatcher == nullptr)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         else
             loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     worker.join();
+    RunHandedWork();
     if (failure)
         std::rethrow_exception(failure);
 }
 
 void RunOnWindowThread(const std::function<void()>& work) {
-    QCoreApplication* application = QCoreApplication::instance();
-    if (application == nullptr || QThread::currentThread() == application->thread()) {
+    if (OnWindowThread()) {
         work();
         return;
     }
-    std::exception_ptr failure;
-    QMetaObject::invokeMethod(
-        application,
-        [&] {
-            try {
-                work();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        },
-        Qt::BlockingQueuedConnection);
-    if (failure)
-        std::rethrow_exception(failure);
+    THandOff handOff{.Work = &work, .Failure = {}, .Done = false};
+    std::unique_lock lock(handGuard);
+    handed.push_back(&handOff);
+    if (QAbstractEventDispatcher* dispatcher =
+            QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread()))
+        dispatcher->wakeUp();
+    handedBack.wait(lock, [&handOff] { return handOff.Done; });
+    lock.unlock();
+    if (handOff.Failure)
+        std::rethrow_exception(handOff.Failure);
+}
+
+void RunHandedWork() {
+    if (!OnWindowThread())
+        return;
+    for (;;) {
+        THandOff* next = nullptr;
+        {
+            const std::lock_guard lock(handGuard);
+            if (handed.empty())
+                return;
+            next = handed.front();
+            handed.pop_front();
+        }
+        std::exception_ptr failure;
+        try {
+            (*next->Work)();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        {
+            const std::lock_guard lock(handGuard);
+            next->Failure = failure;
+            next->Done = true;
+        }
+        handedBack.notify_all();
+    }
 }
 
 } // namespace ui

@@ -2,7 +2,6 @@
 
 #include "copy/CopyJob.h"
 #include "ftp/TIdFTP.h"
-#include "ftp/WaitSlices.h"
 #include "settings/Settings.h"
 #include "shell/SiblingFiles.h"
 #include "tests/support/Utf8Path.h"
@@ -26,12 +25,9 @@ void CopyJobFixture::SetUp() {
     CurrentPassword.clear();
     host_ = std::make_unique<FakeCopyHost>();
     host_->RetryWaitsMs.clear(); // a failure ends the job at once; the retry tests give their own waits
-    // As in the main window: the loop turns between the slices of every network wait.
-    ftp::SetWaitSliceHook([] { ui::ProcessMessages(); });
 }
 
 void CopyJobFixture::TearDown() {
-    ftp::SetWaitSliceHook({});
     host_.reset();
 }
 
@@ -140,7 +136,8 @@ std::vector<QString> CopyJobFixture::errors() const {
 void CopyJobFixture::onWorkBegin(std::function<void(std::int64_t)> hook) {
     auto original = host().ftp.OnWorkBegin;
     host().ftp.OnWorkBegin = [original, hook](TIdComponent* sender, TWorkMode mode, std::int64_t max) {
-        original(sender, mode, max);
+        if (original)
+            original(sender, mode, max);
         hook(max);
     };
 }
@@ -148,7 +145,8 @@ void CopyJobFixture::onWorkBegin(std::function<void(std::int64_t)> hook) {
 void CopyJobFixture::onWork(std::function<void(std::int64_t)> hook) {
     auto original = host().ftp.OnWork;
     host().ftp.OnWork = [original, hook](TIdComponent* sender, TWorkMode mode, std::int64_t count) {
-        original(sender, mode, count);
+        if (original)
+            original(sender, mode, count);
         hook(count);
     };
 }
@@ -156,7 +154,8 @@ void CopyJobFixture::onWork(std::function<void(std::int64_t)> hook) {
 void CopyJobFixture::onWorkEnd(std::function<void()> hook) {
     auto original = host().ftp.OnWorkEnd;
     host().ftp.OnWorkEnd = [original, hook](TIdComponent* sender, TWorkMode mode) {
-        original(sender, mode);
+        if (original)
+            original(sender, mode);
         hook();
     };
 }

@@ -52,7 +52,8 @@ protected:
     std::vector<std::string> logTexts() const; // log lines without their time stamp
     std::vector<QString> errors() const;       // texts of the standard error box
 
-    // Runs `hook` inside each work event of the host's FTP client, after the display's own handler.
+    // Runs `hook` inside each work event of every connection of the job, on its thread, after the engine's own
+    // handling.
     void onWorkBegin(std::function<void(std::int64_t)> hook);
     void onWork(std::function<void(std::int64_t)> hook);
     void onWorkEnd(std::function<void()> hook);

@@ -1,7 +1,7 @@
 #pragma once
-// A stand-in for the main window as the copy job's host: plain fields, the options as values, the
-// log as a list of lines, a real FTP client whose work events drive the progress display, and the
-// few controls that display writes to.
+// A stand-in for the main window as the copy job's host: plain fields, the options as values, the log as a list of
+// lines, a client whose settings (and work event watchers) each connection of the job takes, and the few controls
+// the progress display writes to.
 #include "copy/CopyHost.h"
 #include "ftp/TIdFTP.h"
 #include "ui/TProgressBar.h"
@@ -14,8 +14,6 @@
 
 class FakeCopyHost : public TCopyHost, public TCopyState {
 public:
-    FakeCopyHost();
-
     std::string sourceFolder, sourceFileName, destination;
     std::string server, login, password; // the FTP fields
     bool passive = true;

@@ -5,6 +5,7 @@
 #include "copy/ProgressMath.h"
 #include "dialogs/TForm2.h"
 #include "ftp/TIdFTP.h"
+#include "ftp/WaitSlices.h"
 #include "tests/support/FakeFtpServer.h"
 #include "ui/TLogView.h"
 #include "ui/TProgressBar.h"
@@ -13,20 +14,52 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <thread>
 #include <utility>
 
 using ferrylo::testing::FakeFtpServer;
 
 namespace {
+
+// Holds the job's connection in its first upload (on its own thread) until `onWindow`, run by the window's thread
+// as it shows the job, says it is done; a bounded hold.
+class FirstUploadHold {
+public:
+    FirstUploadHold(TForm1& form, std::function<bool()> onWindow) : onWindow_(std::move(onWindow)) {
+        form.IdFTP1->OnWork = [this](TIdComponent*, TWorkMode mode, std::int64_t) {
+            int none = 0;
+            if (mode == wmWrite && stage_.compare_exchange_strong(none, 1)) {
+                for (int waited = 0; stage_.load() == 1 && waited < 10000; ++waited)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        };
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (stage_.load() == 1 && onWindow_())
+                stage_.store(2);
+        });
+        timer_.start(1);
+    }
+    bool Held() const { return stage_.load() == 2; }
+
+private:
+    std::function<bool()> onWindow_; // true once done
+    std::atomic<int> stage_{0};      // 0: no upload yet, 1: held, 2: let go
+    QTimer timer_;
+};
 
 TEST(CopyThroughTheWindow, StartButtonsRunOneJobAtATime) {
     QTemporaryDir dir;
@@ -51,26 +84,24 @@ TEST(CopyThroughTheWindow, StartButtonsRunOneJobAtATime) {
     Form2->CheckBox3->setChecked(true); // the completion message comes from the options window's box
 
     const QString noCopyYet = QStringLiteral("Копирование уже идет");
-    bool clickedDuringQuestion = false, clickedDuringUpload = false, uploadShown = false;
+    bool clickedDuringQuestion = false, uploadShown = false;
     script.onMessage([&](const ui::testing::Shown&) {
         if (!clickedDuringQuestion) {
             clickedDuringQuestion = true;
             form.Button2->click(); // still enabled while the job is being prepared
         }
     });
-    const auto displaysOwn = form.IdFTP1->OnWork;
-    form.IdFTP1->OnWork = [&](TIdComponent* sender, TWorkMode mode, std::int64_t count) {
-        displaysOwn(sender, mode, count);
-        uploadShown = form.ProgressBar1->Position() > 0 && !form.Button2->isEnabled() && form.Timer1->isActive();
-        if (!clickedDuringUpload) {
-            clickedDuringUpload = true;
-            Form2->Button1->click();
-        }
-    };
+    const FirstUploadHold hold(form, [&] {
+        if (form.ProgressBar1->Position() == 0)
+            return false; // the next turn of the job's display shows the bytes on their way
+        uploadShown = !form.Button2->isEnabled() && form.Timer1->isActive();
+        Form2->Button1->click();
+        return true;
+    });
     script.answer(ui::No); // "Удалить исходные файлы…": keep the sources
     form.Button2->click();
 
-    EXPECT_TRUE(uploadShown);
+    EXPECT_TRUE(hold.Held() && uploadShown);
     EXPECT_EQ(script.texts(),
               (std::vector<QString>{QStringLiteral("Удалить исходные файлы после копирования (перенос файлов)?"),
                                     noCopyYet, noCopyYet, QStringLiteral("Копирование завершено")}));
@@ -143,19 +174,61 @@ TEST(CopyThroughTheWindow, EscStopsTheUploadAndTheCommandServesOnlyThen) {
     Form2->CheckBox2->setChecked(true); // a move: the stopped source stays all the same
 
     bool enabledDuringUpload = false;
-    const auto displaysOwn = form.IdFTP1->OnWork;
-    form.IdFTP1->OnWork = [&](TIdComponent* sender, TWorkMode mode, std::int64_t count) {
-        displaysOwn(sender, mode, count);
-        if (!std::exchange(enabledDuringUpload, form.N11->isEnabled()) && enabledDuringUpload)
-            QTest::keyClick(&form, Qt::Key_Escape);
-    };
+    const FirstUploadHold hold(form, [&] {
+        if (form.ProgressBar1->Position() == 0)
+            return false; // the next turn of the job's display shows the upload begun
+        enabledDuringUpload = form.N11->isEnabled();
+        QTest::keyClick(&form, Qt::Key_Escape);
+        return true;
+    });
     EXPECT_FALSE(form.N11->isEnabled());
     form.Button2->click();
 
-    EXPECT_TRUE(enabledDuringUpload);
+    EXPECT_TRUE(hold.Held() && enabledDuringUpload);
     EXPECT_TRUE(form.Memo1->toPlainText().endsWith(QStringLiteral(": Копирование остановлено")));
     EXPECT_TRUE(std::filesystem::exists(file) && script.texts().empty());
     EXPECT_TRUE(form.CopyState().CopyIdle && form.Button2->isEnabled() && !form.N11->isEnabled());
+}
+
+// A server that stops answering in the middle of a job: the connection waits out its bound on a thread of its own,
+// while the window's own event loop keeps turning (no network wait runs there); the job then ends as a failure.
+TEST(CopyThroughTheWindow, TheWindowStaysLiveWhileTheServerIsSilent) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ui::testing::Script script;
+    FakeFtpServer server;
+    server.stallOn("STOR");
+    FormSet forms(TStartup{dir.filePath(QStringLiteral("ferrylo")), {}});
+    TForm1& form = forms.main();
+    form.show();
+    std::ofstream(dir.filePath(QStringLiteral("a.bin")).toStdString(), std::ios::binary) << "alpha";
+    form.Edit1->setText(dir.path());
+    form.Edit2->setText(QStringLiteral("a.bin"));
+    form.Edit4->setText(QString::fromStdString(server.host() + ":" + std::to_string(server.port())));
+    form.Edit5->setText(QStringLiteral("tester"));
+    form.Edit6->setText(QStringLiteral("secret"));
+    form.IdFTP1->ReplyTimeLimit = 2000; // a silent minute, shortened
+    form.CopyState().RetryWaitsMs = {100};
+    int windowWaits = 0;
+    ftp::SetWaitSliceHook([&] { ++windowWaits; });
+    QElapsedTimer sinceTick;
+    qint64 longestGapMs = 0;
+    QTimer window;
+    QObject::connect(&window, &QTimer::timeout, [&] {
+        longestGapMs = std::max(longestGapMs, sinceTick.restart());
+        form.repaint();
+    });
+    sinceTick.start();
+    window.start(10);
+    script.answer(ui::No); // keep the source
+    form.Button2->click();
+    ftp::SetWaitSliceHook({});
+
+    EXPECT_EQ(windowWaits, 0);
+    EXPECT_LT(longestGapMs, 1000) << "the window's loop waited that long";
+    RecordProperty("longest_window_wait_ms", static_cast<int>(longestGapMs));
+    EXPECT_EQ(script.texts().back().left(19), QStringLiteral("Ошибка копирования "));
+    EXPECT_TRUE(form.CopyState().CopyIdle && form.Button2->isEnabled());
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 // The copy job with encryption: over a TLS-only server the files arrive after one question about its certificate
 // and the log names the TLS version; a server that refuses TLS is no connection, said in words, and never hears the
-// log-in, even with the box off when its certificate is remembered; a certificate that the parallel connections
-// see changed is told once, as the first connection would tell it.
+// log-in, even with the box off when its certificate is remembered; a certificate that another connection of the
+// job sees changed is told as the first connection would tell it.
 #include "CopyJobFixture.h"
+
+#include "copy/UploadLane.h"
 
 #include "ftp/IdExceptions.h"
 #include "ftp/TIdFTP.h"
@@ -151,39 +153,35 @@ TEST_F(FtpsCopyTest, ARememberedServerGetsTlsWithTheBoxOff) {
         << texts[1].toStdString();
 }
 
-// The window's connection goes by the certificate it accepted; the parallel ones are handed another one as
-// remembered, as if the server had changed its certificate in between: the change is told once, in the words
-// the first connection would use.
-TEST_F(FtpsCopyTest, AChangeSeenByTheParallelConnectionsIsToldOnce) {
+// A connection other than the first goes only by the certificates it was handed: one that changed since is refused
+// in the words the first connection would use, as a box for the window (which shows each text once a job).
+TEST_F(FtpsCopyTest, AnotherConnectionRefusesAChangedCertificateInTheFirstOnesWords) {
     PyFtpdServer server(PyFtpdServer::Tls::Required);
-    const std::string folder = makeFolder("src/data");
-    for (const char* name : {"a", "b", "c", "d"})
-        makeFile(std::string("src/data/") + name, name);
-    pointAt(server.host(), server.port(), server.user(), server.password());
-    host().ftp.UseTLS = true;
-    host().options.ParallelUploads = 3;
-    const std::string key = "127.0.0.1:" + std::to_string(server.port());
-    host().onLog = [this, key](const std::string& line) {
-        if (line.find("+Установлена связь с сервером") != std::string::npos)
-            host().Trust.Remember(key, "AA:BB:CC");
-    };
-    setSource(folder, "*.*", "/in");
-    script_.lenient(); // the job's own end ("Ошибка копирования …") is not what this test is about
-    script_.answer(ui::No);
-    script_.answer(ui::Yes);
-    startJob();
+    TUploadJob job;
+    job.Files = {makeFile("src/a", "a")};
+    job.Source = SnapshotSource(programFolder() + "src", "*.*", "");
+    job.Destination = "/in";
+    job.Login = {server.host(), server.user(), server.password()};
+    job.Client.UseTLS = true;
+    job.Client.DefaultPort = server.port();
+    TFtpsFile changed;
+    changed.SetCertificate("127.0.0.1:" + std::to_string(server.port()), "AA:BB:CC");
+    TLaneBoard board(job.Files.size(), 2);
+    const TKnownFolders known;
+    copyjob::TUploadLane lane(board, 1, job, known, ftps::TCertificateTrust(ftps::TTrustMode::RememberedOnly, changed));
+    lane.Start();
+    lane.Join();
 
-    const auto texts = script_.texts();
-    const auto told = std::count_if(texts.begin(), texts.end(), [](const QString& text) {
-        return text.startsWith(QStringLiteral("Сертификат сервера 127.0.0.1 изменился, соединение отклонено."));
-    });
-    EXPECT_EQ(told, 1);
-    const auto change = std::find_if(texts.begin(), texts.end(), [](const QString& text) {
-        return text.startsWith(QStringLiteral("Сертификат сервера 127.0.0.1 изменился"));
-    });
-    ASSERT_NE(change, texts.end());
-    EXPECT_TRUE(change->contains(QStringLiteral("Подтвержденный ранее отпечаток SHA-256:\nAA:BB:CC")));
-    EXPECT_TRUE(change->contains(QStringLiteral("ferrylo.ftps")));
+    std::vector<QString> boxes;
+    for (const TLaneMessage& message : board.Look(0).Messages) {
+        if (message.Note == TLaneNote::Message)
+            boxes.push_back(QString::fromStdU16String(message.Text));
+    }
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("Сертификат сервера 127.0.0.1 изменился, соединение отклонено.")));
+    EXPECT_TRUE(boxes[0].contains(QStringLiteral("Подтвержденный ранее отпечаток SHA-256:\nAA:BB:CC")));
+    EXPECT_TRUE(boxes[0].contains(QStringLiteral("ferrylo.ftps")));
+    EXPECT_EQ(readFile(server.root() / "in" / "a"), "") << "nothing went";
 }
 
 } // namespace

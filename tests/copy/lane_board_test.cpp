@@ -47,19 +47,6 @@ TEST(LaneBoard, AnEndedFileIsEitherSendingOrDoneInEveryPicture) {
     EXPECT_EQ(counted, 1000);
 }
 
-TEST(LaneBoard, TheFirstLaneWaitsOnlyUntilAnotherOneIsIn) {
-    for (const bool anotherGetsIn : {false, true}) {
-        TLaneBoard board(4, 3);
-        board.ReportConnect(false); // the first lane's own failure
-        std::thread others([&board, anotherGetsIn] {
-            board.ReportConnect(anotherGetsIn);
-            board.ReportConnect(false);
-        });
-        EXPECT_EQ(board.WaitForConnects(), anotherGetsIn);
-        others.join();
-    }
-}
-
 TEST(LaneBoard, TheFileBarFollowsTheFileWithTheLeastLeftToSend) {
     using Sending = std::vector<std::optional<TLaneFile>>;
     const TLaneFile early{0, 1000, 1000}; // every byte out: waits for the server's word

@@ -1,4 +1,4 @@
-// The progress display: bars from the work events, the timer's speed, remaining time and tray stage.
+// The progress display: bars from the files done and on their way, the timer's speed, remaining time and tray stage.
 #include "CopyJobFixture.h"
 
 #include "copy/ProgressDisplay.h"
@@ -13,41 +13,29 @@ namespace {
 
 using ProgressDisplayTest = CopyJobFixture;
 
-TEST_F(ProgressDisplayTest, BarsFollowTheWorkEventsOfOneUpload) {
+TEST_F(ProgressDisplayTest, BarsFollowTheFilesDoneAndThoseOnTheirWay) {
     FakeCopyHost& f = host();
-    f.FinishedBytes = 0;
-    f.CurrentFileBytes = 100000;
-    f.jobBar.SetMax(97);
-    copyjob::WorkBegin(f, wmWrite, 100000);
-    EXPECT_EQ(f.fileBar.Max(), 97);
-    EXPECT_EQ(f.fileBar.Position(), 0);
-
-    std::vector<int> fileBar, jobBar;
-    for (std::int64_t sent : {32768, 65536, 98304, 100000}) {
-        copyjob::Work(f, wmWrite, sent);
-        fileBar.push_back(f.fileBar.Position());
-        jobBar.push_back(f.jobBar.Position());
-        EXPECT_EQ(f.SentBytes, sent);
+    f.jobBar.SetMax(98);
+    using Sending = std::vector<std::optional<TLaneFile>>;
+    const struct {
+        Sending sending;
+        std::int64_t finished;
+        int fileMax, filePosition, jobPosition;
+    } cases[] = {
+        {{TLaneFile{0, 100000, 0}}, 0, 97, 40, 0}, // the bar's odd start
+        {{TLaneFile{0, 100000, 32768}}, 0, 97, 72, 32},
+        {{TLaneFile{0, 100000, 98304}}, 0, 97, 136, 96},
+        {{std::nullopt}, 100000, 0, 0, 97},                                    // between two files
+        {{TLaneFile{1, 1000, 1000}}, 100000, 0, 0, 98},                        // all sent: the bar waits for no one
+        {{TLaneFile{1, 300000, 1000}, TLaneFile{2, 2000, 1000}}, 0, 1, 40, 1}, // the file closest to its end
+    };
+    for (const auto& c : cases) {
+        copyjob::ShowProgress(f, c.sending, c.finished);
+        EXPECT_EQ(f.fileBar.Max(), c.fileMax) << c.finished;
+        EXPECT_EQ(f.fileBar.Position(), c.filePosition) << c.finished;
+        EXPECT_EQ(f.jobBar.Position(), c.jobPosition) << c.finished;
     }
-    EXPECT_EQ(fileBar, (std::vector<int>{72, 104, 136, 137})); // full from the second chunk on
-    EXPECT_EQ(jobBar, (std::vector<int>{32, 64, 96, 97}));
-    copyjob::WorkEnd(f, wmWrite);
-    EXPECT_EQ(f.fileBar.Position(), 0);
-    EXPECT_EQ(f.FinishedBytes, 100000);
-
-    // The next file's bar counts on from what has finished; a small file has a bar of no kilobytes.
-    f.CurrentFileBytes = 1000;
-    copyjob::WorkBegin(f, wmWrite, 1000);
-    EXPECT_EQ(f.fileBar.Max(), 0);
-    copyjob::Work(f, wmWrite, 1000);
-    EXPECT_EQ(f.SentBytes, 101000);
-    EXPECT_EQ(f.jobBar.Position(), 98);
-
-    // Reading is not an upload: the bars and the counters stay.
-    copyjob::WorkBegin(f, wmRead, 5000000);
-    copyjob::Work(f, wmRead, 4000000);
-    EXPECT_EQ(f.fileBar.Max(), 0);
-    EXPECT_EQ(f.SentBytes, 101000);
+    EXPECT_EQ(f.SentBytes, 2000);
 }
 
 TEST_F(ProgressDisplayTest, TimerShowsAverageSpeedAndRemainingTime) {
