@@ -6,7 +6,7 @@
 //   reach/   the connection check and the server search, behind TReachHost   (TForm1Reach.cpp)
 //   shell/   browse buttons, tray, System/Service/Help menu commands          (TForm1Shell.cpp)
 
-#include "copy/CopyHost.h"
+#include "app/CopyHost.h"
 #include "ftp/TIdComponent.h"
 #include "reach/ReachHost.h"
 

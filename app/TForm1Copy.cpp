@@ -1,8 +1,8 @@
 // The main window's copy handlers: the start button, the stop command and the timer hand over to the copy job in
 // copy/, with this window as its host.
+#include "app/CopyJob.h"
+#include "app/ProgressDisplay.h"
 #include "app/TForm1.h"
-#include "copy/CopyJob.h"
-#include "copy/ProgressDisplay.h"
 
 void TForm1::Button2Click() {
     copyjob::Start(*this);

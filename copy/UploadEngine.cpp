@@ -8,8 +8,8 @@
 
 namespace copyjob {
 
-TUploadEngine::TUploadEngine(TUploadJob job, QWidget* questionOwner)
-    : job_(std::move(job)), board_(job_.Files.size(), LaneCount()), questionOwner_(questionOwner) {
+TUploadEngine::TUploadEngine(TUploadJob job, ftps::TCertificateTrust trust)
+    : job_(std::move(job)), board_(job_.Files.size(), LaneCount()), firstTrust_(std::move(trust)) {
     board_.SetMoving(job_.Options.DeleteSources);
 }
 
@@ -23,10 +23,7 @@ std::size_t TUploadEngine::LaneCount() const {
 }
 
 void TUploadEngine::Start() {
-    // The first connection may ask about an unknown certificate: the question is put on the window's thread.
-    auto lane = std::make_unique<TUploadLane>(
-        board_, 0, job_, known_, ftps::TCertificateTrust(ftps::TTrustMode::Ask, job_.Certificates, questionOwner_));
-    lanes_.push_back(std::move(lane));
+    lanes_.push_back(std::make_unique<TUploadLane>(board_, 0, job_, known_, firstTrust_));
     lanes_.back()->Start();
 }
 

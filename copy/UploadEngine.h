@@ -8,19 +8,19 @@
 #include "copy/LaneBoard.h"
 #include "copy/UploadJob.h"
 #include "copy/UploadLane.h"
+#include "ftps/CertificateTrust.h"
 
 #include <cstddef>
 #include <memory>
 #include <vector>
 
-class QWidget;
-
 namespace copyjob {
 
 class TUploadEngine {
 public:
-    // `questionOwner`: the window that owns a question about the first connection's certificate.
-    TUploadEngine(TUploadJob job, QWidget* questionOwner);
+    // `trust`: how the first connection decides about a certificate (the window's question, as a rule); the others
+    // go only by what it went on with.
+    TUploadEngine(TUploadJob job, ftps::TCertificateTrust trust);
     // Stops and waits for every connection still running.
     ~TUploadEngine();
     TUploadEngine(const TUploadEngine&) = delete;
@@ -45,7 +45,7 @@ private:
     const TUploadJob job_;
     TLaneBoard board_;
     TKnownFolders known_; // the folders the job made or entered, shared by its connections
-    QWidget* questionOwner_;
+    ftps::TCertificateTrust firstTrust_;
     std::vector<std::unique_ptr<TUploadLane>> lanes_; // last: they go first, while the job and the board live
 };
 

@@ -5,7 +5,6 @@
 
 #include "copy/SourceFiles.h"
 #include "ftp/TIdFTP.h"
-#include "settings/FtpsFile.h"
 #include "settings/ServerLogin.h"
 #include "settings/Settings.h"
 
@@ -51,5 +50,4 @@ struct TUploadJob {
     TCopyOptions Options;
     std::size_t Connections = 1; // 1 to 8, never more than files
     std::vector<int> RetryWaitsMs;
-    TFtpsFile Certificates; // remembered, read once when the job started
 };

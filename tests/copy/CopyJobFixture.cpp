@@ -1,6 +1,6 @@
 #include "CopyJobFixture.h"
 
-#include "copy/CopyJob.h"
+#include "app/CopyJob.h"
 #include "ftp/TIdFTP.h"
 #include "settings/Settings.h"
 #include "shell/SiblingFiles.h"

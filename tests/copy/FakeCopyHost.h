@@ -2,7 +2,7 @@
 // A stand-in for the main window as the copy job's host: plain fields, the options as values, the log as a list of
 // lines, a client whose settings (and work event watchers) each connection of the job takes, and the few controls
 // the progress display writes to.
-#include "copy/CopyHost.h"
+#include "app/CopyHost.h"
 #include "ftp/TIdFTP.h"
 #include "ui/TProgressBar.h"
 

@@ -1,7 +1,7 @@
 // The main window as the copy job's host: its fields, the options window's boxes and both start
 // buttons drive one job, and a second start while one runs or a check holds the client is refused.
 #include "app/FormSet.h"
-#include "copy/ProgressDisplay.h"
+#include "app/ProgressDisplay.h"
 #include "copy/ProgressMath.h"
 #include "dialogs/TForm2.h"
 #include "ftp/TIdFTP.h"

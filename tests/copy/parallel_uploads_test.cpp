@@ -2,7 +2,7 @@
 // per file, a failure starts no new file and deletes no source it did not confirm, and a stop ends them all.
 #include "CopyJobFixture.h"
 
-#include "copy/CopyJob.h"
+#include "app/CopyJob.h"
 #include "ftp/SocketFaults.h"
 #include "tests/support/FakeFtpServer.h"
 #include "tests/support/PyFtpdServer.h"

@@ -1,7 +1,7 @@
 // The progress display: bars from the files done and on their way, the timer's speed, remaining time and tray stage.
 #include "CopyJobFixture.h"
 
-#include "copy/ProgressDisplay.h"
+#include "app/ProgressDisplay.h"
 #include "copy/ProgressMath.h"
 #include "ui/TProgressBar.h"
 

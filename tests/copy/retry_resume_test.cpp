@@ -2,7 +2,7 @@
 // move.
 #include "CopyJobFixture.h"
 
-#include "copy/CopyJob.h"
+#include "app/CopyJob.h"
 #include "ftp/SocketFaults.h"
 #include "ftp/TIdFTP.h"
 #include "tests/support/FakeFtpServer.h"

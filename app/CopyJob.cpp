@@ -1,14 +1,15 @@
 // The copy job behind "Старт копирования": check the input, connect, upload every source file
 // under its remote path, and end as the copy options say.
-#include "copy/CopyJob.h"
+#include "app/CopyJob.h"
 
-#include "copy/CopyHost.h"
+#include "app/CopyHost.h"
+#include "app/ProgressDisplay.h"
+#include "app/UploadView.h"
 #include "copy/LogLine.h"
-#include "copy/ProgressDisplay.h"
 #include "copy/ProgressMath.h"
 #include "copy/SourceFiles.h"
 #include "copy/UploadEngine.h"
-#include "copy/UploadView.h"
+#include "ftps/CertificateTrust.h"
 #include "ftps/FtpsTrust.h"
 #include "settings/Settings.h"
 #include "shell/RunProgram.h"
@@ -103,7 +104,6 @@ TUploadJob TakeJob(TCopyHost& host, const TTypedSource& typed) {
     job.Options = host.Options();
     job.Connections = static_cast<std::size_t>(std::max(job.Options.ParallelUploads, 1));
     job.RetryWaitsMs = host.CopyState().RetryWaitsMs;
-    job.Certificates = ftps::ReadRememberedCertificates();
     return job;
 }
 
@@ -169,7 +169,11 @@ private:
 void RunJob(TCopyHost& host, const TTypedSource& typed) {
     AskAboutMoving(host);
     host.CollectFtpSettings();
-    TUploadEngine engine(TakeJob(host, typed), host.MessageOwner());
+    // The first connection asks about an unknown certificate, as the window; the certificates remembered are read
+    // once a job.
+    TUploadEngine engine(
+        TakeJob(host, typed),
+        ftps::TCertificateTrust(ftps::TTrustMode::Ask, ftps::ReadRememberedCertificates(), host.MessageOwner()));
     TJobEnd end;
     {
         const TRunningEngine running(host.CopyState(), engine);

@@ -1,8 +1,8 @@
-#include "copy/UploadView.h"
+#include "app/UploadView.h"
 
-#include "copy/CopyHost.h"
+#include "app/CopyHost.h"
+#include "app/ProgressDisplay.h"
 #include "copy/LogLine.h"
-#include "copy/ProgressDisplay.h"
 #include "copy/UploadEngine.h"
 #include "ui/SystemText.h"
 #include "ui/UiLayer.h"

@@ -1,6 +1,6 @@
-#include "copy/ProgressDisplay.h"
+#include "app/ProgressDisplay.h"
 
-#include "copy/CopyHost.h"
+#include "app/CopyHost.h"
 #include "copy/ProgressMath.h"
 #include "ui/SystemText.h"
 #include "ui/TProgressBar.h"
