@@ -22,9 +22,13 @@ struct THandOff {
     bool Done = false;
 };
 
-std::mutex handGuard;
-std::condition_variable handedBack;
-std::deque<THandOff*> handed;
+// The work handed to the window's thread and not yet run, and the word that a piece of it ran.
+struct THandedWork {
+    std::mutex Guard;
+    std::condition_variable Ran;
+    std::deque<THandOff*> Waiting;
+};
+THandedWork handed;
 
 bool OnWindowThread() {
     const QCoreApplication* application = QCoreApplication::instance();
@@ -68,12 +72,12 @@ void RunOnWindowThread(const std::function<void()>& work) {
         return;
     }
     THandOff handOff{.Work = &work, .Failure = {}, .Done = false};
-    std::unique_lock lock(handGuard);
-    handed.push_back(&handOff);
+    std::unique_lock lock(handed.Guard);
+    handed.Waiting.push_back(&handOff);
     if (QAbstractEventDispatcher* dispatcher =
             QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread()))
         dispatcher->wakeUp();
-    handedBack.wait(lock, [&handOff] { return handOff.Done; });
+    handed.Ran.wait(lock, [&handOff] { return handOff.Done; });
     lock.unlock();
     if (handOff.Failure)
         std::rethrow_exception(handOff.Failure);
@@ -85,11 +89,11 @@ void RunHandedWork() {
     for (;;) {
         THandOff* next = nullptr;
         {
-            const std::lock_guard lock(handGuard);
-            if (handed.empty())
+            const std::lock_guard lock(handed.Guard);
+            if (handed.Waiting.empty())
                 return;
-            next = handed.front();
-            handed.pop_front();
+            next = handed.Waiting.front();
+            handed.Waiting.pop_front();
         }
         std::exception_ptr failure;
         try {
@@ -98,11 +102,11 @@ void RunHandedWork() {
             failure = std::current_exception();
         }
         {
-            const std::lock_guard lock(handGuard);
+            const std::lock_guard lock(handed.Guard);
             next->Failure = failure;
             next->Done = true;
         }
-        handedBack.notify_all();
+        handed.Ran.notify_all();
     }
 }
 

@@ -461,7 +461,7 @@ TEST_F(CopyJobTest, StartDuringACheckOrAJobSaysWhyAndStartsNothing) {
     EXPECT_EQ(server_->stored().size(), 1u);
 }
 
-TEST_F(CopyJobTest, EditingTheSourceDuringAMoveJobChangesNoRemotePath) {
+TEST_F(CopyJobTest, EditingTheFieldsDuringAMoveJobChangesNoRemotePath) {
     const std::string folder = makeFolder("src/photos");
     const std::string a = makeFile("src/photos/2023/a.jpg", "from 2023");
     const std::string b = makeFile("src/photos/2024/a.jpg", "from 2024");
@@ -470,9 +470,10 @@ TEST_F(CopyJobTest, EditingTheSourceDuringAMoveJobChangesNoRemotePath) {
     setSource(folder, "*.*", "/in");
     host().onLog = [&](const std::string& line) {
         if (line.find("Начал копироваться файл") != std::string::npos) {
-            // A longer folder and a single file: neither may reach the files still to come.
+            // A longer folder, a single file, another destination: none may reach the files still to come.
             host().sourceFolder = inFolder(folder, "2023");
             host().sourceFileName = "a.jpg";
+            host().destination = "/elsewhere";
         }
     };
     startJob();
