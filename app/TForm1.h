@@ -2,7 +2,7 @@
 // The main window: source, FTP server and destination fields, the log, the progress display and
 // the menu. Its handlers live beside the subsystem they drive:
 //   app/     start-up, settings commands, close request        (TForm1.cpp, TForm1Settings.cpp)
-//   copy/    the copy job and its progress display, behind TCopyHost         (TForm1Copy*.cpp)
+//   app/     the window's side of a copy job (copy/ is its engine), behind TCopyHost (TForm1Copy*.cpp)
 //   reach/   the connection check and the server search, behind TReachHost   (TForm1Reach.cpp)
 //   shell/   browse buttons, tray, System/Service/Help menu commands          (TForm1Shell.cpp)
 

@@ -2,8 +2,8 @@
 # A whole copy job through the main window against servers that misbehave (bench/hostile_server.py):
 # one that never greets, one that greets one byte a second, one whose reply to USER never ends, one that
 # sends empty lines without end. For each: how long the job waited, the process's peak memory, how many
-# window pictures were taken during the job (one per tenth of a second when the message loop turns), and
-# what the job told the user. Not a test: the silent servers take the client's full bound (60 s) each.
+# window pictures were taken during the job (one per tenth of a second when the message loop turns), the longest
+# the message loop left an event waiting meanwhile, and what the job told the user. Not a test: the silent servers take the client's full bound (60 s) each.
 # Usage: bench/hostile_job.sh [mode...]   (default: silent drip flood blank)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +20,7 @@ stop_server() {
     server_pid=
 }
 
-printf '%-7s %9s %10s %9s  %s\n' mode seconds peak_kib pictures "shown to the user"
+printf '%-7s %9s %10s %9s %7s  %s\n' mode seconds peak_kib pictures gap_ms "shown to the user"
 for mode in "${modes[@]}"; do
     rm -f "$work/port"
     /usr/bin/python3 "$repo/bench/hostile_server.py" "$mode" "$work/port" &
@@ -33,8 +33,9 @@ for mode in "${modes[@]}"; do
     stop_server
     seconds=$(sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' <<<"$report")
     peak=$(sed -n 's/.*peak_kib=\([0-9]*\).*/\1/p' <<<"$report")
+    gap=$(sed -n 's/.*loop_gap_ms=\([0-9]*\).*/\1/p' <<<"$report")
     shown=$(sed -n 's/^shown: //p' "$work/$mode.err" | paste -sd'|')
-    printf '%-7s %9s %10s %9s  %s\n' "$mode" "$seconds" "$peak" "$(find "$pictures" -name 'job-*.png' | wc -l)" \
-        "${shown:-nothing}"
+    printf '%-7s %9s %10s %9s %7s  %s\n' "$mode" "$seconds" "$peak" "$(find "$pictures" -name 'job-*.png' | wc -l)" \
+        "${gap:-?}" "${shown:-nothing}"
     rm -rf "$pictures"
 done
