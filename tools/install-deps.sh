@@ -5,11 +5,14 @@ set -euo pipefail
 
 # qt6-translations-l10n: the toolkit's Russian texts (standard buttons, pickers), wherever the program is built to run.
 # libssl-dev: TLS for FTPS (it brings the run-time libssl3 and the system's trusted authorities come with
-# ca-certificates, which it recommends; named here so a minimal install has them).
+# ca-certificates, which it recommends; named here so a minimal install has them). libssh2-1-dev: SFTP.
 build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev libjpeg62-turbo-dev
-    qt6-translations-l10n libssl-dev ca-certificates)
-# openssl makes the test servers' certificates; python3-openssl lets pyftpdlib speak TLS.
-test_packages=(libgtest-dev libgmock-dev python3-pyftpdlib openssl python3-openssl)
+    qt6-translations-l10n libssl-dev ca-certificates libssh2-1-dev)
+# openssl makes the test servers' certificates; python3-openssl lets pyftpdlib speak TLS. openssh-server gives the
+# tests an sshd of their own (never the system service: the install starts none), openssh-client its key tools,
+# python3-paramiko the scripted SSH server of the hostile cases.
+test_packages=(libgtest-dev libgmock-dev python3-pyftpdlib openssl python3-openssl openssh-server openssh-client
+    python3-paramiko)
 # xdg-utils opens the help page; pkexec gives the program administrator rights (Files/HOISTER).
 run_packages=(xdg-utils pkexec)
 shot_packages=(xvfb xauth imagemagick fonts-dejavu-core trayer)
