@@ -1,0 +1,38 @@
+// Child processes for the SSH test servers (POSIX): start one, run a tool to its end, stop one with its whole
+// tree. Every wait has a bound, so a broken tool fails a test instead of hanging it.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace ferrylo::testing {
+
+// A fresh private folder under $TMPDIR (or /tmp), named from `prefix`.
+std::filesystem::path makePrivateTempFolder(const std::string& prefix);
+
+// Starts `args` (args[0] an absolute path) with stdin from /dev/null, stdout into `stdoutFd` (or /dev/null when
+// negative) and stderr appended to `stderrFile`. Returns its pid, -1 when it could not start.
+pid_t spawnChild(const std::vector<std::string>& args, int stdoutFd, const std::filesystem::path& stderrFile);
+
+// Runs a tool to its end within `bound`: its stdout when it exited with 0, nothing otherwise (its stderr is then
+// in `stderrFile`).
+std::optional<std::string> runTool(const std::vector<std::string>& args, const std::filesystem::path& stderrFile,
+                                   std::chrono::milliseconds bound);
+
+// True once `pid` (a child of ours) has ended; reaps it.
+bool childHasEnded(pid_t pid);
+
+// Ends `pid` and every process below it: SIGTERM to all, a bounded wait for `pid`, then SIGKILL to whatever is left.
+// Sets `pid` to -1.
+void stopProcessTree(pid_t& pid, std::chrono::milliseconds bound);
+
+// The first line that `fd` gives within `bound`, without its end of line; empty when none came.
+std::string readFirstLine(int fd, std::chrono::milliseconds bound);
+
+std::string readWholeFile(const std::filesystem::path& path);
+
+} // namespace ferrylo::testing
