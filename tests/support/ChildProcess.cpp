@@ -27,7 +27,27 @@ std::chrono::milliseconds leftUntil(Clock::time_point deadline) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
 }
 
-// Parent of every process on the machine, read from /proc (Linux); empty elsewhere.
+struct ProcessFacts {
+    char state = 0;
+    pid_t parent = 0;
+};
+
+// State and parent of a process, from /proc (Linux); nothing when it is gone.
+std::optional<ProcessFacts> readProcessFacts(const std::filesystem::path& procEntry) {
+    std::ifstream stat(procEntry / "stat");
+    std::string line;
+    std::getline(stat, line);
+    // "pid (command) state ppid ...": the command may hold spaces and parentheses, so read after the last ')'.
+    const auto close = line.rfind(')');
+    if (close == std::string::npos)
+        return std::nullopt;
+    std::istringstream rest(line.substr(close + 1));
+    ProcessFacts facts;
+    if (!(rest >> facts.state >> facts.parent))
+        return std::nullopt;
+    return facts;
+}
+
 std::multimap<pid_t, pid_t> childrenByParent() {
     std::multimap<pid_t, pid_t> children;
     std::error_code ec;
@@ -35,18 +55,8 @@ std::multimap<pid_t, pid_t> childrenByParent() {
         const std::string name = entry.path().filename().string();
         if (name.find_first_not_of("0123456789") != std::string::npos)
             continue;
-        std::ifstream stat(entry.path() / "stat");
-        std::string line;
-        std::getline(stat, line);
-        // "pid (command) state ppid ...": the command may hold spaces and parentheses, so read after the last ')'.
-        const auto close = line.rfind(')');
-        if (close == std::string::npos)
-            continue;
-        std::istringstream rest(line.substr(close + 1));
-        char state = 0;
-        pid_t parent = 0;
-        if (rest >> state >> parent)
-            children.emplace(parent, static_cast<pid_t>(std::stol(name)));
+        if (const auto facts = readProcessFacts(entry.path()))
+            children.emplace(facts->parent, static_cast<pid_t>(std::stol(name)));
     }
     return children;
 }
@@ -67,6 +77,12 @@ std::vector<pid_t> descendantsOf(pid_t root) {
     return found;
 }
 
+// A zombie has ended; only its parent's reaping is left.
+bool processRuns(pid_t pid) {
+    const auto facts = readProcessFacts("/proc/" + std::to_string(pid));
+    return facts && facts->state != 'Z';
+}
+
 } // namespace
 
 std::filesystem::path makePrivateTempFolder(const std::string& prefix) {
@@ -85,8 +101,7 @@ pid_t spawnChild(const std::vector<std::string>& args, int stdoutFd, const std::
         posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
     else
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, stderrFile.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                     0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, stderrFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     std::vector<std::string> copies = args;
     std::vector<char*> argv;
     for (auto& arg : copies)
@@ -140,12 +155,13 @@ bool childHasEnded(pid_t pid) {
 void stopProcessTree(pid_t& pid, std::chrono::milliseconds bound) {
     if (pid <= 0)
         return;
-    // A daemon's sessions are its children; they would outlive it and keep a client connected.
+    const auto deadline = Clock::now() + bound;
+    // A daemon's sessions are its children; they would outlive it and keep a client connected. Some hold SIGTERM
+    // blocked until their parent goes, so all are asked at once and only the stragglers are killed.
     const std::vector<pid_t> below = descendantsOf(pid);
     ::kill(pid, SIGTERM);
     for (const pid_t child : below)
         ::kill(child, SIGTERM);
-    const auto deadline = Clock::now() + bound;
     int status = 0;
     pid_t done = 0;
     while ((done = ::waitpid(pid, &status, WNOHANG)) == 0 && Clock::now() < deadline)
@@ -154,9 +170,12 @@ void stopProcessTree(pid_t& pid, std::chrono::milliseconds bound) {
         ::kill(pid, SIGKILL);
         ::waitpid(pid, &status, 0);
     }
-    for (const pid_t child : below)
-        if (std::filesystem::exists("/proc/" + std::to_string(child)))
+    for (const pid_t child : below) {
+        while (processRuns(child) && Clock::now() < deadline)
+            std::this_thread::sleep_for(kPollStep);
+        if (processRuns(child))
             ::kill(child, SIGKILL);
+    }
     pid = -1;
 }
 

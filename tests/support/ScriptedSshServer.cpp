@@ -70,11 +70,19 @@ void ScriptedSshServer::start(const Behaviour& behaviour) {
     hostKeyLine_ = publicKeyLine(base_ / "host_key.pub");
     hostKeyFingerprint_ = sha256Fingerprint(base_ / "host_key.pub", toolLog);
 
-    std::vector<std::string> args = {kPython,    "-u",    FERRYLO_SSH_SERVER_SCRIPT,
-                                     "--root",   root_.string(),
-                                     "--host-key", (base_ / "host_key").string(),
-                                     "--user",   user_,   "--password", password_,
-                                     "--host",   host_};
+    std::vector<std::string> args = {kPython,
+                                     "-u",
+                                     FERRYLO_SSH_SERVER_SCRIPT,
+                                     "--root",
+                                     root_.string(),
+                                     "--host-key",
+                                     (base_ / "host_key").string(),
+                                     "--user",
+                                     user_,
+                                     "--password",
+                                     password_,
+                                     "--host",
+                                     host_};
     if (!behaviour.authorizedKey.empty())
         args.insert(args.end(), {"--authorized-key", behaviour.authorizedKey});
     if (behaviour.silentAfterGreeting)

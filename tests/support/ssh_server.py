@@ -20,7 +20,7 @@ import sys
 import threading
 
 import paramiko
-from paramiko.sftp import SFTP_OK, SFTP_PERMISSION_DENIED
+from paramiko.sftp import SFTP_FAILURE, SFTP_OK, SFTP_PERMISSION_DENIED
 
 WRITE_FLAGS = os.O_WRONLY | os.O_RDWR | os.O_CREAT | os.O_TRUNC | os.O_APPEND
 
@@ -69,6 +69,7 @@ class Handle(paramiko.SFTPHandle):
         self.script = script
         self.connection = connection
         self.received = 0
+        self.cut_off = False
 
     def stat(self):
         try:
@@ -77,10 +78,14 @@ class Handle(paramiko.SFTPHandle):
             return paramiko.SFTPServer.convert_errno(e.errno)
 
     def write(self, offset, data):
+        # Requests already read before the cut are not served: the file stays as the cut left it.
+        if self.cut_off:
+            return SFTP_FAILURE
         result = super().write(offset, data)
         if result == SFTP_OK and self.script.counts_towards_drop(self):
             self.received += len(data)
             if self.received >= self.script.args.drop_at:
+                self.cut_off = True
                 self.script.mark_dropped()
                 self.connection.cut()
         return result

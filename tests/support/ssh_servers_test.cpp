@@ -51,8 +51,7 @@ Outcome sftpBatch(const TempFolder& work, const Login& login, const std::string&
     // No user or system configuration: nothing may send this client anywhere but 127.0.0.1.
     return runShell("timeout 20 /usr/bin/sftp -F /dev/null -b '" + batch + "' -P " + std::to_string(login.port) +
                     " -i '" + login.key.string() + "' -o IdentitiesOnly=yes -o UserKnownHostsFile='" + knownHosts +
-                    "' -o StrictHostKeyChecking=yes -o BatchMode=yes -o ConnectTimeout=5 " + login.user +
-                    "@127.0.0.1");
+                    "' -o StrictHostKeyChecking=yes -o BatchMode=yes -o ConnectTimeout=5 " + login.user + "@127.0.0.1");
 }
 
 // Bytes of every value, more than a few SFTP write requests' worth.
@@ -95,24 +94,64 @@ TEST(SshdServer, EachStartShowsAHostKeyOfItsOwn) {
     EXPECT_NE(first.hostKeyLine(), second.hostKeyLine());
 }
 
-TEST(ScriptedSshServer, UploadWithAnAuthorizedKeyArrivesByteForByte) {
-    if (const std::string why = ScriptedSshServer::Unavailable(); !why.empty())
-        GTEST_SKIP() << why;
-    TempFolder keys("ferrylo-client-key-");
-    makeEd25519KeyPair(keys.Path() / "key", keys.Path() / "ssh-keygen.log");
-    ScriptedSshBehaviour behaviour;
-    behaviour.authorizedKey = publicKeyLine(keys.Path() / "key.pub");
-    ScriptedSshServer server(behaviour);
-    const Login login{server.port(), server.user(), server.hostKeyLine(), keys.Path() / "key"};
-    expectUploadArrives(login, "/upload.bin", server.root() / "upload.bin", server.log());
+// The system's sftp client logs in with a key of the test's own, as batch mode allows no password.
+class ScriptedSshServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const std::string why = ScriptedSshServer::Unavailable(); !why.empty())
+            GTEST_SKIP() << why;
+        makeEd25519KeyPair(keys_.Path() / "key", keys_.Path() / "ssh-keygen.log");
+        behaviour_.authorizedKey = publicKeyLine(keys_.Path() / "key.pub");
+    }
+    Login loginTo(const ScriptedSshServer& server) const {
+        return {server.port(), server.user(), server.hostKeyLine(), keys_.Path() / "key"};
+    }
+
+    TempFolder keys_{"ferrylo-client-key-"};
+    TempFolder work_{"ferrylo-sftp-client-"};
+    ScriptedSshBehaviour behaviour_;
+};
+
+TEST_F(ScriptedSshServerTest, UploadWithAnAuthorizedKeyArrivesByteForByte) {
+    ScriptedSshServer server(behaviour_);
+    expectUploadArrives(loginTo(server), "/upload.bin", server.root() / "upload.bin", server.log());
 }
 
-TEST(ScriptedSshServer, SilentAfterGreetingSendsOneLineThenNothing) {
-    if (const std::string why = ScriptedSshServer::Unavailable(); !why.empty())
-        GTEST_SKIP() << why;
-    ScriptedSshBehaviour behaviour;
-    behaviour.silentAfterGreeting = true;
-    ScriptedSshServer server(behaviour);
+TEST_F(ScriptedSshServerTest, RefusesWrites) {
+    behaviour_.refuseWrites = true;
+    ScriptedSshServer server(behaviour_);
+    TempFolder::Put(work_.File("upload.bin"), "bytes");
+    const Outcome put = sftpBatch(work_, loginTo(server), "put '" + work_.File("upload.bin") + "' /upload.bin\n");
+    EXPECT_FALSE(put.succeeded);
+    EXPECT_NE(put.output.find("Permission denied"), std::string::npos) << put.output;
+    EXPECT_FALSE(std::filesystem::exists(server.root() / "upload.bin"));
+}
+
+TEST_F(ScriptedSshServerTest, CutsTheFirstUploadThenLiesOnceAboutItsSize) {
+    behaviour_.dropAtBytes = 100000;
+    behaviour_.firstSizeAfterDrop = "12";
+    ScriptedSshServer server(behaviour_);
+    const std::string payload = samplePayload(400000);
+    TempFolder::Put(work_.File("upload.bin"), payload);
+    const std::string put = "put '" + work_.File("upload.bin") + "' /upload.bin\n";
+
+    EXPECT_FALSE(sftpBatch(work_, loginTo(server), put).succeeded);
+    const auto arrived = std::filesystem::file_size(server.root() / "upload.bin");
+    EXPECT_GE(arrived, 100000u);
+    EXPECT_LT(arrived, payload.size());
+    const std::string listing = sftpBatch(work_, loginTo(server), "ls -l /upload.bin\nls -l /upload.bin\n").output;
+    const auto lie = listing.find(" 12 ");
+    EXPECT_NE(lie, std::string::npos) << listing;
+    EXPECT_NE(listing.find(" " + std::to_string(arrived) + " ", lie), std::string::npos) << listing;
+
+    const Outcome again = sftpBatch(work_, loginTo(server), put);
+    ASSERT_TRUE(again.succeeded) << again.output << "\nserver:\n" << server.log();
+    EXPECT_TRUE(TempFolder::Get((server.root() / "upload.bin").string()) == payload) << "the second upload changed";
+}
+
+TEST_F(ScriptedSshServerTest, SilentAfterGreetingSendsOneLineThenNothing) {
+    behaviour_.silentAfterGreeting = true;
+    ScriptedSshServer server(behaviour_);
     UniqueFd peer = connectTo(server.host(), server.port());
     ASSERT_TRUE(peer.valid());
     ASSERT_TRUE(sendAll(peer.get(), "SSH-2.0-Probe\r\n"));
