@@ -1,0 +1,45 @@
+#pragma once
+// SFTP over a logged-in SSH session: what a folder walk and an upload need. Names are UTF-8 on the wire, as SFTP
+// has no other encoding. Every request is bounded by the session's reply bound; errors are ESshError.
+
+#include "sftp/SshSession.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+using LIBSSH2_SFTP = struct _LIBSSH2_SFTP;
+
+namespace sftp {
+
+struct TRemoteEntry {
+    std::int64_t Size = 0;
+    bool Folder = false;
+};
+
+class TSftpClient {
+public:
+    explicit TSftpClient(TSshSession& session);
+    ~TSftpClient();
+    TSftpClient(const TSftpClient&) = delete;
+    TSftpClient& operator=(const TSftpClient&) = delete;
+
+    // Nothing when there is no such file or folder.
+    std::optional<TRemoteEntry> Stat(const std::string& path);
+    // Makes the folder; one that is there already is no error. A folder that cannot be made throws Refused.
+    void MakeFolder(const std::string& path);
+    // Sends the local file from byte `offset` on (0: the remote file is made anew or emptied; more: the remote file
+    // is written from there, as a resumed upload) in reads of 32 KiB, several writes in flight. `sent` is told the
+    // bytes of this upload that the server took so far, after each write.
+    void Upload(const std::string& local, const std::string& remote, std::int64_t offset,
+                const std::function<void(std::int64_t)>& sent);
+
+private:
+    [[noreturn]] void ThrowRefused(const std::string& what) const;
+
+    TSshSession& session_;
+    LIBSSH2_SFTP* sftp_ = nullptr;
+};
+
+} // namespace sftp
