@@ -1,5 +1,6 @@
 #pragma once
-// The copy job's use of the FTP client: connecting, walking a remote folder chain, one upload.
+// The engine's rules for one file over one connection, whatever its protocol: log in, make the remote folders,
+// store the file (resumed where the rules allow), and the size check before a move.
 
 #include <cstddef>
 #include <cstdint>
@@ -7,28 +8,15 @@
 #include <string>
 
 class TUploadHost;
-class TIdFTP;
-class TKnownFolders;
 
 namespace copyjob {
 
 // Closes a connection left open, then connects and logs in as the host's ServerLogin says; true when logged in.
 bool ConnectToServer(TUploadHost& host);
 
-// Ends what the client does at once, from inside one of its waits or work events: a transfer under way is told to
-// end (ABOR) and its data connection closed; the control connection goes too, so that no wait for a reply or a
-// connection outlasts the request.
-void AbortConnection(TIdFTP& ftp);
-
-// Creates every folder of an absolute remote path one level at a time; the server is left in "/".
-// A folder that cannot be entered throws.
-void MakeRemotePath(TIdFTP& ftp, const std::string& path);
-
-// The same, skipping what `known` holds: the walk starts in the deepest folder of the chain that this job
-// made or entered, and a chain known to its end costs at most a "CWD /" on a new connection. Returns how many
-// folders of the chain were taken as known (0: the whole chain was walked). A known folder that cannot be
-// entered any more is forgotten and its chain walked from "/".
-std::size_t MakeKnownRemotePath(TIdFTP& ftp, TKnownFolders& known, const std::string& path);
+// Makes every folder of the absolute remote `path` (with "Не проверять уже созданные папки", skipping those the job
+// made or entered). A folder name with a line break throws before anything is sent.
+void MakeRemoteFolders(TUploadHost& host, const std::string& path);
 
 // How one attempt to store a file ended.
 enum class TAttempt {
@@ -43,8 +31,9 @@ enum class TAttempt {
 // once, and so does every later file of the job. A refused folder throws, as it always has.
 TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::string& remote, std::int64_t sentBefore);
 
-// Whether the server's size of a stored file matches the local size. Nothing when the server has
-// no SIZE command (or FEAT got no answer); false also when SIZE gets none.
-std::optional<bool> RemoteSizeMatches(TIdFTP& ftp, const std::string& remote, std::optional<std::int64_t> localSize);
+// Whether the server's size of a stored file matches the local size. Nothing when the server tells no sizes (or
+// did not answer whether it does); false also when it should tell one and does not.
+std::optional<bool> RemoteSizeMatches(TUploadHost& host, const std::string& remote,
+                                      std::optional<std::int64_t> localSize);
 
 } // namespace copyjob

@@ -66,7 +66,7 @@ TFileResult UploadAndVerify(TUploadHost& host, const std::string& item, const st
     if (result.Outcome != TFileOutcome::Stored || !moving)
         return result;
     const std::optional<std::int64_t> localSize = FileSizeOf(item);
-    if (RemoteSizeMatches(host.Ftp(), remote, localSize) == false)
+    if (RemoteSizeMatches(host, remote, localSize) == false)
         result.Outcome = TFileOutcome::Failed;
     else
         result.Confirmed = host.State().Tally.Confirms(localSize);

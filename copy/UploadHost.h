@@ -1,5 +1,5 @@
 #pragma once
-// What uploading files over one connection needs: the client, the connection's own state, the job's options and
+// What uploading files over one connection needs: the connection, its own state, the job's options and
 // login, a way to tell the user, and the job's stop. Each connection of the engine is such a host, on its own
 // thread; it reads no window.
 
@@ -13,7 +13,10 @@
 #include <vector>
 
 class QString;
-class TIdFTP;
+
+namespace copyjob {
+class TUploadConnection;
+}
 
 // One connection's part of the job.
 struct TConnectionState {
@@ -36,7 +39,7 @@ public:
     virtual void AppendLog(const QString& line) = 0;      // one line of the log, as shown
     virtual void ShowMessageBox(const QString& text) = 0; // a message the user must see
     virtual TConnectionState& State() = 0;
-    virtual TIdFTP& Ftp() = 0;
+    virtual copyjob::TUploadConnection& Connection() = 0;
     virtual TServerLogin ServerLogin() const = 0;
     // The job is stopped, or this connection is no longer wanted: whatever it waits for ends.
     virtual bool StopRequested() const = 0;

@@ -1,6 +1,7 @@
 #include "copy/UploadLane.h"
 
 #include "copy/CopyConnection.h"
+#include "copy/FtpConnection.h"
 #include "copy/LogLine.h"
 #include "copy/RemotePath.h"
 #include "copy/RetryingUpload.h"
@@ -11,11 +12,17 @@
 #include <exception>
 
 namespace copyjob {
+namespace {
+
+std::unique_ptr<TUploadConnection> MakeConnection(const TUploadJob& job) {
+    return std::make_unique<TFtpConnection>(job.Client);
+}
+
+} // namespace
 
 TUploadLane::TUploadLane(TLaneBoard& board, std::size_t lane, const TUploadJob& job, const TKnownFolders& known,
                          ftps::TCertificateTrust trust)
-    : board_(board), lane_(lane), job_(job) {
-    ApplyClientSettings(job.Client, ftp_);
+    : board_(board), lane_(lane), job_(job), connection_(MakeConnection(job)) {
     state_.RetryWaitsMs = job.RetryWaitsMs;
     state_.Trust = std::move(trust);
     if (!IsFirst()) {
@@ -63,28 +70,23 @@ void TUploadLane::ShowMessageBox(const QString& text) {
 
 void TUploadLane::WatchWork() {
     const TClientSettings& watcher = job_.Client;
-    ftp_.OnWorkBegin = [this, &watcher](TIdComponent* sender, TWorkMode mode, std::int64_t max) {
-        if (mode == wmWrite) {
-            state_.Tally.Begin(max);
-            board_.Progress(lane_, state_.ResumedBytes);
-        }
+    connection_->Events.Begin = [this, &watcher](std::int64_t max) {
+        state_.Tally.Begin(max);
+        board_.Progress(lane_, state_.ResumedBytes);
         if (watcher.OnWorkBegin)
-            watcher.OnWorkBegin(sender, mode, max);
+            watcher.OnWorkBegin(nullptr, wmWrite, max);
     };
-    ftp_.OnWork = [this, &watcher](TIdComponent* sender, TWorkMode mode, std::int64_t count) {
-        if (mode == wmWrite) {
-            state_.Tally.Work(count);
-            board_.Progress(lane_, state_.ResumedBytes + count); // the resumed part counts as sent
-        }
+    connection_->Events.Work = [this, &watcher](std::int64_t count) {
+        state_.Tally.Work(count);
+        board_.Progress(lane_, state_.ResumedBytes + count); // the resumed part counts as sent
         if (watcher.OnWork)
-            watcher.OnWork(sender, mode, count);
+            watcher.OnWork(nullptr, wmWrite, count);
         WatchStop(); // a fast line may send a whole file without one wait
     };
-    ftp_.OnWorkEnd = [this, &watcher](TIdComponent* sender, TWorkMode mode) {
-        if (mode == wmWrite)
-            state_.Tally.End();
+    connection_->Events.End = [this, &watcher] {
+        state_.Tally.End();
         if (watcher.OnWorkEnd)
-            watcher.OnWorkEnd(sender, mode);
+            watcher.OnWorkEnd(nullptr, wmWrite);
     };
 }
 
@@ -96,7 +98,7 @@ void TUploadLane::WatchStop() {
     if (!board_.StopRequested() && !(connecting_ && board_.AllTaken()))
         return;
     dismissed_ = true;
-    AbortConnection(ftp_);
+    connection_->Abort();
 }
 
 bool TUploadLane::Connect() {
@@ -113,10 +115,7 @@ bool TUploadLane::Connect() {
 }
 
 void TUploadLane::MakeDestination() {
-    if (job_.Options.KnownFolders)
-        MakeKnownRemotePath(ftp_, state_.KnownRemoteFolders, job_.Destination);
-    else
-        MakeRemotePath(ftp_, job_.Destination);
+    MakeRemoteFolders(*this, job_.Destination);
     board_.Post(TLaneMessage{.Note = TLaneNote::Ready});
 }
 
@@ -156,11 +155,7 @@ void TUploadLane::Run() {
         board_.Close();
         board_.Post(TLaneMessage{.Note = TLaneNote::Failed, .Error = std::current_exception()});
     }
-    try {
-        ftp_.LeaveServerQuietly();
-    } catch (...) {
-        // A connection that fails on the way out has nothing left to do.
-    }
+    connection_->Leave();
     ftp::SetWaitSliceHook({});
     board_.Post(TLaneMessage{.Note = TLaneNote::LaneEnded});
     ended_.store(true);

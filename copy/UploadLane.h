@@ -5,12 +5,13 @@
 // and the window's thread shows it.
 
 #include "copy/LaneBoard.h"
+#include "copy/UploadConnection.h"
 #include "copy/UploadHost.h"
 #include "copy/UploadJob.h"
-#include "ftp/TIdFTP.h"
 
 #include <atomic>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -37,7 +38,7 @@ public:
     void AppendLog(const QString& line) override;
     void ShowMessageBox(const QString& text) override;
     TConnectionState& State() override { return state_; }
-    TIdFTP& Ftp() override { return ftp_; }
+    TUploadConnection& Connection() override { return *connection_; }
     TServerLogin ServerLogin() const override { return job_.Login; }
     bool StopRequested() const override { return dismissed_ || board_.StopRequested(); }
 
@@ -57,7 +58,7 @@ private:
     TLaneBoard& board_;
     const std::size_t lane_;
     const TUploadJob& job_;
-    TIdFTP ftp_;
+    std::unique_ptr<TUploadConnection> connection_;
     TConnectionState state_;
     // A connection still logging in once every file is taken is not wanted any more.
     bool dismissed_ = false;
