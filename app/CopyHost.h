@@ -60,6 +60,8 @@ public:
     virtual TServerLogin ServerLogin() const = 0;
     // The window's client: each connection of a job is set up as it is (mode, encryption, port, bounds).
     virtual TIdFTP& Ftp() = 0;
+    // Whether the job goes over SFTP (SSH) instead of FTP.
+    virtual bool UsesSftp() const = 0;
 
     // The copy options as the options window shows them now; the move question may tick DeleteSources.
     virtual TCopyOptions Options() const = 0;

@@ -11,6 +11,7 @@
 #include "copy/UploadEngine.h"
 #include "ftps/CertificateTrust.h"
 #include "ftps/FtpsTrust.h"
+#include "ftps/HostKeyTrust.h"
 #include "settings/Settings.h"
 #include "shell/RunProgram.h"
 #include "shell/SiblingFiles.h"
@@ -101,6 +102,7 @@ TUploadJob TakeJob(TCopyHost& host, const TTypedSource& typed) {
     job.Destination = host.Destination();
     job.Login = host.ServerLogin();
     job.Client = ClientSettingsOf(host.Ftp());
+    job.Sftp = host.UsesSftp();
     job.Options = host.Options();
     job.Connections = static_cast<std::size_t>(std::max(job.Options.ParallelUploads, 1));
     job.RetryWaitsMs = host.CopyState().RetryWaitsMs;
@@ -169,11 +171,12 @@ private:
 void RunJob(TCopyHost& host, const TTypedSource& typed) {
     AskAboutMoving(host);
     host.CollectFtpSettings();
-    // The first connection asks about an unknown certificate, as the window; the certificates remembered are read
-    // once a job.
+    // The first connection asks about an unknown certificate or host key, as the window; the certificates remembered
+    // are read once a job.
     TUploadEngine engine(
         TakeJob(host, typed),
-        ftps::TCertificateTrust(ftps::TTrustMode::Ask, ftps::ReadRememberedCertificates(), host.MessageOwner()));
+        ftps::TCertificateTrust(ftps::TTrustMode::Ask, ftps::ReadRememberedCertificates(), host.MessageOwner()),
+        ftps::THostKeyTrust(ftps::TTrustMode::Ask, host.MessageOwner()));
     TJobEnd end;
     {
         const TRunningEngine running(host.CopyState(), engine);

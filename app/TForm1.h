@@ -145,6 +145,7 @@ public:
     std::string Destination() const override;
     void SetDestination(const std::string& folder) override;
     TCopyOptions Options() const override;
+    bool UsesSftp() const override { return false; }
     void TickDeleteSources() override;
     void ShowMessageBox(const QString& text) override;
     TCopyState& CopyState() override { return copyState_; }

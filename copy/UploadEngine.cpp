@@ -8,8 +8,9 @@
 
 namespace copyjob {
 
-TUploadEngine::TUploadEngine(TUploadJob job, ftps::TCertificateTrust trust)
-    : job_(std::move(job)), board_(job_.Files.size(), LaneCount()), firstTrust_(std::move(trust)) {
+TUploadEngine::TUploadEngine(TUploadJob job, ftps::TCertificateTrust trust, ftps::THostKeyTrust hostKeys)
+    : job_(std::move(job)), board_(job_.Files.size(), LaneCount()), firstTrust_(std::move(trust)),
+      firstHostKeys_(std::move(hostKeys)) {
     board_.SetMoving(job_.Options.DeleteSources);
 }
 
@@ -23,7 +24,7 @@ std::size_t TUploadEngine::LaneCount() const {
 }
 
 void TUploadEngine::Start() {
-    lanes_.push_back(std::make_unique<TUploadLane>(board_, 0, job_, known_, firstTrust_));
+    lanes_.push_back(std::make_unique<TUploadLane>(board_, 0, job_, known_, firstTrust_, firstHostKeys_));
     lanes_.back()->Start();
 }
 

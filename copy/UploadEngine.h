@@ -9,6 +9,7 @@
 #include "copy/UploadJob.h"
 #include "copy/UploadLane.h"
 #include "ftps/CertificateTrust.h"
+#include "ftps/HostKeyTrust.h"
 
 #include <cstddef>
 #include <memory>
@@ -18,9 +19,9 @@ namespace copyjob {
 
 class TUploadEngine {
 public:
-    // `trust`: how the first connection decides about a certificate (the window's question, as a rule); the others
-    // go only by what it went on with.
-    TUploadEngine(TUploadJob job, ftps::TCertificateTrust trust);
+    // `trust`, `hostKeys`: how the first connection decides about a certificate or an SSH host key (the window's
+    // question, as a rule); the others go only by what it went on with.
+    TUploadEngine(TUploadJob job, ftps::TCertificateTrust trust, ftps::THostKeyTrust hostKeys = ftps::THostKeyTrust());
     // Stops and waits for every connection still running.
     ~TUploadEngine();
     TUploadEngine(const TUploadEngine&) = delete;
@@ -46,6 +47,7 @@ private:
     TLaneBoard board_;
     TKnownFolders known_; // the folders the job made or entered, shared by its connections
     ftps::TCertificateTrust firstTrust_;
+    ftps::THostKeyTrust firstHostKeys_;
     std::vector<std::unique_ptr<TUploadLane>> lanes_; // last: they go first, while the job and the board live
 };
 

@@ -6,6 +6,7 @@
 #include "copy/KnownFolders.h"
 #include "copy/UploadTally.h"
 #include "ftps/CertificateTrust.h"
+#include "ftps/HostKeyTrust.h"
 #include "settings/ServerLogin.h"
 #include "settings/Settings.h"
 
@@ -29,6 +30,8 @@ struct TConnectionState {
     TUploadTally Tally; // the upload under way (or last finished)
     // How this connection decides about a certificate. A refusal is said once, and no "Нет связи" after it.
     ftps::TCertificateTrust Trust;
+    // How this connection decides about an SSH server's host key.
+    ftps::THostKeyTrust HostKeys;
 };
 
 class TUploadHost {

@@ -47,6 +47,7 @@ struct TUploadJob {
     std::string Destination; // checked: an absolute remote folder
     TServerLogin Login;
     TClientSettings Client = ClientSettingsOf(TIdFTP{});
+    bool Sftp = false; // SFTP over SSH instead of FTP; the client settings give its bounds
     TCopyOptions Options;
     std::size_t Connections = 1; // 1 to 8, never more than files
     std::vector<int> RetryWaitsMs;

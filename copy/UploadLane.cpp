@@ -2,6 +2,9 @@
 
 #include "copy/CopyConnection.h"
 #include "copy/FtpConnection.h"
+#ifndef _WIN32
+#include "copy/SftpConnection.h"
+#endif
 #include "copy/LogLine.h"
 #include "copy/RemotePath.h"
 #include "copy/RetryingUpload.h"
@@ -15,17 +18,25 @@ namespace copyjob {
 namespace {
 
 std::unique_ptr<TUploadConnection> MakeConnection(const TUploadJob& job) {
+#ifndef _WIN32
+    if (job.Sftp)
+        return std::make_unique<TSftpConnection>(job.Client);
+#endif
     return std::make_unique<TFtpConnection>(job.Client);
 }
 
 } // namespace
 
 TUploadLane::TUploadLane(TLaneBoard& board, std::size_t lane, const TUploadJob& job, const TKnownFolders& known,
-                         ftps::TCertificateTrust trust)
+                         ftps::TCertificateTrust trust, ftps::THostKeyTrust hostKeys)
     : board_(board), lane_(lane), job_(job), connection_(MakeConnection(job)) {
     state_.RetryWaitsMs = job.RetryWaitsMs;
     state_.Trust = std::move(trust);
+    state_.HostKeys = std::move(hostKeys);
     if (!IsFirst()) {
+        state_.HostKeys.OnRefused = [this](const QString& text) {
+            board_.Post(TLaneMessage{.Note = TLaneNote::Message, .Text = text.toStdU16String()});
+        };
         // No box from the other connections: the window tells of a changed certificate once.
         state_.Trust.OnRefused = [this](const ftps::TRefusal& refusal) {
             if (refusal.Standing == ftps::TCertificateStanding::Changed) {
@@ -107,7 +118,8 @@ bool TUploadLane::Connect() {
     connecting_ = false;
     if (IsFirst()) {
         board_.Post(connected ? TLaneMessage{.Note = TLaneNote::Connected}
-                              : TLaneMessage{.Note = TLaneNote::NotConnected, .Refused = state_.Trust.Refused()});
+                              : TLaneMessage{.Note = TLaneNote::NotConnected,
+                                             .Refused = state_.Trust.Refused() || state_.HostKeys.Refused()});
     } else if (!connected && !StopRequested()) { // cut by a stop or for want of files, not refused by the server
         AppendLog(StampedLine(QStringLiteral(u"Еще одно соединение с сервером не установлено")));
     }

@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <libssh2.h>
+#include <openssl/evp.h>
+#include <sstream>
+#include <vector>
 
 namespace sftp {
 namespace {
@@ -41,8 +44,30 @@ int Check(LIBSSH2_KNOWNHOSTS* hosts, const std::string& host, int port, const TH
         LIBSSH2_KNOWNHOST_TYPE_PLAIN | LIBSSH2_KNOWNHOST_KEYENC_RAW | key.KnownHostType, &found);
 }
 
+// The fingerprint of the key a known-hosts line holds: the field after its key type.
+std::string FingerprintOfLine(const std::string& line) {
+    std::istringstream fields(line);
+    std::string field;
+    while (fields >> field) {
+        if (field.rfind("ssh-", 0) == 0 || field.rfind("ecdsa-", 0) == 0) {
+            std::string encoded;
+            fields >> encoded;
+            std::vector<std::uint8_t> blob(encoded.size() / 4 * 3 + 3);
+            const int length = EVP_DecodeBlock(blob.data(), reinterpret_cast<const unsigned char*>(encoded.data()),
+                                               static_cast<int>(encoded.size()));
+            // The decoder counts the padding as bytes of the key.
+            const auto padding = encoded.size() - encoded.find_last_not_of('=') - 1;
+            if (length <= 0 || static_cast<std::size_t>(length) < padding)
+                return {};
+            blob.resize(static_cast<std::size_t>(length) - padding);
+            return Sha256Fingerprint(blob);
+        }
+    }
+    return {};
+}
+
 // The line that names the host with another key: each line is read on its own.
-int LineOfChangedKey(const std::string& path, const std::string& host, int port, const THostKey& key) {
+THostKeyCheck ChangedLine(const std::string& path, const std::string& host, int port, const THostKey& key) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
@@ -51,9 +76,9 @@ int LineOfChangedKey(const std::string& path, const std::string& host, int port,
             libssh2_knownhost_readline(one.get(), line.c_str(), line.size(), LIBSSH2_KNOWNHOST_FILE_OPENSSH) != 0)
             continue;
         if (Check(one.get(), host, port, key) == LIBSSH2_KNOWNHOST_CHECK_MISMATCH)
-            return number;
+            return {THostKeyStanding::Changed, number, FingerprintOfLine(line)};
     }
-    return 0;
+    return {THostKeyStanding::Changed, 0, {}};
 }
 
 } // namespace
@@ -66,9 +91,9 @@ THostKeyCheck CheckHostKey(const std::string& knownHostsPath, const std::string&
     libssh2_knownhost_readfile(hosts.get(), knownHostsPath.c_str(), LIBSSH2_KNOWNHOST_FILE_OPENSSH);
     switch (Check(hosts.get(), host, port, key)) {
     case LIBSSH2_KNOWNHOST_CHECK_MATCH:
-        return {THostKeyStanding::Known, 0};
+        return {THostKeyStanding::Known, 0, {}};
     case LIBSSH2_KNOWNHOST_CHECK_MISMATCH:
-        return {THostKeyStanding::Changed, LineOfChangedKey(knownHostsPath, host, port, key)};
+        return ChangedLine(knownHostsPath, host, port, key);
     default:
         return {};
     }

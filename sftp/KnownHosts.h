@@ -12,7 +12,8 @@ enum class THostKeyStanding { Known, Unknown, Changed };
 
 struct THostKeyCheck {
     THostKeyStanding Standing = THostKeyStanding::Unknown;
-    int Line = 0; // Changed: the line (from 1) of the file that names the host with another key
+    int Line = 0;                      // Changed: the line (from 1) of the file that names the host with another key
+    std::string RememberedFingerprint; // Changed: the fingerprint of the key on that line
 };
 
 // `host` as typed (a name or an address), `port` the server's.

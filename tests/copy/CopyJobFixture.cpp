@@ -11,6 +11,7 @@
 
 #include "tests/support/LoopbackSockets.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -122,6 +123,11 @@ std::vector<std::string> CopyJobFixture::logTexts() const {
         texts.push_back(colon == std::string::npos ? text : text.substr(colon));
     }
     return texts;
+}
+
+long CopyJobFixture::logged(const std::string& prefix) const {
+    const auto log = logTexts();
+    return std::count_if(log.begin(), log.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
 }
 
 std::vector<QString> CopyJobFixture::errors() const {

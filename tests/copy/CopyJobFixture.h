@@ -49,8 +49,9 @@ protected:
     // The same with "Удалить исходные файлы…" answered No: the sources are kept.
     void startJobKeepingSources();
 
-    std::vector<std::string> logTexts() const; // log lines without their time stamp
-    std::vector<QString> errors() const;       // texts of the standard error box
+    std::vector<std::string> logTexts() const;    // log lines without their time stamp
+    long logged(const std::string& prefix) const; // log lines (without their stamp) that begin with `prefix`
+    std::vector<QString> errors() const;          // texts of the standard error box
 
     // Runs `hook` inside each work event of every connection of the job, on its thread, after the engine's own
     // handling.

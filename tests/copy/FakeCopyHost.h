@@ -17,6 +17,7 @@ public:
     std::string sourceFolder, sourceFileName, destination;
     std::string server, login, password; // the FTP fields
     bool passive = true;
+    bool sftp = false;
     TCopyOptions options;
     std::vector<std::string> log;
     bool checkRunning = false;
@@ -36,6 +37,7 @@ public:
     void SetDestination(const std::string& folder) override { destination = folder; }
     void CollectFtpSettings() override;
     TCopyOptions Options() const override { return options; }
+    bool UsesSftp() const override { return sftp; }
     void TickDeleteSources() override { options.DeleteSources = true; }
     std::function<void(const std::string&)> onLog; // runs after each line is added
     void AppendLog(const QString& line) override {

@@ -35,10 +35,6 @@ protected:
         script_.clear();
         return file;
     }
-    long logged(const std::string& prefix) const {
-        const auto log = logTexts();
-        return std::count_if(log.begin(), log.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
-    }
     bool idle() { return host().CopyIdle && host().startEnabled && !host().stopEnabled && !host().timerRunning; }
 };
 

@@ -107,6 +107,7 @@ TEST_F(SftpTest, HostKeysAreKnownNewOrChangedWithTheLineToRemove) {
     const sftp::THostKeyCheck changed = standing(otherSession);
     EXPECT_EQ(changed.Standing, sftp::THostKeyStanding::Changed);
     EXPECT_EQ(changed.Line, 3);
+    EXPECT_EQ(changed.RememberedFingerprint, server.hostKeyFingerprint());
 
     // Hashed the way `ssh-keygen -H` hashes: still known.
     ASSERT_EQ(std::system(("ssh-keygen -q -H -f '" + file + "' >/dev/null 2>&1").c_str()), 0);
