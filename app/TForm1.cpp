@@ -104,7 +104,9 @@ void TForm1::createControls() {
     Label4 = PlaceLabel(GroupBox1, "Label4", QStringLiteral("Пароль"), {12, 86, 156, 16}, Edit6);
     CheckBox2 = Place(new QCheckBox(QStringLiteral("Пассивный режим"), GroupBox1), "CheckBox2", {12, 116, 300, 20});
     CheckBox2->setChecked(true);
-    CheckBox3 = Place(new QCheckBox(QStringLiteral("Шифрование (FTPS)"), GroupBox1), "CheckBox3", {12, 140, 300, 20});
+    CheckBox3 = Place(new QCheckBox(QStringLiteral("Шифрование (FTPS)"), GroupBox1), "CheckBox3", {12, 140, 250, 20});
+    CheckBox4 =
+        Place(new QCheckBox(QStringLiteral("Протокол SFTP (SSH)"), GroupBox1), "CheckBox4", {272, 140, 252, 20});
 
     Button1 = Place(new QPushButton(QStringLiteral("Проверка связи"), client), "Button1", {528, 186, 170, 28});
     Button3 = Place(new QPushButton(QStringLiteral("Сохранить параметры FTP сервера"), client), "Button3",
@@ -160,6 +162,8 @@ void TForm1::connectHandlers() {
     on(Button6, &QPushButton::clicked, &TForm1::Button6Click);
     on(CheckBox2, &QCheckBox::clicked, &TForm1::CheckBox2Click);
     on(CheckBox3, &QCheckBox::clicked, &TForm1::CheckBox3Click);
+    on(CheckBox4, &QCheckBox::clicked, &TForm1::CheckBox4Click);
+    on(Edit4, &QLineEdit::textEdited, &TForm1::Edit4Edited);
     on(SpeedButton2, &QToolButton::clicked, &TForm1::SpeedButton2Click);
     on(SpeedButton3, &QToolButton::clicked, &TForm1::SpeedButton3Click);
     on(N2, &QAction::triggered, &TForm1::N2Click);

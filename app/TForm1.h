@@ -71,6 +71,7 @@ public:
     QLineEdit* Edit6;     // password, shown as "*"
     QCheckBox* CheckBox2; // "Пассивный режим" -> passive data connections; ticked at creation
     QCheckBox* CheckBox3; // "Шифрование (FTPS)" -> explicit TLS from the next connection on; off at creation
+    QCheckBox* CheckBox4; // "Протокол SFTP (SSH)" -> the job and the check go over SSH; greys the two boxes above
 
     // Beside the frame: the check, the destination and the log.
     TLogView* Memo1;      // log of the connection check and the copy job, one line per event
@@ -126,6 +127,8 @@ public:
     void Button5Click();
     void CheckBox2Click();
     void CheckBox3Click();
+    void CheckBox4Click();
+    void Edit4Edited(); // "sftp://host[:port]" typed: the box is ticked and the server keeps "host[:port]"
     void Button6Click();
     void AppendLog(const QString& line) override;   // one line at the end of Memo1
     void AddDestinationItem(const QString& folder); // to the drop-down list, keeping the typed text
@@ -145,7 +148,7 @@ public:
     std::string Destination() const override;
     void SetDestination(const std::string& folder) override;
     TCopyOptions Options() const override;
-    bool UsesSftp() const override { return false; }
+    bool UsesSftp() const override;
     void TickDeleteSources() override;
     void ShowMessageBox(const QString& text) override;
     TCopyState& CopyState() override { return copyState_; }

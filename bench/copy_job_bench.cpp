@@ -2,10 +2,11 @@
 // reports its time and the process's peak memory. Windows are offscreen unless a display is given;
 // with a picture folder, the window is saved as a PNG every tenth of a second while the job runs.
 // A 10 ms heartbeat measures the longest the message loop left an event (a close request, a click) waiting.
-// Usage: ferrylo_copy_bench [--ftps] [--known-folders] [--move] [--parallel=N] [--drop-at=BYTES]
+// Usage: ferrylo_copy_bench [--ftps|--sftp] [--known-folders] [--move] [--parallel=N] [--drop-at=BYTES]
 //        HOST PORT USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]
 //   SOURCE is a folder (uploaded with "*.*") or one file. --ftps ticks "Шифрование (FTPS)" and trusts the server's
-//   certificate when asked; --known-folders ticks "Не проверять уже созданные папки"; --move ticks the deletion of
+//   certificate when asked; --sftp ticks "Протокол SFTP (SSH)" (HOST:PORT as typed, the user's keys, a new host key
+//   accepted when asked); --known-folders ticks "Не проверять уже созданные папки"; --move ticks the deletion of
 //   the sources; --drop-at resets the connection of the upload once, when BYTES of a file have gone (a line that
 //   drops, seen from the client). FERRYLO_BENCH_LOG=1 prints the job's log.
 #include "app/FormSet.h"
@@ -58,13 +59,13 @@ long PeakKiB() {
 
 int main(int argc, char** argv) {
     const auto printUsage = [] {
-        std::fprintf(
-            stderr,
-            "usage: ferrylo_copy_bench [--ftps] [--known-folders] [--move] [--parallel=N] [--drop-at=BYTES] HOST PORT "
-            "USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]\n");
+        std::fprintf(stderr, "usage: ferrylo_copy_bench [--ftps|--sftp] [--known-folders] [--move] [--parallel=N] "
+                             "[--drop-at=BYTES] HOST PORT "
+                             "USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]\n");
         return 2;
     };
     bool ftps = false;
+    bool sftp = false;
     bool knownFolders = false;
     bool move = false;
     int parallel = 1;
@@ -73,6 +74,8 @@ int main(int argc, char** argv) {
         const QByteArray flag(argv[1]);
         if (flag == "--ftps")
             ftps = true;
+        else if (flag == "--sftp")
+            sftp = true;
         else if (flag == "--known-folders")
             knownFolders = true;
         else if (flag == "--move")
@@ -101,8 +104,8 @@ int main(int argc, char** argv) {
     ui::testing::Script prompts;
     if (!move)
         prompts.answer(ui::No); // the move question: keep the sources
-    if (ftps)
-        prompts.answer(ui::Yes); // the certificate question: the benchmark's own server
+    if (ftps || sftp)
+        prompts.answer(ui::Yes); // the certificate or host key question: the benchmark's own server
     FormSet forms(TStartup{programFolder.filePath(QStringLiteral("ferrylo")), {}});
     TForm1& form = forms.main();
     for (QCheckBox* option : {Form2->CheckBox1, Form2->CheckBox2, Form2->CheckBox3, Form2->CheckBox4, Form2->CheckBox5})
@@ -120,12 +123,15 @@ int main(int argc, char** argv) {
         form.Edit2->setText(source.fileName());
     }
     form.ComboBox1->setEditText(QString::fromLocal8Bit(argv[6]));
-    form.Edit4->setText(QString::fromLocal8Bit(argv[1]));
+    form.Edit4->setText(QString::fromLocal8Bit(argv[1]) +
+                        (sftp ? QStringLiteral(":") + QString::fromLocal8Bit(argv[2]) : QString()));
     form.Edit5->setText(QString::fromLocal8Bit(argv[3]));
     form.Edit6->setText(QString::fromLocal8Bit(argv[4]));
     form.IdFTP1->DefaultPort = QByteArray(argv[2]).toInt();
     if (ftps)
         form.CheckBox3->click();
+    if (sftp)
+        form.CheckBox4->click();
     std::atomic<bool> dropped{false}; // each connection gets a copy of the watcher: the flag lives here
     if (dropAt > 0) {
         // The next send of the data connection fails with a reset, once: the job's retry takes it from there.

@@ -41,6 +41,13 @@ struct TClientSettings {
 TClientSettings ClientSettingsOf(const TIdFTP& model);
 void ApplyClientSettings(const TClientSettings& settings, TIdFTP& client);
 
+// Whether this build speaks SFTP (the Windows build has no SSH library yet).
+#ifdef _WIN32
+inline constexpr bool kSftpAvailable = false;
+#else
+inline constexpr bool kSftpAvailable = true;
+#endif
+
 struct TUploadJob {
     std::vector<std::string> Files; // in upload order, as listed when the job started
     TSourceSnapshot Source;

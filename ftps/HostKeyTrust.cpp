@@ -31,6 +31,8 @@ bool THostKeyTrust::Accepts(const THostKeyFacts& facts, const std::function<bool
     bool accepted = false;
     if (mode_ == TTrustMode::Ask && !refused_) {
         ui::RunOnWindowThread([&] {
+            if (BeforeQuestion)
+                BeforeQuestion();
             if (facts.Standing == THostKeyFacts::TStanding::Changed) {
                 // Someone may stand between us and the server: the user decides only by editing the file on purpose.
                 ui::ShowMessage(ChangedHostKeyText(facts));

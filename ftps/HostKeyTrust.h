@@ -35,6 +35,7 @@ public:
     bool Accepts(const THostKeyFacts& facts, const std::function<bool()>& remember);
     bool Refused() const { return refused_; }
 
+    std::function<void()> BeforeQuestion;          // on the window's thread, before a box: the check shows the window
     std::function<void(const QString&)> OnRefused; // the refusal's text, where no box of its own said it
 
 private:

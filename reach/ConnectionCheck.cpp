@@ -8,6 +8,7 @@
 #include "reach/HostAddress.h"
 #include "reach/ReachHost.h"
 #include "reach/ServerSearch.h"
+#include "reach/SftpCheck.h"
 #include "reach/TForm7.h"
 #include "settings/Settings.h"
 #include "shell/MainWindowCommands.h"
@@ -45,6 +46,19 @@ void BringSearchWindowForward(TForm7* window) {
 } // namespace
 
 namespace reach {
+namespace {
+
+// The same boxes as over FTP; the search looks for FTP servers only, so it is not offered.
+void CheckOverSsh(TReachHost& host, const TServerLogin& typed) {
+    host.AppendLog(kCheckLine + ui::FromSystemText(typed.Server));
+    bool hostKeyRefused = false;
+    if (CheckSftp(host, typed, &hostKeyRefused))
+        ui::ShowMessage(QStringLiteral("Связь есть"));
+    else if (!hostKeyRefused) // the host key's own box said why
+        ui::ShowMessage(QStringLiteral("Нет связи"));
+}
+
+} // namespace
 
 void RunCheck(TReachHost& host) {
     // A copy job turns the message loop while it uploads, so this click can arrive in the middle
@@ -60,6 +74,10 @@ void RunCheck(TReachHost& host) {
     CheckInProgress running(host);
 
     const TServerLogin typed = host.CollectServerLogin();
+    if (host.UsesSftp()) {
+        CheckOverSsh(host, typed);
+        return;
+    }
     std::string address;
     ui::RunOffWindowThread([&] { address = ServerToAddress(typed.Server); }); // a name may need a lookup
     host.AppendLog(kCheckLine + ui::FromSystemText(address));

@@ -25,6 +25,8 @@ public:
     virtual void AppendLog(const QString& line) = 0; // one line of the log, as shown
 
     virtual TIdFTP& Ftp() = 0;
+    // The check goes over SFTP (SSH) instead of FTP.
+    virtual bool UsesSftp() const = 0;
     virtual TJvTrayIcon& Tray() = 0;
     virtual QWidget* MessageOwner() = 0;
     // Null while the window set is incomplete: then a failed check offers no search.

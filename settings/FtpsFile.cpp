@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::string_view kEncryptionKey = "ftps=";
 constexpr std::string_view kKnownFoldersKey = "known_folders=";
+constexpr std::string_view kSftpKey = "sftp=";
 constexpr std::string_view kParallelUploadsKey = "parallel_uploads=";
 // "certificate=<fingerprint> <server>": the fingerprint has no blank, so the server may hold anything but a line
 // break, '=' and blanks included.
@@ -62,7 +63,7 @@ TFtpsFile TFtpsFile::Read(const std::string& path) {
 
 bool TFtpsFile::AllDefault() const {
     return std::all_of(lines_.begin(), lines_.end(), [](const std::string& line) {
-        return line == "ftps=0" || line == "known_folders=0" || line == "parallel_uploads=1";
+        return line == "ftps=0" || line == "known_folders=0" || line == "parallel_uploads=1" || line == "sftp=0";
     });
 }
 
@@ -102,6 +103,16 @@ bool TFtpsFile::Encryption() const {
 
 void TFtpsFile::SetEncryption(bool on) {
     SetValue(kEncryptionKey, on ? "1" : "0", true);
+}
+
+bool TFtpsFile::Sftp() const {
+    const std::string* line = LineOf(kSftpKey);
+    return line && line->substr(kSftpKey.size()) == "1";
+}
+
+void TFtpsFile::SetSftp(bool on) {
+    if (on || LineOf(kSftpKey)) // a file that never had it stays as it was
+        SetValue(kSftpKey, on ? "1" : "0", false);
 }
 
 bool TFtpsFile::KnownFolders() const {

@@ -24,6 +24,10 @@ public:
     bool Encryption() const;
     void SetEncryption(bool on);
 
+    // "Протокол SFTP (SSH)": `sftp=1`; off without the line.
+    bool Sftp() const;
+    void SetSftp(bool on);
+
     // "Не проверять уже созданные папки": `known_folders=1`; off without the line.
     bool KnownFolders() const;
     void SetKnownFolders(bool on);

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <filesystem>
 
 using ferrylo::testing::PyFtpdServer;
@@ -45,6 +46,17 @@ TEST_F(FtpsWindow, BoxIsOffWithoutTheFileAndSavedBesideTheOthersKeepingTheRest) 
     EXPECT_TRUE(form().IdFTP1->UseTLS);
     EXPECT_TRUE(Form2->CheckBox6->isChecked());
     EXPECT_EQ(form().Options().ParallelUploads, 4);
+
+    // "sftp://" typed in the server field ticks SFTP, which greys what SSH does not have; the next run has it again.
+    QTest::keyClicks(form().Edit4, QStringLiteral("sftp://host.example:2222"));
+    EXPECT_EQ(form().Edit4->text(), QStringLiteral("host.example:2222"));
+    EXPECT_TRUE(form().UsesSftp() && !form().CheckBox2->isEnabled() && !form().CheckBox3->isEnabled());
+    form().Button3->click();
+    EXPECT_TRUE(readFile(settingsFile(".ftps")).ends_with("sftp=1\r\n"));
+    start();
+    EXPECT_TRUE(form().CheckBox4->isChecked() && !form().CheckBox3->isEnabled());
+    form().CheckBox4->click();
+    EXPECT_TRUE(!form().UsesSftp() && form().CheckBox2->isEnabled() && form().CheckBox3->isEnabled());
 }
 
 // The fingerprint as the question shows it, in lines of pairs, joined back into the stored form.

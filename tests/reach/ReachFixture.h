@@ -24,6 +24,7 @@ public:
     std::string server, login, password;
     bool copyIdle = true;
     bool checkRunning = false;
+    bool sftp = false;
     std::vector<std::string> log;
     std::vector<std::string> kept; // every server the search kept
 
@@ -36,6 +37,7 @@ public:
     void KeepFoundServer(const std::string& found) override { kept.push_back(found); }
     void AppendLog(const QString& line) override { log.push_back(line.toStdString()); }
     TIdFTP& Ftp() override { return *ftp; }
+    bool UsesSftp() const override { return sftp; }
     TJvTrayIcon& Tray() override { return tray; }
     QWidget* MessageOwner() override { return &owner; }
     TForm7* SearchWindow() override { return &search; }

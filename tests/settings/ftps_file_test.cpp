@@ -15,7 +15,7 @@ namespace {
 TEST(FtpsFile, MissingMeansOffAndNoCertificate) {
     TempFolder folder;
     const TFtpsFile file = TFtpsFile::Read(folder.File("ferrylo.ftps"));
-    EXPECT_FALSE(file.Encryption() || file.KnownFolders());
+    EXPECT_FALSE(file.Encryption() || file.KnownFolders() || file.Sftp());
     EXPECT_EQ(file.Certificate("127.0.0.1"), "");
 }
 
@@ -30,12 +30,13 @@ TEST(FtpsFile, RoundTripKeepsUnknownKeysAndWritesCrLfLines) {
     ASSERT_TRUE(file.SetCertificate("ftp.example.org", "EE:FF")); // replaces, never a second line
     file.SetKnownFolders(false);
     file.SetKnownFolders(true);
+    file.SetSftp(true);
     ASSERT_TRUE(file.Write(path));
     EXPECT_EQ(TempFolder::Get(path), "later.option=42\r\nftps=1\r\ncertificate=CC:DD a b=c\r\n"
-                                     "certificate=EE:FF ftp.example.org\r\nknown_folders=1\r\n");
+                                     "certificate=EE:FF ftp.example.org\r\nknown_folders=1\r\nsftp=1\r\n");
 
     const TFtpsFile again = TFtpsFile::Read(path);
-    EXPECT_TRUE(again.Encryption() && again.KnownFolders());
+    EXPECT_TRUE(again.Encryption() && again.KnownFolders() && again.Sftp());
     EXPECT_EQ(again.Certificate("ftp.example.org"), "EE:FF");
     EXPECT_EQ(again.Certificate("a b=c"), "CC:DD");
     EXPECT_EQ(again.Certificate("a b"), "");

@@ -1,0 +1,74 @@
+#include "reach/SftpCheck.h"
+
+#include "reach/ReachHost.h"
+
+#ifndef _WIN32
+#include "copy/SftpConnection.h"
+#include "copy/UploadHost.h"
+#include "shell/MainWindowCommands.h"
+#include "shell/TJvTrayIcon.h"
+#include "ui/SystemText.h"
+#include "ui/WindowThread.h"
+
+namespace reach {
+namespace {
+
+// The check as the host of one SFTP connection: its lines go to the window's log through the window's thread.
+class TCheckHost final : public TUploadHost {
+public:
+    TCheckHost(TReachHost& host, const TServerLogin& typed)
+        : host_(host), typed_(typed), connection_(ClientSettingsOf(host.Ftp())) {
+        state_.HostKeys = ftps::THostKeyTrust(ftps::TTrustMode::Ask, host.MessageOwner());
+        state_.HostKeys.BeforeQuestion = [&host] { BackFromTray(host.Tray()); };
+    }
+
+    TCopyOptions Options() const override { return {}; }
+    void AppendLog(const QString& line) override {
+        const QString shown = QStringLiteral("Проверка связи с ") + ui::FromSystemText(typed_.Server) +
+                              QStringLiteral(": ") + line.section(QStringLiteral(": "), 1);
+        ui::RunOnWindowThread([&] { host_.AppendLog(shown); });
+    }
+    void ShowMessageBox(const QString&) override {} // the log has it; the check ends with its own box
+    TConnectionState& State() override { return state_; }
+    copyjob::TUploadConnection& Connection() override { return connection_; }
+    TServerLogin ServerLogin() const override { return typed_; }
+    bool StopRequested() const override { return false; }
+
+private:
+    TReachHost& host_;
+    TServerLogin typed_;
+    copyjob::TSftpConnection connection_;
+    TConnectionState state_;
+};
+
+} // namespace
+
+bool CheckSftp(TReachHost& host, const TServerLogin& typed, bool* hostKeyRefused) {
+    TCheckHost check(host, typed);
+    HideInTray(host.Tray());
+    bool connected = false;
+    ui::RunOffWindowThread([&] {
+        connected = check.Connection().Connect(check);
+        check.Connection().Leave();
+    });
+    BackFromTray(host.Tray());
+    if (hostKeyRefused != nullptr)
+        *hostKeyRefused = check.State().HostKeys.Refused();
+    return connected;
+}
+
+} // namespace reach
+
+#else
+
+namespace reach {
+
+bool CheckSftp(TReachHost&, const TServerLogin&, bool* hostKeyRefused) {
+    if (hostKeyRefused != nullptr)
+        *hostKeyRefused = false;
+    return false;
+}
+
+} // namespace reach
+
+#endif
