@@ -89,11 +89,13 @@ void TSftpClient::Upload(const std::string& local, const std::string& remote, st
     });
     if (handle == nullptr)
         ThrowRefused("Open " + remote);
+    // What went to libssh2 so far: several writes are in flight at once, so the server may hold more than it
+    // acknowledged, never more than this.
+    std::int64_t handed = 0, done = 0;
     try {
         if (offset > 0)
             libssh2_sftp_seek64(handle, static_cast<libssh2_uint64_t>(offset));
         std::vector<char> buffer(static_cast<std::size_t>(kInFlightBytes));
-        std::int64_t done = 0;
         for (;;) {
             // Reads of 32 KiB fill the buffer; libssh2 sends it as several packets at once.
             std::int64_t filled = 0;
@@ -106,6 +108,7 @@ void TSftpClient::Upload(const std::string& local, const std::string& remote, st
             }
             if (filled == 0)
                 break;
+            handed = done + filled;
             for (std::int64_t written = 0; written < filled;) {
                 // After a wait libssh2 wants the very same call again: `written` moves only once it took bytes.
                 ssize_t wrote = 0;
@@ -124,6 +127,8 @@ void TSftpClient::Upload(const std::string& local, const std::string& remote, st
         }
     } catch (...) {
         libssh2_sftp_close_handle(handle); // not waited for: the session is broken or going
+        if (sent && handed > done)
+            sent(handed); // what the server may hold of this upload
         throw;
     }
     // The server's word that the file is closed is the end of the upload.

@@ -31,7 +31,8 @@ public:
     void MakeFolder(const std::string& path);
     // Sends the local file from byte `offset` on (0: the remote file is made anew or emptied; more: the remote file
     // is written from there, as a resumed upload) in reads of 32 KiB, several writes in flight. `sent` is told the
-    // bytes of this upload that the server took so far, after each write.
+    // bytes of this upload that the server took so far, after each write; when the upload fails, last, the bytes
+    // that went out, which the server may hold although it did not say so.
     void Upload(const std::string& local, const std::string& remote, std::int64_t offset,
                 const std::function<void(std::int64_t)>& sent);
 

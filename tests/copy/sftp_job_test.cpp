@@ -9,8 +9,11 @@
 #include "tests/support/TempFolder.h"
 #include "util/NativePath.h"
 
+#include "app/CopyJob.h"
+
 #include <QByteArray>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 using ferrylo::testing::ScriptedSshServer;
@@ -103,29 +106,70 @@ TEST_F(SftpJobTest, AChangedHostKeyIsRefusedBeforeAnyLogIn) {
     EXPECT_TRUE(host().CopyIdle && host().startEnabled && exists(file));
 }
 
-TEST_F(SftpJobTest, AnUploadCutInTheMiddleIsResumedOnANewConnection) {
+// The scripted server cuts the first upload at 1 MiB, then answers the size of its copy as given: the retry
+// resumes only where the server's word and what this client sent agree, and the file arrives byte for byte.
+TEST_F(SftpJobTest, AnUploadCutInTheMiddleIsResumedNoFurtherThanItWasSent) {
     if (const std::string why = ScriptedSshServer::Unavailable(); !why.empty())
         GTEST_SKIP() << why;
-    ScriptedSshServer::Behaviour cut;
-    cut.dropAtBytes = 1 << 20;
-    ScriptedSshServer server(cut);
-    fs::create_directories(sshFolder());
-    TempFolder::Put((sshFolder() / "known_hosts").string(),
-                    "[127.0.0.1]:" + std::to_string(server.port()) + " " + server.hostKeyLine() + "\n");
     std::string bytes(4 << 20, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<char>(i * 131 % 251);
-    const std::string file = makeFile("src/big.bin", bytes);
-    pointAtSsh(server, server.password());
+    const struct {
+        std::string sizeAfterCut; // empty: the truth
+        const char* logged;       // the doubt the log tells, if any
+        bool resumed;
+    } answers[] = {
+        {"", nullptr, true},
+        {"1000", nullptr, true},
+        {std::to_string(bytes.size() + 5), "Сервер сообщил о копии больше отправленного", false},
+    };
+    for (const auto& answer : answers) {
+        SCOPED_TRACE(answer.sizeAfterCut);
+        ScriptedSshServer::Behaviour cut;
+        cut.dropAtBytes = 1 << 20;
+        cut.firstSizeAfterDrop = answer.sizeAfterCut;
+        ScriptedSshServer server(cut);
+        fs::create_directories(sshFolder());
+        TempFolder::Put((sshFolder() / "known_hosts").string(),
+                        "[127.0.0.1]:" + std::to_string(server.port()) + " " + server.hostKeyLine() + "\n");
+        const std::string file = makeFile("src/big.bin", bytes);
+        pointAtSsh(server, server.password());
+        setOptions(false, true, true, false, false);
+        setSource(programFolder() + "src", "big.bin", "/in");
+        host().RetryWaitsMs = {1};
+        host().log.clear();
+        std::int64_t announced = 0; // by the last store: a resumed one announces only the rest
+        host().ftp.OnWorkBegin = nullptr;
+        onWorkBegin([&](std::int64_t max) { announced = max; });
+        startJob();
+
+        EXPECT_TRUE(TempFolder::Get((server.root() / "in" / "big.bin").string()) == bytes) << server.log();
+        EXPECT_EQ(logged(": Повтор 1 из 1: " + file), 1);
+        EXPECT_EQ(logged(": Вход на сервер SSH по паролю"), 2);
+        EXPECT_EQ(announced < static_cast<std::int64_t>(bytes.size()), answer.resumed);
+        EXPECT_EQ(logged(std::string(": ") + (answer.logged ? answer.logged : "Сервер ")), answer.logged ? 1 : 0);
+        EXPECT_FALSE(exists(file)) << "moved once the server's size matched";
+    }
+}
+
+// A stop in the middle of an SFTP upload cuts the connection at once: the job ends stopped, the source stays.
+TEST_F(SftpJobTest, AStopCutsTheUploadAtOnce) {
+    SshdServer server;
+    fs::create_directories(sshFolder());
+    fs::copy_file(server.clientKey(), sshFolder() / "id_ed25519");
+    TempFolder::Put((sshFolder() / "known_hosts").string(),
+                    "[127.0.0.1]:" + std::to_string(server.port()) + " " + server.hostKeyLine() + "\n");
+    const std::string file = makeFile("src/big.bin", std::string(64 << 20, 'b'));
+    pointAtSsh(server, "");
     setOptions(false, true, true, false, false);
-    setSource(programFolder() + "src", "big.bin", "/in");
-    host().RetryWaitsMs = {1};
+    setSource(programFolder() + "src", "big.bin", (server.root() / "in").string());
+    onWork([&](std::int64_t) { copyjob::Stop(host()); });
+    const auto start = std::chrono::steady_clock::now();
     startJob();
 
-    EXPECT_TRUE(TempFolder::Get((server.root() / "in" / "big.bin").string()) == bytes) << server.log();
-    EXPECT_EQ(logged(": Повтор 1 из 1: " + file), 1);
-    EXPECT_EQ(logged(": Вход на сервер SSH по паролю"), 2);
-    EXPECT_FALSE(exists(file));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(logTexts().back(), ": Копирование остановлено");
+    EXPECT_TRUE(exists(file) && script_.texts().empty());
 }
 
 } // namespace
