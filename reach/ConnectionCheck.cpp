@@ -48,14 +48,28 @@ void BringSearchWindowForward(TForm7* window) {
 namespace reach {
 namespace {
 
-// The same boxes as over FTP; the search looks for FTP servers only, so it is not offered.
+void OfferSearch(TReachHost& host, const TServerLogin& typed, const std::string& address) {
+    // The "c" after "Связи" is the Latin letter in this one text.
+    const QString question =
+        QStringLiteral("Связи c ") + ui::FromSystemText(address) + QStringLiteral(" нет , запустить сканер?");
+    if (ui::MessageBox(host.MessageOwner(), question, QStringLiteral("Вопрос"), ui::MsgIcon::Warning,
+                       ui::Ok | ui::Cancel, ui::Cancel) != ui::Ok)
+        return;
+    if (TForm7* window = host.SearchWindow())
+        RunServerSearch(host, *window, typed);
+}
+
+// Over SSH: the same log line, boxes and search as over FTP.
 void CheckOverSsh(TReachHost& host, const TServerLogin& typed) {
     host.AppendLog(kCheckLine + ui::FromSystemText(typed.Server));
     bool hostKeyRefused = false;
-    if (CheckSftp(host, typed, &hostKeyRefused))
+    if (CheckSftp(host, typed, &hostKeyRefused)) {
         ui::ShowMessage(QStringLiteral("Связь есть"));
-    else if (!hostKeyRefused) // the host key's own box said why
-        ui::ShowMessage(QStringLiteral("Нет связи"));
+        return;
+    }
+    if (hostKeyRefused) // the host key's own box said why, and no other server is what the user is after
+        return;
+    OfferSearch(host, typed, typed.Server);
 }
 
 } // namespace
@@ -97,14 +111,7 @@ void RunCheck(TReachHost& host) {
         return;
     if (!tlsFailure.isEmpty())
         ui::ShowMessage(tlsFailure);
-    // The "c" after "Связи" is the Latin letter in this one text.
-    const QString question =
-        QStringLiteral("Связи c ") + ui::FromSystemText(address) + QStringLiteral(" нет , запустить сканер?");
-    if (ui::MessageBox(host.MessageOwner(), question, QStringLiteral("Вопрос"), ui::MsgIcon::Warning,
-                       ui::Ok | ui::Cancel, ui::Cancel) != ui::Ok)
-        return;
-    if (TForm7* window = host.SearchWindow())
-        RunServerSearch(host, *window, typed);
+    OfferSearch(host, typed, address);
 }
 
 bool TestConnection(TReachHost& host, const TProbe& probe, const TFtpsFile& remembered, QString* tlsFailure) {

@@ -8,6 +8,7 @@
 #include "reach/ConnectionCheck.h"
 #include "reach/ReachHost.h"
 #include "reach/SearchRange.h"
+#include "reach/SftpCheck.h"
 #include "reach/TForm7.h"
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
@@ -82,7 +83,10 @@ void RunServerSearch(TReachHost& host, TForm7& window, const TServerLogin& typed
         const std::string candidate = WithTypedPort(CandidateAddress(prefix, n), typedServer); // on the typed port
         host.AppendLog(QStringLiteral("Проверка связи с ") + ui::FromSystemText(candidate));
         ui::ProcessMessages();
-        if (!TestConnection(host, {candidate, {}, typed.Login, typed.Password}, trust.Remembered()))
+        const bool found = host.UsesSftp()
+                               ? ProbeSftp(host, {candidate, typed.Login, typed.Password})
+                               : TestConnection(host, {candidate, {}, typed.Login, typed.Password}, trust.Remembered());
+        if (!found)
             continue;
         const QString question =
             QStringLiteral("Связь Есть с ") + ui::FromSystemText(candidate) + QStringLiteral(", Сохранить адрес?");

@@ -16,10 +16,25 @@ namespace {
 // The check as the host of one SFTP connection: its lines go to the window's log through the window's thread.
 class TCheckHost final : public TUploadHost {
 public:
-    TCheckHost(TReachHost& host, const TServerLogin& typed)
+    TCheckHost(TReachHost& host, const TServerLogin& typed, ftps::TTrustMode mode)
         : host_(host), typed_(typed), connection_(ClientSettingsOf(host.Ftp())) {
-        state_.HostKeys = ftps::THostKeyTrust(ftps::TTrustMode::Ask, host.MessageOwner());
+        state_.HostKeys = ftps::THostKeyTrust(mode, host.MessageOwner());
         state_.HostKeys.BeforeQuestion = [&host] { BackFromTray(host.Tray()); };
+        state_.HostKeys.OnRefused = [this](const QString&) {
+            AppendLog(QStringLiteral(": ключ сервера не подтвержден"));
+        };
+    }
+
+    // Connects and logs in off the window's thread, then leaves; true when it got in.
+    bool Run() {
+        HideInTray(host_.Tray());
+        bool connected = false;
+        ui::RunOffWindowThread([&] {
+            connected = connection_.Connect(*this);
+            connection_.Leave();
+        });
+        BackFromTray(host_.Tray());
+        return connected;
     }
 
     TCopyOptions Options() const override { return {}; }
@@ -44,17 +59,16 @@ private:
 } // namespace
 
 bool CheckSftp(TReachHost& host, const TServerLogin& typed, bool* hostKeyRefused) {
-    TCheckHost check(host, typed);
-    HideInTray(host.Tray());
-    bool connected = false;
-    ui::RunOffWindowThread([&] {
-        connected = check.Connection().Connect(check);
-        check.Connection().Leave();
-    });
-    BackFromTray(host.Tray());
+    TCheckHost check(host, typed, ftps::TTrustMode::Ask);
+    const bool connected = check.Run();
     if (hostKeyRefused != nullptr)
         *hostKeyRefused = check.State().HostKeys.Refused();
     return connected;
+}
+
+bool ProbeSftp(TReachHost& host, const TServerLogin& candidate) {
+    TCheckHost probe(host, candidate, ftps::TTrustMode::RememberedOnly);
+    return probe.Run();
 }
 
 } // namespace reach
@@ -66,6 +80,10 @@ namespace reach {
 bool CheckSftp(TReachHost&, const TServerLogin&, bool* hostKeyRefused) {
     if (hostKeyRefused != nullptr)
         *hostKeyRefused = false;
+    return false;
+}
+
+bool ProbeSftp(TReachHost&, const TServerLogin&) {
     return false;
 }
 
