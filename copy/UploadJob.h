@@ -41,11 +41,11 @@ struct TClientSettings {
 TClientSettings ClientSettingsOf(const TIdFTP& model);
 void ApplyClientSettings(const TClientSettings& settings, TIdFTP& client);
 
-// Whether this build speaks SFTP (the Windows build has no SSH library yet).
-#ifdef _WIN32
-inline constexpr bool kSftpAvailable = false;
-#else
+// Whether this build speaks SFTP (a build without the SSH library does not).
+#ifdef FERRYLO_SFTP
 inline constexpr bool kSftpAvailable = true;
+#else
+inline constexpr bool kSftpAvailable = false;
 #endif
 
 struct TUploadJob {

@@ -2,7 +2,7 @@
 
 #include "copy/CopyConnection.h"
 #include "copy/FtpConnection.h"
-#ifndef _WIN32
+#ifdef FERRYLO_SFTP
 #include "copy/SftpConnection.h"
 #endif
 #include "copy/LogLine.h"
@@ -18,7 +18,7 @@ namespace copyjob {
 namespace {
 
 std::unique_ptr<TUploadConnection> MakeConnection(const TUploadJob& job) {
-#ifndef _WIN32
+#ifdef FERRYLO_SFTP
     if (job.Sftp)
         return std::make_unique<TSftpConnection>(job.Client);
 #endif

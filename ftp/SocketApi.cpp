@@ -113,6 +113,10 @@ void ShutdownSending(SocketId socket) {
     shutdown(static_cast<SOCKET>(socket), SD_SEND);
 }
 
+void ShutdownBoth(SocketId socket) {
+    shutdown(static_cast<SOCKET>(socket), SD_BOTH);
+}
+
 int Bind(SocketId socket, const std::string& ip, int port) {
     sockaddr_in address;
     if (!ToSockaddr(ip, port, address))
@@ -188,6 +192,10 @@ int WaitWritable(SocketId socket, int limitMs) {
     return WaitFor(socket, POLLWRNORM, limitMs);
 }
 
+int WaitReady(SocketId socket, bool readable, bool writable, int limitMs) {
+    return WaitFor(socket, static_cast<short>((readable ? POLLRDNORM : 0) | (writable ? POLLWRNORM : 0)), limitMs);
+}
+
 #else // POSIX
 
 namespace {
@@ -209,6 +217,10 @@ void CloseSocket(SocketId socket) {
 }
 void ShutdownSending(SocketId socket) {
     ::shutdown(static_cast<int>(socket), SHUT_WR);
+}
+
+void ShutdownBoth(SocketId socket) {
+    ::shutdown(static_cast<int>(socket), SHUT_RDWR);
 }
 
 int Bind(SocketId socket, const std::string& ip, int port) {
@@ -338,6 +350,10 @@ PeerState LookAtPeer(SocketId socket) {
 
 int WaitWritable(SocketId socket, int limitMs) {
     return WaitFor(socket, POLLOUT, limitMs);
+}
+
+int WaitReady(SocketId socket, bool readable, bool writable, int limitMs) {
+    return WaitFor(socket, static_cast<short>((readable ? POLLIN : 0) | (writable ? POLLOUT : 0)), limitMs);
 }
 
 #endif

@@ -20,6 +20,8 @@ void StopSockets();
 SocketId OpenStreamSocket();
 void CloseSocket(SocketId socket);
 void ShutdownSending(SocketId socket);
+// Ends both directions at once; the socket stays open until closed, so its number is not reused meanwhile.
+void ShutdownBoth(SocketId socket);
 int Bind(SocketId socket, const std::string& ip, int port);
 // Starts a connect: 0 when connected at once, else -1 with 10036 or 10035 while it is under way (see
 // ConnectOutcome) or another number when it failed. A peer that never answers makes the system give up after
@@ -45,6 +47,8 @@ enum class PeerState { Quiet, InputWaiting, ShutDown };
 PeerState LookAtPeer(SocketId socket);
 // 1: a send can take bytes (or a connect under way has ended), 0: limit passed, -1: the wait failed.
 int WaitWritable(SocketId socket, int limitMs);
+// The same for what the caller waits for: reading, writing or either.
+int WaitReady(SocketId socket, bool readable, bool writable, int limitMs);
 bool LocalAddress(SocketId socket, std::string& ip, int& port);
 bool PeerAddress(SocketId socket, std::string& ip, int& port);
 // IPv4 name lookup: 0 and the dotted address, or a Windows Sockets error number (11001 for an unknown name).

@@ -2,7 +2,7 @@
 
 #include "reach/ReachHost.h"
 
-#ifndef _WIN32
+#ifdef FERRYLO_SFTP
 #include "copy/SftpConnection.h"
 #include "copy/UploadHost.h"
 #include "shell/MainWindowCommands.h"

@@ -5,8 +5,6 @@
 
 #include <libssh2.h>
 #include <mutex>
-#include <poll.h>
-#include <sys/socket.h>
 
 namespace sftp {
 namespace {
@@ -40,10 +38,9 @@ void DescribeKeyType(int type, THostKey& key) {
     }
 }
 
-// Whether `socket` is ready for what `events` asks within `ms`.
-bool Ready(std::intptr_t socket, short events, int ms) {
-    pollfd entry{static_cast<int>(socket), events, 0};
-    return ::poll(&entry, 1, ms) > 0;
+// Whether `socket` is ready for reading or writing, as asked, within `ms`.
+bool Ready(std::intptr_t socket, bool readable, bool writable, int ms) {
+    return ftp::platform::WaitReady(socket, readable, writable, ms) > 0;
 }
 
 } // namespace
@@ -71,7 +68,8 @@ void TSshSession::Open(const std::string& host, int port, const TSshLimits& limi
         throw ESshError(TSshFailure::Protocol, "SSH session could not be made");
     libssh2_session_set_blocking(session_, 0);
     try {
-        const int result = Await([this] { return libssh2_session_handshake(session_, static_cast<int>(socket_)); });
+        const int result =
+            Await([this] { return libssh2_session_handshake(session_, static_cast<libssh2_socket_t>(socket_)); });
         if (result != 0)
             throw ESshError(TSshFailure::Protocol, "SSH handshake failed", result);
         ReadHostKey();
@@ -91,7 +89,7 @@ void TSshSession::ConnectSocket(const std::string& host, int port) {
     int outcome = ftp::platform::Connect(socket_, ip, port) == 0 ? 0 : ftp::platform::LastError();
     if (outcome == 10036 || outcome == 10035) {
         const bool writable =
-            ftp::WaitInSlices(limits_.ConnectMs, [this](int ms) { return cut_ || Ready(socket_, POLLOUT, ms); });
+            ftp::WaitInSlices(limits_.ConnectMs, [this](int ms) { return cut_ || Ready(socket_, false, true, ms); });
         outcome = cut_ ? 0 : writable ? ftp::platform::ConnectOutcome(socket_) : 10060;
     }
     if (cut_ || outcome != 0) {
@@ -128,15 +126,13 @@ int TSshSession::Await(const std::function<int()>& call) {
 
 void TSshSession::WaitForSocket() {
     const int directions = libssh2_session_block_directions(session_);
-    short events = 0;
-    if (directions & LIBSSH2_SESSION_BLOCK_INBOUND)
-        events |= POLLIN;
-    if (directions & LIBSSH2_SESSION_BLOCK_OUTBOUND)
-        events |= POLLOUT;
-    if (events == 0)
-        events = POLLIN | POLLOUT;
-    const bool ready =
-        ftp::WaitInSlices(limits_.ReplyMs, [this, events](int ms) { return cut_ || Ready(socket_, events, ms); });
+    bool readable = (directions & LIBSSH2_SESSION_BLOCK_INBOUND) != 0;
+    bool writable = (directions & LIBSSH2_SESSION_BLOCK_OUTBOUND) != 0;
+    if (!readable && !writable)
+        readable = writable = true;
+    const bool ready = ftp::WaitInSlices(limits_.ReplyMs, [this, readable, writable](int ms) {
+        return cut_ || Ready(socket_, readable, writable, ms);
+    });
     if (cut_)
         throw ESshError(TSshFailure::Stopped, "Stopped");
     if (!ready)
@@ -213,7 +209,7 @@ bool TSshSession::LogInWithAgent(const std::string& user) {
 void TSshSession::Cut() {
     cut_ = true;
     if (socket_ != -1)
-        ::shutdown(static_cast<int>(socket_), SHUT_RDWR); // closed by Close, on the connection's own thread
+        ftp::platform::ShutdownBoth(socket_); // closed by Close, on the connection's own thread
 }
 
 void TSshSession::Close() {
@@ -224,7 +220,7 @@ void TSshSession::Close() {
         }
         // Freeing may want the socket once more; a server that never lets it is not waited for long.
         for (int tries = 0; libssh2_session_free(session_) == LIBSSH2_ERROR_EAGAIN && tries < 40; ++tries)
-            Ready(socket_, POLLIN | POLLOUT, 50);
+            Ready(socket_, true, true, 50);
         session_ = nullptr;
     }
     if (socket_ != -1) {

@@ -3,6 +3,7 @@
 // network is bounded and cut into the slices of ftp/WaitSlices.h, so the thread's hook runs while it waits and may
 // cut the connection (a stop). Errors are ESshError.
 
+#include "ftp/TIdStack.h"
 #include "sftp/HostKey.h"
 #include "sftp/SshErrors.h"
 
@@ -59,6 +60,7 @@ private:
     void WaitForSocket();
     void ReadHostKey();
 
+    TIdStackUse sockets_; // the platform's socket service, started while any connection lives
     LIBSSH2_SESSION* session_ = nullptr;
     std::intptr_t socket_ = -1;
     TSshLimits limits_;

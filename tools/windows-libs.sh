@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the static libraries the Windows program needs besides Qt: OpenSSL (FTPS in ftp/) and libjpeg (the
-# About window's picture), for Windows x86-64 with MinGW-w64, from Debian's own source packages of the
+# Builds the static libraries the Windows program needs besides Qt: OpenSSL (FTPS in ftp/), libssh2 over that
+# OpenSSL (SFTP in sftp/) and libjpeg (the About window's picture), for Windows x86-64 with MinGW-w64, from Debian's own source packages of the
 # versions the Linux build uses, into the same cache as the Windows Qt. Only the first run on a machine
 # builds (a few minutes on two cores, niced); later runs only say where they are.
 # Usage: tools/windows-libs.sh    (the last line printed is the prefix of both)
@@ -11,7 +11,7 @@ prefix=$cache/libs-mingw
 started=$(date +%s)
 say() { echo "[$(($(date +%s) - started)) s] $*"; }
 
-if [ -e "$prefix/lib/libssl.a" ] && [ -e "$prefix/lib/libjpeg.a" ]; then
+if [ -e "$prefix/lib/libssl.a" ] && [ -e "$prefix/lib/libjpeg.a" ] && [ -e "$prefix/lib/libssh2.a" ]; then
     echo "The Windows libraries are already built:"
     echo "$prefix"
     exit 0
@@ -61,6 +61,19 @@ if [ ! -e "$prefix/lib/libssl.a" ]; then
         run_logged ../openssl.log make -j2 build_libs
         run_logged ../openssl.log make install_dev
     )
+fi
+
+if [ ! -e "$prefix/lib/libssh2.a" ]; then
+    source_dir=$(fetch_source libssh2 "$(dpkg-query -W -f='${Version}' libssh2-1-dev)")
+    say "Building libssh2 (log: $build/ssh2.log) ..."
+    run_logged "$build/ssh2.log" cmake -S "$source_dir" -B "$build/ssh2" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$repo/tools/mingw-w64-x86_64.cmake" -DCMAKE_INSTALL_PREFIX="$prefix" \
+        -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_SHARED_LIBS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF \
+        -DCRYPTO_BACKEND=OpenSSL -DOPENSSL_USE_STATIC_LIBS=ON -DOPENSSL_INCLUDE_DIR="$prefix/include" \
+        -DLIB_EAY="$prefix/lib/libcrypto.a" -DSSL_EAY="$prefix/lib/libssl.a" \
+        -DENABLE_ZLIB_COMPRESSION=OFF
+    run_logged "$build/ssh2.log" cmake --build "$build/ssh2" --parallel 2
+    run_logged "$build/ssh2.log" cmake --install "$build/ssh2"
 fi
 
 if [ ! -e "$prefix/lib/libjpeg.a" ]; then
