@@ -13,6 +13,7 @@
 #include "ui/SystemText.h"
 #include "ui/UiLayer.h"
 #include "ui/WindowThread.h"
+#include "util/WireText.h"
 
 #include <libssh2_sftp.h>
 
@@ -140,7 +141,7 @@ std::size_t TSftpConnection::MakeFolders(const std::string& path, TKnownFolders*
     const std::vector<std::string> names = RemoteWalkNames(path);
     const std::size_t first = known ? known->StartFor(names).KnownNames : 0;
     for (std::size_t i = first; i < names.size(); ++i) {
-        client_->MakeFolder(TKnownFolders::PathOf(names, i + 1));
+        client_->MakeFolder(Utf8FromEightBit(TKnownFolders::PathOf(names, i + 1)));
         if (known)
             known->Remember(names, i + 1);
     }
@@ -148,7 +149,7 @@ std::size_t TSftpConnection::MakeFolders(const std::string& path, TKnownFolders*
 }
 
 std::optional<std::int64_t> TSftpConnection::RemoteSize(const std::string& remote) {
-    const std::optional<sftp::TRemoteEntry> entry = client_->Stat(remote);
+    const std::optional<sftp::TRemoteEntry> entry = client_->Stat(Utf8FromEightBit(remote));
     if (!entry || entry->Folder)
         return std::nullopt;
     return entry->Size;
@@ -158,7 +159,7 @@ void TSftpConnection::Store(const std::string& local, const std::string& remote,
     const std::int64_t size = FileSizeOf(local).value_or(0);
     if (Events.Begin)
         Events.Begin(std::max<std::int64_t>(size - offset, 0));
-    client_->Upload(local, remote, offset, [this](std::int64_t sent) {
+    client_->Upload(local, Utf8FromEightBit(remote), offset, [this](std::int64_t sent) {
         if (Events.Work)
             Events.Work(sent);
     });

@@ -1,7 +1,7 @@
 #pragma once
 // The engine's connection over SFTP: an SSH session whose host key the connection's host-key trust accepted, a
 // log-in by password, agent or the user's keys, folders made by absolute path, and stores that resume where the
-// server's copy ends.
+// server's copy ends. Names go as UTF-8, the only encoding SFTP has.
 
 #include "copy/UploadConnection.h"
 #include "copy/UploadJob.h"
