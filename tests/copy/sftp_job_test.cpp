@@ -152,6 +152,29 @@ TEST_F(SftpJobTest, AnUploadCutInTheMiddleIsResumedNoFurtherThanItWasSent) {
     }
 }
 
+// A server that refuses the file: the job ends with its error at once (a refusal does not pass with a retry), the
+// source stays.
+TEST_F(SftpJobTest, ARefusedWriteEndsTheJobWithItsErrorAndKeepsTheSource) {
+    if (const std::string why = ScriptedSshServer::Unavailable(); !why.empty())
+        GTEST_SKIP() << why;
+    ScriptedSshServer::Behaviour refusing;
+    refusing.refuseWrites = true;
+    ScriptedSshServer server(refusing);
+    fs::create_directories(sshFolder());
+    TempFolder::Put((sshFolder() / "known_hosts").string(),
+                    "[127.0.0.1]:" + std::to_string(server.port()) + " " + server.hostKeyLine() + "\n");
+    const std::string file = makeFile("src/a.txt", "alpha");
+    pointAtSsh(server, server.password());
+    setOptions(false, true, true, false, false);
+    setSource(programFolder() + "src", "a.txt", "/in");
+    host().RetryWaitsMs = {1, 1};
+    startJob();
+
+    EXPECT_EQ(script_.texts(), std::vector<QString>{QString::fromStdString("Ошибка копирования " + shown(file))});
+    EXPECT_EQ(logged(": Повтор "), 0);
+    EXPECT_TRUE(exists(file));
+}
+
 // A stop in the middle of an SFTP upload cuts the connection at once: the job ends stopped, the source stays.
 TEST_F(SftpJobTest, AStopCutsTheUploadAtOnce) {
     SshdServer server;
