@@ -140,6 +140,14 @@ bool TSftpConnection::LogIn(TUploadHost& host) {
 std::size_t TSftpConnection::MakeFolders(const std::string& path, TKnownFolders* known) {
     const std::vector<std::string> names = RemoteWalkNames(path);
     const std::size_t first = known ? known->StartFor(names).KnownNames : 0;
+    if (first == names.size())
+        return first;
+    // Most often the folder is there: one look at it saves a round trip or two for each of its levels.
+    if (const std::optional<sftp::TRemoteEntry> there = client_->Stat(Utf8FromEightBit(path)); there && there->Folder) {
+        if (known)
+            known->Remember(names, names.size());
+        return first;
+    }
     for (std::size_t i = first; i < names.size(); ++i) {
         client_->MakeFolder(Utf8FromEightBit(TKnownFolders::PathOf(names, i + 1)));
         if (known)

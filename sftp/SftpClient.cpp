@@ -13,7 +13,7 @@ namespace {
 constexpr std::int64_t kReadBytes = 32 * 1024;
 // How much of the file is handed to libssh2 at once: it splits it into packets and keeps them in flight together,
 // which is what keeps a far server busy.
-constexpr std::int64_t kInFlightBytes = 8 * kReadBytes;
+constexpr std::int64_t kInFlightBytes = 32 * kReadBytes;
 
 } // namespace
 

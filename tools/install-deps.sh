@@ -15,7 +15,7 @@ test_packages=(libgtest-dev libgmock-dev python3-pyftpdlib openssl python3-opens
     python3-paramiko)
 # xdg-utils opens the help page; pkexec gives the program administrator rights (Files/HOISTER).
 run_packages=(xdg-utils pkexec)
-shot_packages=(xvfb xauth imagemagick fonts-dejavu-core trayer)
+shot_packages=(xvfb xauth imagemagick fonts-dejavu-core trayer xdotool)
 # Debian's FTP daemons exclude one another: proftpd is installed, vsftpd is unpacked by the benchmarks (bench/common.sh)
 # into a cache folder, so its libraries are named here.
 bench_packages=(curl lftp ncftp proftpd-basic libwrap0 libcap2 libpam0g time bc clang libclang-rt-14-dev python3-pyftpdlib openssl python3-openssl)
