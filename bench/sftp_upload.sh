@@ -3,7 +3,8 @@
 # sshd of the benchmark's own on 127.0.0.1, beside OpenSSH's `sftp -b`, `curl -T sftp://` and lftp over sftp: one
 # big file, and a tree of 2,000 files (1 B to 64 KiB in 50 folders) beside `sftp` (put -r) and `lftp mirror -R`.
 # Median of FERRYLO_BENCH_RUNS (5) alternating runs; every upload is checked byte for byte.
-# With --rtt MS every client reaches the server through bench/latency_proxy.py, as if MS away.
+# With --rtt MS every client reaches the server through bench/latency_proxy.py, as if MS away, and the tree has 200
+# files (a peer that sends one file at a time would take minutes for 2,000).
 # FERRYLO_BENCH_JOB_FLAGS passes options to the job's driver, e.g. "--known-folders --parallel=4".
 # Usage: bench/sftp_upload.sh [--rtt MS] [big-file-MiB (default 1024)]
 set -euo pipefail
@@ -20,7 +21,8 @@ bench_build ferrylo_copy_bench
 bench_workspace sftp-bench
 echo "Generating data in $work ..."
 make_file "$work/data/big.bin" "$big_mib"
-make_tree "$work/data/tree" 2000 50
+tree_files=$([ -n "$rtt" ] && echo 200 || echo 2000)
+make_tree "$work/data/tree" "$tree_files" 50
 
 # An sshd of our own: its host key, a client key it accepts, a configuration that listens on 127.0.0.1 only.
 ssh_dir=$work/ssh home=$work/home
@@ -127,4 +129,4 @@ printf '%-22s %9s %9s %-10s %7s %10s %6s\n' case "job (s)" "peer (s)" peer ratio
 race big_job big_sftp big_curl big_lftp
 row "big file (${big_mib} MiB)"
 race tree_job tree_sftp tree_lftp
-row "tree of 2,000 files"
+row "tree of $tree_files files"

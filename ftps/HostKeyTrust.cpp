@@ -11,7 +11,7 @@ THostKeyTrust::THostKeyTrust(TTrustMode mode, QWidget* owner) : mode_(mode), own
 QString HostKeyQuestion(const THostKeyFacts& facts) {
     return QStringLiteral("Ключ сервера ") + ui::FromSystemText(facts.Typed) +
            QStringLiteral(" еще неизвестен.\n\nТип ключа: ") + QString::fromStdString(facts.TypeName) +
-           QStringLiteral("\nОтпечаток: ") + QString::fromStdString(facts.Fingerprint) +
+           QStringLiteral("\nОтпечаток:\n") + QString::fromStdString(facts.Fingerprint) +
            QStringLiteral("\n\nДоверять этому серверу и запомнить его ключ в файле ") +
            QString::fromStdString(facts.KnownHostsPath) + QStringLiteral("?");
 }
