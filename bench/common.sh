@@ -208,12 +208,13 @@ stop_named_server() {
     server_pid=
 }
 
-# start_latency_proxy RTT_MS: puts bench/latency_proxy.py between the clients and the running server, which
-# then answers as if RTT_MS away; `port` becomes the proxy's. stop_latency_proxy puts the server's port back.
+# start_latency_proxy RTT_MS [--raw]: puts bench/latency_proxy.py between the clients and the running server, which
+# then answers as if RTT_MS away (--raw: a server that does not speak FTP); `port` becomes the proxy's.
+# stop_latency_proxy puts the server's port back.
 proxy_pid=
 start_latency_proxy() {
     server_port=$port
-    /usr/bin/python3 -u "$repo/bench/latency_proxy.py" "$port" "$1" >"$work/proxy_port" 2>"$work/proxy.log" &
+    /usr/bin/python3 -u "$repo/bench/latency_proxy.py" ${2:-} "$port" "$1" >"$work/proxy_port" 2>"$work/proxy.log" &
     proxy_pid=$!
     for _ in $(seq 50); do [ -s "$work/proxy_port" ] && break; sleep 0.1; done
     port=$(head -n1 "$work/proxy_port")

@@ -8,7 +8,9 @@ Only loopback addresses are ever connected to. The proxy prints its listening po
 output and runs until it is terminated. When a control connection ends it prints "commands=N" (the lines the
 client sent on it) to its standard error, so a benchmark can count a client's round trips.
 
-Usage: latency_proxy.py SERVER_PORT RTT_MS [LISTEN_PORT]
+With --raw the bytes pass as they are, for a protocol that is not FTP (SSH): nothing is read as lines.
+
+Usage: latency_proxy.py [--raw] SERVER_PORT RTT_MS [LISTEN_PORT]
 """
 import asyncio
 import ipaddress
@@ -135,13 +137,15 @@ async def relay(client_reader, client_writer, host, port, delay, rewrite=None, o
 
 
 async def main():
-    server_port, rtt_ms = int(sys.argv[1]), float(sys.argv[2])
-    listen_port = int(sys.argv[3]) if len(sys.argv) > 3 else 0
+    raw = "--raw" in sys.argv
+    args = [arg for arg in sys.argv[1:] if arg != "--raw"]
+    server_port, rtt_ms = int(args[0]), float(args[1])
+    listen_port = int(args[2]) if len(args) > 2 else 0
     delay = rtt_ms / 2000.0
 
     async def on_control(reader, writer):
         commands = CommandCounter()
-        await relay(reader, writer, "127.0.0.1", server_port, delay, ReplyRewriter(delay), commands)
+        await relay(reader, writer, "127.0.0.1", server_port, delay, None if raw else ReplyRewriter(delay), commands)
         print("commands=%d" % commands.count, file=sys.stderr, flush=True)
 
     server = await asyncio.start_server(on_control, "127.0.0.1", listen_port)

@@ -51,7 +51,7 @@ CONF
 server_pid=$!
 await_daemon sshd
 if [ -n "$rtt" ]; then
-    start_latency_proxy "$rtt"
+    start_latency_proxy "$rtt" --raw
 fi
 user=$(id -un)
 served=$work/root

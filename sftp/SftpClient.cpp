@@ -3,6 +3,7 @@
 #include "ftp/FileStream.h"
 
 #include <algorithm>
+#include <cstring>
 #include <libssh2.h>
 #include <libssh2_sftp.h>
 #include <vector>
@@ -11,9 +12,39 @@ namespace sftp {
 namespace {
 
 constexpr std::int64_t kReadBytes = 32 * 1024;
-// How much of the file is handed to libssh2 at once: it splits it into packets and keeps them in flight together,
-// which is what keeps a far server busy.
-constexpr std::int64_t kInFlightBytes = 32 * kReadBytes;
+// How much of the file libssh2 is offered at any time: it splits it into packets and keeps them in flight together,
+// which is what keeps a far server busy. The offer is topped up as the server acknowledges, so the line never
+// drains between two reads.
+constexpr std::int64_t kInFlightBytes = 64 * kReadBytes;
+
+// The bytes offered to libssh2, those it has not had acknowledged first, in one block as it wants them; room for
+// the next reads is made by moving the rest to the front only when the front half is used up.
+class TOffer {
+public:
+    TOffer() : buffer_(static_cast<std::size_t>(2 * kInFlightBytes + kReadBytes)) {}
+    const char* Data() const { return buffer_.data() + head_; }
+    std::int64_t Size() const { return size_; }
+    bool WantsMore() const { return size_ < kInFlightBytes; }
+    // Reads the next 32 KiB of `file` after the bytes on offer; false at the end of the file.
+    bool TopUp(TFileStream& file) {
+        if (head_ + size_ + kReadBytes > static_cast<std::int64_t>(buffer_.size())) {
+            std::memmove(buffer_.data(), buffer_.data() + head_, static_cast<std::size_t>(size_));
+            head_ = 0;
+        }
+        const std::int64_t got = file.Read(buffer_.data() + head_ + size_, kReadBytes);
+        size_ += std::max<std::int64_t>(got, 0);
+        return got > 0;
+    }
+    void Acknowledged(std::int64_t bytes) {
+        head_ += bytes;
+        size_ -= bytes;
+    }
+
+private:
+    std::vector<char> buffer_;
+    std::int64_t head_ = 0;
+    std::int64_t size_ = 0;
+};
 
 } // namespace
 
@@ -95,35 +126,26 @@ void TSftpClient::Upload(const std::string& local, const std::string& remote, st
     try {
         if (offset > 0)
             libssh2_sftp_seek64(handle, static_cast<libssh2_uint64_t>(offset));
-        std::vector<char> buffer(static_cast<std::size_t>(kInFlightBytes));
+        TOffer offer;
+        bool more = true;
         for (;;) {
-            // Reads of 32 KiB fill the buffer; libssh2 sends it as several packets at once.
-            std::int64_t filled = 0;
-            while (filled < kInFlightBytes) {
-                const std::int64_t got =
-                    file.Read(buffer.data() + filled, std::min(kReadBytes, kInFlightBytes - filled));
-                if (got <= 0)
-                    break;
-                filled += got;
-            }
-            if (filled == 0)
+            while (more && offer.WantsMore())
+                more = offer.TopUp(file);
+            if (offer.Size() == 0)
                 break;
-            handed = done + filled;
-            for (std::int64_t written = 0; written < filled;) {
-                // After a wait libssh2 wants the very same call again: `written` moves only once it took bytes.
-                ssize_t wrote = 0;
-                session_.Await([&] {
-                    wrote =
-                        libssh2_sftp_write(handle, buffer.data() + written, static_cast<std::size_t>(filled - written));
-                    return wrote < 0 ? static_cast<int>(wrote) : 0;
-                });
-                if (wrote <= 0)
-                    ThrowRefused("Write " + remote);
-                written += wrote;
-                done += wrote;
-                if (sent)
-                    sent(done);
-            }
+            handed = done + offer.Size();
+            // After a wait libssh2 wants the very same call again; it may be offered more after the bytes it has.
+            ssize_t wrote = 0;
+            session_.Await([&] {
+                wrote = libssh2_sftp_write(handle, offer.Data(), static_cast<std::size_t>(offer.Size()));
+                return wrote < 0 ? static_cast<int>(wrote) : 0;
+            });
+            if (wrote <= 0)
+                ThrowRefused("Write " + remote);
+            offer.Acknowledged(wrote);
+            done += wrote;
+            if (sent)
+                sent(done);
         }
     } catch (...) {
         libssh2_sftp_close_handle(handle); // not waited for: the session is broken or going
