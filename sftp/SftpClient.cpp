@@ -21,10 +21,17 @@ constexpr std::int64_t kInFlightBytes = 64 * kReadBytes;
 // the next reads is made by moving the rest to the front only when the front half is used up.
 class TOffer {
 public:
-    TOffer() : buffer_(static_cast<std::size_t>(2 * kInFlightBytes + kReadBytes)) {}
+    // `bytes`: what is left to send; a small file takes no more room than it needs.
+    explicit TOffer(std::int64_t bytes)
+        : buffer_(
+              static_cast<std::size_t>(std::min(2 * kInFlightBytes, std::max<std::int64_t>(bytes, 0)) + kReadBytes)) {}
     const char* Data() const { return buffer_.data() + head_; }
     std::int64_t Size() const { return size_; }
-    bool WantsMore() const { return size_ < kInFlightBytes; }
+    // Room for another read, and less than the most to keep on offer (a file that grew since it was measured may
+    // fill a small block: it waits for acknowledgements then).
+    bool WantsMore() const {
+        return size_ < kInFlightBytes && size_ + kReadBytes <= static_cast<std::int64_t>(buffer_.size());
+    }
     // Reads the next 32 KiB of `file` after the bytes on offer; false at the end of the file.
     bool TopUp(TFileStream& file) {
         if (head_ + size_ + kReadBytes > static_cast<std::int64_t>(buffer_.size())) {
@@ -126,7 +133,7 @@ void TSftpClient::Upload(const std::string& local, const std::string& remote, st
     try {
         if (offset > 0)
             libssh2_sftp_seek64(handle, static_cast<libssh2_uint64_t>(offset));
-        TOffer offer;
+        TOffer offer(file.Size() - offset);
         bool more = true;
         for (;;) {
             while (more && offer.WantsMore())
