@@ -65,13 +65,10 @@ TSftpClient::TSftpClient(TSshSession& session) : session_(session) {
 }
 
 TSftpClient::~TSftpClient() {
-    if (sftp_ != nullptr) {
-        try {
-            session_.Await([this] { return libssh2_sftp_shutdown(sftp_); });
-        } catch (const ESshError&) {
-            // A connection that is gone has nothing left to close.
-        }
-    }
+    // Always asked, also after a cut (a connection that is gone fails at once and frees what it held); a server
+    // that keeps the channel from closing is not waited for long.
+    if (sftp_ != nullptr)
+        session_.Finish([this] { return libssh2_sftp_shutdown(sftp_); });
 }
 
 void TSftpClient::ThrowRefused(const std::string& what) const {
@@ -155,7 +152,7 @@ void TSftpClient::Upload(const std::string& local, const std::string& remote, st
                 sent(done);
         }
     } catch (...) {
-        libssh2_sftp_close_handle(handle); // not waited for: the session is broken or going
+        session_.Finish([handle] { return libssh2_sftp_close_handle(handle); });
         if (sent && handed > done)
             sent(handed); // what the server may hold of this upload
         throw;

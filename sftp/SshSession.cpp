@@ -3,6 +3,7 @@
 #include "ftp/SocketApi.h"
 #include "ftp/WaitSlices.h"
 
+#include <chrono>
 #include <libssh2.h>
 #include <mutex>
 
@@ -124,15 +125,26 @@ int TSshSession::Await(const std::function<int()>& call) {
     }
 }
 
+void TSshSession::Finish(const std::function<int()>& call) {
+    // Waits for what libssh2 waits for (most often the server's answer), two seconds at most in all.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (call() == LIBSSH2_ERROR_EAGAIN && std::chrono::steady_clock::now() < giveUp) {
+        const int directions = session_ != nullptr ? libssh2_session_block_directions(session_) : 0;
+        const bool readable = (directions & LIBSSH2_SESSION_BLOCK_INBOUND) != 0 || directions == 0;
+        const bool writable = (directions & LIBSSH2_SESSION_BLOCK_OUTBOUND) != 0;
+        if (!Ready(socket_, readable, writable, 50) && cut_)
+            return; // a cut connection has nothing left to wait for
+    }
+}
+
 void TSshSession::WaitForSocket() {
     const int directions = libssh2_session_block_directions(session_);
     bool readable = (directions & LIBSSH2_SESSION_BLOCK_INBOUND) != 0;
     bool writable = (directions & LIBSSH2_SESSION_BLOCK_OUTBOUND) != 0;
     if (!readable && !writable)
         readable = writable = true;
-    const bool ready = ftp::WaitInSlices(limits_.ReplyMs, [this, readable, writable](int ms) {
-        return cut_ || Ready(socket_, readable, writable, ms);
-    });
+    const bool ready = ftp::WaitInSlices(
+        limits_.ReplyMs, [this, readable, writable](int ms) { return cut_ || Ready(socket_, readable, writable, ms); });
     if (cut_)
         throw ESshError(TSshFailure::Stopped, "Stopped");
     if (!ready)
@@ -219,8 +231,7 @@ void TSshSession::Close() {
             libssh2_session_disconnect(session_, "Bye");
         }
         // Freeing may want the socket once more; a server that never lets it is not waited for long.
-        for (int tries = 0; libssh2_session_free(session_) == LIBSSH2_ERROR_EAGAIN && tries < 40; ++tries)
-            Ready(socket_, true, true, 50);
+        Finish([this] { return libssh2_session_free(session_); });
         session_ = nullptr;
     }
     if (socket_ != -1) {

@@ -54,6 +54,9 @@ public:
     // its result otherwise. A wait past the reply bound, or a cut, throws.
     int Await(const std::function<int()>& call);
     LIBSSH2_SESSION* Native() const { return session_; }
+    // Runs a closing call of this session (it frees what it closes) until it stops asking to wait, a cut or not,
+    // for a short bound at most; never throws.
+    void Finish(const std::function<int()>& call);
 
 private:
     void ConnectSocket(const std::string& host, int port);
