@@ -1,4 +1,4 @@
-// Child processes for the SSH test servers (POSIX): start one, run a tool to its end, stop one with its whole
+// Child processes for the test servers (POSIX): start one, run a tool to its end, stop one with its whole
 // tree. Every wait has a bound, so a broken tool fails a test instead of hanging it.
 #pragma once
 
