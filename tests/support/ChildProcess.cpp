@@ -179,6 +179,9 @@ void stopProcessTree(pid_t& pid, std::chrono::milliseconds bound) {
     pid = -1;
 }
 
+namespace {
+
+// The first line that `fd` gives within `bound`, without its end of line; empty when none came.
 std::string readFirstLine(int fd, std::chrono::milliseconds bound) {
     std::string line;
     const auto deadline = Clock::now() + bound;
@@ -194,6 +197,21 @@ std::string readFirstLine(int fd, std::chrono::milliseconds bound) {
         line.append(chunk, static_cast<std::size_t>(got));
     }
     return line.substr(0, line.find('\n'));
+}
+
+} // namespace
+
+int startServer(const std::vector<std::string>& args, const std::filesystem::path& stderrFile,
+                std::chrono::milliseconds bound, pid_t& pid) {
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0)
+        return 0;
+    pid = spawnChild(args, out[1], stderrFile);
+    ::close(out[1]);
+    const std::string portText = pid > 0 ? readFirstLine(out[0], bound) : std::string();
+    ::close(out[0]);
+    const int port = std::atoi(portText.c_str());
+    return port > 0 && port <= 65535 ? port : 0;
 }
 
 std::string readWholeFile(const std::filesystem::path& path) {

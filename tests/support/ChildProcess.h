@@ -30,8 +30,10 @@ bool childHasEnded(pid_t pid);
 // Sets `pid` to -1.
 void stopProcessTree(pid_t& pid, std::chrono::milliseconds bound);
 
-// The first line that `fd` gives within `bound`, without its end of line; empty when none came.
-std::string readFirstLine(int fd, std::chrono::milliseconds bound);
+// Starts a server as spawnChild does (its pid into `pid`) and reads the port it prints on its first line within
+// `bound`; 0 when it did not start or printed none.
+int startServer(const std::vector<std::string>& args, const std::filesystem::path& stderrFile,
+                std::chrono::milliseconds bound, pid_t& pid);
 
 std::string readWholeFile(const std::filesystem::path& path);
 

@@ -3,11 +3,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LoopbackSockets.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <chrono>
-#include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
@@ -49,15 +45,8 @@ PyFtpdServer::PyFtpdServer(Tls tls, int connectionsPerAddress, const Misbehaviou
     if (misbehaviour.refuseRestartedStore)
         args.emplace_back("--refuse-restart");
 
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
-    pid_ = spawnChild(args, out[1], base_ / "server.log");
-    ::close(out[1]);
-    const std::string portText = pid_ > 0 ? readFirstLine(out[0], kStartBound) : std::string();
-    ::close(out[0]);
-    const int port = std::atoi(portText.c_str());
-    if (port <= 0 || port > 65535 || !connectTo(host_, static_cast<std::uint16_t>(port)).valid()) {
+    const int port = startServer(args, base_ / "server.log", kStartBound, pid_);
+    if (port == 0 || !connectTo(host_, static_cast<std::uint16_t>(port)).valid()) {
         const std::string why = "the python FTP server did not start:\n" + log();
         stop();
         throw std::runtime_error(why);

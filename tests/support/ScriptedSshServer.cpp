@@ -3,7 +3,6 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/SshKeys.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <random>
@@ -94,16 +93,9 @@ void ScriptedSshServer::start(const Behaviour& behaviour) {
     if (!behaviour.firstSizeAfterDrop.empty())
         args.insert(args.end(), {"--first-size", behaviour.firstSizeAfterDrop});
 
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
-    pid_ = spawnChild(args, out[1], base_ / "server.log");
-    ::close(out[1]);
-    const std::string portText = pid_ > 0 ? readFirstLine(out[0], kStartBound) : std::string();
-    ::close(out[0]);
-    const int port = std::atoi(portText.c_str());
+    const int port = startServer(args, base_ / "server.log", kStartBound, pid_);
     // The port is printed once the server listens; no probe connection, which would only leave noise in its log.
-    if (port <= 0 || port > 65535)
+    if (port == 0)
         throw std::runtime_error("the scripted SSH server did not start:\n" + log());
     port_ = static_cast<std::uint16_t>(port);
 }
