@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPixmap>
+#include <algorithm>
 #include <stdexcept>
 
 namespace copyjob {
@@ -20,6 +21,15 @@ void ShowJobSize(TCopyHost& host) {
     ui::ShowValue(shown.TotalSize, ui::FromSystemText(TotalSizeText(state.TotalBytes)));
     shown.JobBar.SetMax(KilobyteScale(state.TotalBytes));
     shown.JobBar.SetPosition(0);
+}
+
+void LeaveOutOfJob(TCopyHost& host, std::int64_t bytes) {
+    TCopyState& state = host.CopyState();
+    state.TotalBytes = std::max<std::int64_t>(state.TotalBytes - bytes, 0);
+    state.IconStep = static_cast<double>(state.TotalBytes) / 6.0;
+    const TProgressControls shown = host.Progress();
+    ui::ShowValue(shown.TotalSize, ui::FromSystemText(TotalSizeText(state.TotalBytes)));
+    shown.JobBar.SetMax(KilobyteScale(state.TotalBytes));
 }
 
 void ShowProgress(TCopyHost& host, const std::vector<std::optional<TLaneFile>>& sending, std::int64_t finished) {

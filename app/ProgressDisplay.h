@@ -15,6 +15,9 @@ namespace copyjob {
 
 // The size of the job just listed, and its bar at the start.
 void ShowJobSize(TCopyHost& host);
+// A file of `bytes` that the job does not send after all (the server holds it): the size, the bar, the time left
+// and the tray pictures count only what is sent.
+void LeaveOutOfJob(TCopyHost& host, std::int64_t bytes);
 // The bars and counters from the bytes of the files done and what each connection is sending; the file bar
 // follows the file closest to its end.
 void ShowProgress(TCopyHost& host, const std::vector<std::optional<TLaneFile>>& sending, std::int64_t finished);

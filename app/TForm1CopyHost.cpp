@@ -45,7 +45,8 @@ TCopyOptions TForm1::Options() const {
             .ExitAfterCopy = options_->CheckBox4->isChecked(),
             .TrayOnStart = options_->CheckBox5->isChecked(),
             .KnownFolders = options_->CheckBox6->isChecked(),
-            .ParallelUploads = options_->SpinEdit1->value()};
+            .ParallelUploads = options_->SpinEdit1->value(),
+            .SkipExisting = options_->CheckBox7->isChecked()};
 }
 
 void TForm1::TickDeleteSources() {

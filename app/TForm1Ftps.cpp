@@ -46,6 +46,7 @@ void TForm1::readFtpsSettingsFile() {
     CheckBox4Click();
     CopyOptions.KnownFolders = file.KnownFolders(); // the options window takes them when it is made
     CopyOptions.ParallelUploads = file.ParallelUploads();
+    CopyOptions.SkipExisting = file.SkipExisting();
 }
 
 bool TForm1::saveFtpsSettingsFile() {

@@ -36,6 +36,8 @@ public:
         engine_.Join();
         if (board.StopRequested())
             end_ = {TJobEnd::Stopped, false, {}, nullptr};
+        end_.Sent = sent_;
+        end_.Skipped = skipped_;
         return end_;
     }
 
@@ -75,15 +77,30 @@ private:
     // One file's end as its connection reported it.
     void Settle(const TLaneMessage& done) {
         const std::string& item = engine_.Job().Files[done.Index];
+        if (done.Skipped) {
+            Skip(item, done.Bytes);
+            return;
+        }
         if (!done.Stored) {
             Fail(item, done.Error);
             return;
         }
         host_.AppendLog(StampedLine(QStringLiteral(u"Скопирован файл ") + ui::FromSystemText(item)));
         finished_ += done.Bytes;
+        ++sent_;
         // A stop keeps the sources still to be settled, as it keeps the one being sent.
         if (host_.Options().DeleteSources && done.Confirmed && !engine_.Board().StopRequested())
             ForceDeleteFile(item);
+    }
+
+    // A match of size and time is no proof of the same bytes: a moved source stays where it is.
+    void Skip(const std::string& item, std::int64_t bytes) {
+        host_.AppendLog(StampedLine(QStringLiteral(u"Пропущен файл : ") + ui::FromSystemText(item) +
+                                    (host_.Options().DeleteSources
+                                         ? QStringLiteral(u" (уже на сервере, исходный файл оставлен)")
+                                         : QStringLiteral(u" (уже на сервере)"))));
+        ++skipped_;
+        LeaveOutOfJob(host_, bytes);
     }
 
     // The first failure of the job is the one shown.
@@ -97,6 +114,8 @@ private:
     void (*beginUploads_)(TCopyHost&);
     TJobEnd end_;
     std::int64_t finished_ = 0;
+    std::size_t sent_ = 0;
+    std::size_t skipped_ = 0;
     std::set<std::u16string> told_;
 };
 

@@ -2,11 +2,13 @@
 // reports its time and the process's peak memory. Windows are offscreen unless a display is given;
 // with a picture folder, the window is saved as a PNG every tenth of a second while the job runs.
 // A 10 ms heartbeat measures the longest the message loop left an event (a close request, a click) waiting.
-// Usage: ferrylo_copy_bench [--ftps|--sftp] [--known-folders] [--move] [--parallel=N] [--drop-at=BYTES]
+// Usage: ferrylo_copy_bench [--ftps|--sftp] [--known-folders] [--skip-existing] [--move] [--parallel=N]
+//        [--drop-at=BYTES]
 //        HOST PORT USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]
 //   SOURCE is a folder (uploaded with "*.*") or one file. --ftps ticks "Шифрование (FTPS)" and trusts the server's
 //   certificate when asked; --sftp ticks "Протокол SFTP (SSH)" (HOST:PORT as typed, the user's keys, a new host key
-//   accepted when asked); --known-folders ticks "Не проверять уже созданные папки"; --move ticks the deletion of
+//   accepted when asked); --known-folders ticks "Не проверять уже созданные папки"; --skip-existing ticks
+//   "Пропускать файлы, которые уже есть на сервере"; --move ticks the deletion of
 //   the sources; --drop-at resets the connection of the upload once, when BYTES of a file have gone (a line that
 //   drops, seen from the client). FERRYLO_BENCH_LOG=1 prints the job's log.
 #include "app/FormSet.h"
@@ -59,7 +61,8 @@ long PeakKiB() {
 
 int main(int argc, char** argv) {
     const auto printUsage = [] {
-        std::fprintf(stderr, "usage: ferrylo_copy_bench [--ftps|--sftp] [--known-folders] [--move] [--parallel=N] "
+        std::fprintf(stderr, "usage: ferrylo_copy_bench [--ftps|--sftp] [--known-folders] [--skip-existing] [--move] "
+                             "[--parallel=N] "
                              "[--drop-at=BYTES] HOST PORT "
                              "USER PASSWORD SOURCE DESTINATION [PICTURE_FOLDER]\n");
         return 2;
@@ -67,6 +70,7 @@ int main(int argc, char** argv) {
     bool ftps = false;
     bool sftp = false;
     bool knownFolders = false;
+    bool skipExisting = false;
     bool move = false;
     int parallel = 1;
     qint64 dropAt = 0;
@@ -78,6 +82,8 @@ int main(int argc, char** argv) {
             sftp = true;
         else if (flag == "--known-folders")
             knownFolders = true;
+        else if (flag == "--skip-existing")
+            skipExisting = true;
         else if (flag == "--move")
             move = true;
         else if (flag.startsWith("--parallel="))
@@ -112,6 +118,7 @@ int main(int argc, char** argv) {
         option->setChecked(false);
     Form2->CheckBox2->setChecked(move); // moving: each source is deleted after its own confirmed upload
     Form2->CheckBox6->setChecked(knownFolders);
+    Form2->CheckBox7->setChecked(skipExisting);
     Form2->SpinEdit1->setValue(parallel);
 
     const QFileInfo source(QString::fromLocal8Bit(argv[5]));

@@ -1,5 +1,6 @@
 #include "copy/CopyConnection.h"
 
+#include "copy/ExistingCopy.h"
 #include "copy/LogLine.h"
 #include "copy/RemotePath.h"
 #include "copy/ResumePoint.h"
@@ -55,7 +56,9 @@ bool RefusedResume(TUploadHost& host, const std::exception_ptr& failure) {
 std::optional<std::size_t> ReachFolderOf(TUploadHost& host, const std::string& remote) {
     try {
         TKnownFolders* known = host.Options().KnownFolders ? &host.State().KnownRemoteFolders : nullptr;
-        return host.Connection().MakeFolders(RemoteFolderOf(remote), known);
+        const TFolderWalk walk = host.Connection().MakeFolders(RemoteFolderOf(remote), known);
+        NoteMadeFolders(host, RemoteFolderOf(remote), walk);
+        return walk.TakenAsKnown;
     } catch (const std::exception&) {
         // A line that went away may come back; a refused folder stays the job's error, as ever.
         if (FailedAttempt(host, std::current_exception()) == TAttempt::MayPass)
@@ -74,7 +77,9 @@ void MakeRemoteFolders(TUploadHost& host, const std::string& path) {
     // A line break would end the command early and let the rest be read as another one.
     if (BreaksCommandLine(path))
         throw std::invalid_argument("Remote folder holds a line break or NUL");
-    host.Connection().MakeFolders(path, host.Options().KnownFolders ? &host.State().KnownRemoteFolders : nullptr);
+    const TFolderWalk walk =
+        host.Connection().MakeFolders(path, host.Options().KnownFolders ? &host.State().KnownRemoteFolders : nullptr);
+    NoteMadeFolders(host, path, walk);
 }
 
 TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::string& remote, std::int64_t sentBefore) {
@@ -93,6 +98,12 @@ TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::strin
     if (!takenAsKnown)
         return TAttempt::MayPass;
     try {
+        if (state.CheckIfThere) {
+            if (AlreadyOnServer(host, local, remote))
+                return TAttempt::AlreadyThere;
+            state.CheckIfThere = false;
+            host.AppendLog(FileStartedLine(local));
+        }
         if (!state.ResumeRefused)
             state.ResumedBytes = ResumeOffset(host, local, remote, sentBefore);
     } catch (const std::exception&) {

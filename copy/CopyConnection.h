@@ -21,6 +21,7 @@ void MakeRemoteFolders(TUploadHost& host, const std::string& path);
 // How one attempt to store a file ended.
 enum class TAttempt {
     Stored,
+    AlreadyThere, // the server holds the file already: it is skipped
     MayPass,  // failed for a reason that may pass: worth another connection and another try
     WillLast, // failed for good
 };
@@ -28,7 +29,8 @@ enum class TAttempt {
 // Stores one local file under its full remote path, its folders made first. `sentBefore`: the bytes of the file
 // that earlier attempts of this job handed to the server (0: none); a server that can resume gets only what its
 // copy lacks, never counting more of it than that. A server that refuses the resumed store gets the whole file at
-// once, and so does every later file of the job. A refused folder throws, as it always has.
+// once, and so does every later file of the job. A refused folder throws, as it always has. While the state says
+// so, the file is first looked for on the server (and the start of its upload logged once it is not there).
 TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::string& remote, std::int64_t sentBefore);
 
 // Whether the server's size of a stored file matches the local size. Nothing when the server tells no sizes (or

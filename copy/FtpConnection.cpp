@@ -4,6 +4,7 @@
 #include "copy/LogLine.h"
 #include "copy/RemotePath.h"
 #include "copy/UploadHost.h"
+#include "ftp/FolderListing.h"
 #include "ftp/IdExceptions.h"
 #include "ftps/FtpsTrust.h"
 #include "ftps/LoginRefusal.h"
@@ -36,11 +37,16 @@ void ReportRefusal(TUploadHost& host, const std::exception& error, bool encrypte
         host.ShowMessageBox(ftps::TickEncryptionText());
 }
 
-// Makes and enters every folder of `names` from `first` on; the server must stand in the folder before it.
-void WalkNames(TIdFTP& ftp, const std::vector<std::string>& names, std::size_t first, TKnownFolders* known) {
+// Makes and enters every folder of `names` from `first` on; the server must stand in the folder before it. Which
+// folder the walk made first, if any.
+std::optional<std::size_t> WalkNames(TIdFTP& ftp, const std::vector<std::string>& names, std::size_t first,
+                                     TKnownFolders* known) {
+    std::optional<std::size_t> firstMade;
     for (std::size_t i = first; i < names.size(); ++i) {
         try {
-            ftp.TryMakeRemoteDir(names[i]); // most often the folder exists: entering it tells whether it is usable
+            // Most often the folder exists: entering it tells whether it is usable.
+            if (ftp.TryMakeRemoteDir(names[i]) && !firstMade)
+                firstMade = i;
         } catch (const std::exception&) {
             // A failing connection shows again at once, in the change of folder below.
         }
@@ -48,19 +54,20 @@ void WalkNames(TIdFTP& ftp, const std::vector<std::string>& names, std::size_t f
         if (known)
             known->Remember(names, i + 1);
     }
+    return firstMade;
 }
 
 // The walk that skips what `known` holds: it starts in the deepest folder of the chain that the job made or
 // entered, and a chain known to its end costs at most a "CWD /" on a new connection. A known folder that cannot be
 // entered any more is forgotten and its chain walked from "/".
-std::size_t WalkKnown(TIdFTP& ftp, TKnownFolders& known, const std::vector<std::string>& names) {
+TFolderWalk WalkKnown(TIdFTP& ftp, TKnownFolders& known, const std::vector<std::string>& names) {
     TKnownFolders::TStart start = known.StartFor(names);
     if (start.KnownNames == names.size()) {
         // The store names the full path: only a new connection needs to be taken to "/".
         if (!known.AtRoot())
             ftp.ChangeRemoteDir("/");
         known.SetAtRoot(true);
-        return start.KnownNames;
+        return {start.KnownNames, std::nullopt};
     }
     const bool wasAtRoot = known.AtRoot();
     known.SetAtRoot(false); // until the walk is back in "/"
@@ -76,10 +83,14 @@ std::size_t WalkKnown(TIdFTP& ftp, TKnownFolders& known, const std::vector<std::
     } else if (!wasAtRoot) {
         ftp.ChangeRemoteDir("/");
     }
-    WalkNames(ftp, names, start.KnownNames, &known);
+    const std::optional<std::size_t> firstMade = WalkNames(ftp, names, start.KnownNames, &known);
     ftp.ChangeRemoteDir("/");
     known.SetAtRoot(true);
-    return start.KnownNames;
+    return {start.KnownNames, firstMade};
+}
+
+TRemoteItem ItemOf(const TListedEntry& entry) {
+    return {entry.Kind == TListedEntry::TKind::File, entry.Size, entry.ModifiedUtc};
 }
 
 } // namespace
@@ -130,14 +141,14 @@ bool TFtpConnection::Connect(TUploadHost& host) {
     return connected;
 }
 
-std::size_t TFtpConnection::MakeFolders(const std::string& path, TKnownFolders* known) {
+TFolderWalk TFtpConnection::MakeFolders(const std::string& path, TKnownFolders* known) {
     const std::vector<std::string> names = RemoteWalkNames(path);
     if (known)
         return WalkKnown(ftp_, *known, names);
     ftp_.ChangeRemoteDir("/");
-    WalkNames(ftp_, names, 0, nullptr);
+    const std::optional<std::size_t> firstMade = WalkNames(ftp_, names, 0, nullptr);
     ftp_.ChangeRemoteDir("/");
-    return 0;
+    return {0, firstMade};
 }
 
 bool TFtpConnection::CanResume() {
@@ -150,6 +161,24 @@ bool TFtpConnection::TellsSizes() {
 
 std::optional<std::int64_t> TFtpConnection::RemoteSize(const std::string& remote) {
     return ftp_.RemoteSize(remote);
+}
+
+std::optional<TRemoteListing> TFtpConnection::ListFolder(const std::string& folder) {
+    const std::optional<TFolderLines> lines = ftp_.ListFolder(folder);
+    // A listing with nothing readable in it is no listing: garbage must not read as an empty folder.
+    if (!lines || (lines->Entries.empty() && lines->Unreadable > 0))
+        return std::nullopt;
+    TRemoteListing listing;
+    listing.Partial = lines->Unreadable > 0;
+    for (const TListedEntry& entry : lines->Entries)
+        listing.Add(entry.Name, ItemOf(entry));
+    return listing;
+}
+
+std::optional<std::int64_t> TFtpConnection::RemoteModified(const std::string& remote) {
+    if (!ftp_.Features().Mdtm)
+        return std::nullopt;
+    return ftp_.RemoteModified(remote);
 }
 
 void TFtpConnection::Store(const std::string& local, const std::string& remote, std::int64_t offset) {

@@ -31,6 +31,7 @@ struct TLaneMessage {
     std::size_t Index = 0;
     std::int64_t Bytes = 0; // of the file, when its upload started
     bool Stored = false;
+    bool Skipped = false;   // the server holds the file already: nothing was sent
     bool Confirmed = false; // every byte of the source as it is now went out: a move may delete it
     bool Refused = false;
     std::exception_ptr Error{}; // an error the job does not handle, for the window's error box

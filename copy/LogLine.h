@@ -4,9 +4,14 @@
 
 #include <QString>
 
+#include <string>
+
 namespace copyjob {
 
 // "dd-mm-yyyy <time>: " + text.
 QString StampedLine(const QString& text);
+
+// The stamped line that tells a file's upload begins.
+QString FileStartedLine(const std::string& item);
 
 } // namespace copyjob

@@ -38,6 +38,7 @@ TFileOutcome UploadWithRetries(TUploadHost& host, const std::string& item, const
         return TFileOutcome::Stopped;
     const std::vector<int> waits = state.RetryWaitsMs;
     const QString ofAll = QStringLiteral(u" из ") + QString::number(waits.size()) + QStringLiteral(u": ");
+    state.CheckIfThere = host.Options().SkipExisting && state.Listings != nullptr;
 
     TAttempt attempt = TryUpload(host, item, remote, 0);
     // What the server can hold of this file from this job: a resume never starts past it. Once the server took
@@ -58,6 +59,8 @@ TFileOutcome UploadWithRetries(TUploadHost& host, const std::string& item, const
     }
     if (host.StopRequested())
         return TFileOutcome::Stopped;
+    if (attempt == TAttempt::AlreadyThere)
+        return TFileOutcome::Skipped;
     return attempt == TAttempt::Stored ? TFileOutcome::Stored : TFileOutcome::Failed;
 }
 

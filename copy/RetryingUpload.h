@@ -8,7 +8,7 @@ class TUploadHost;
 
 namespace copyjob {
 
-enum class TFileOutcome { Stored, Failed, Stopped };
+enum class TFileOutcome { Stored, Skipped, Failed, Stopped }; // Skipped: the server holds it already
 
 // Needs a connection in place (or tries to make one, as the first attempt always has).
 TFileOutcome UploadWithRetries(TUploadHost& host, const std::string& item, const std::string& remote);

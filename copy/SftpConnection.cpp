@@ -137,23 +137,41 @@ bool TSftpConnection::LogIn(TUploadHost& host) {
     return false;
 }
 
-std::size_t TSftpConnection::MakeFolders(const std::string& path, TKnownFolders* known) {
+TFolderWalk TSftpConnection::MakeFolders(const std::string& path, TKnownFolders* known) {
     const std::vector<std::string> names = RemoteWalkNames(path);
     const std::size_t first = known ? known->StartFor(names).KnownNames : 0;
     if (first == names.size())
-        return first;
+        return {first, std::nullopt};
     // Most often the folder is there: one look at it saves a round trip or two for each of its levels.
     if (const std::optional<sftp::TRemoteEntry> there = client_->Stat(Utf8FromEightBit(path)); there && there->Folder) {
         if (known)
             known->Remember(names, names.size());
-        return first;
+        return {first, std::nullopt};
     }
     for (std::size_t i = first; i < names.size(); ++i) {
         client_->MakeFolder(Utf8FromEightBit(TKnownFolders::PathOf(names, i + 1)));
         if (known)
             known->Remember(names, i + 1);
     }
-    return first;
+    // The folder was not there a moment ago; of the folders above it, the server does not say which it had.
+    return {first, names.empty() ? std::nullopt : std::optional<std::size_t>(names.size() - 1)};
+}
+
+std::optional<TRemoteListing> TSftpConnection::ListFolder(const std::string& folder) {
+    const std::optional<std::vector<sftp::TNamedEntry>> entries = client_->ListFolder(Utf8FromEightBit(folder));
+    if (!entries)
+        return std::nullopt;
+    TRemoteListing listing;
+    for (const sftp::TNamedEntry& named : *entries) {
+        const sftp::TRemoteEntry& entry = named.Entry;
+        listing.Add(EightBitFromUtf8(named.Name), {entry.File, entry.Size, entry.ModifiedUtc});
+    }
+    return listing;
+}
+
+std::optional<std::int64_t> TSftpConnection::RemoteModified(const std::string& remote) {
+    const std::optional<sftp::TRemoteEntry> entry = client_->Stat(Utf8FromEightBit(remote));
+    return entry ? entry->ModifiedUtc : std::nullopt;
 }
 
 std::optional<std::int64_t> TSftpConnection::RemoteSize(const std::string& remote) {

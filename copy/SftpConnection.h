@@ -22,10 +22,12 @@ public:
 
     bool IsOpen() override { return client_ != nullptr && session_.IsOpen(); }
     bool Connect(TUploadHost& host) override;
-    std::size_t MakeFolders(const std::string& path, TKnownFolders* known) override;
+    TFolderWalk MakeFolders(const std::string& path, TKnownFolders* known) override;
     bool CanResume() override { return true; }
     bool TellsSizes() override { return true; }
     std::optional<std::int64_t> RemoteSize(const std::string& remote) override;
+    std::optional<TRemoteListing> ListFolder(const std::string& folder) override;
+    std::optional<std::int64_t> RemoteModified(const std::string& remote) override;
     void Store(const std::string& local, const std::string& remote, std::int64_t offset) override;
     TUploadFailure Classify(const std::exception_ptr& failure) override;
     bool IsRefusal(const std::exception_ptr& failure) override;

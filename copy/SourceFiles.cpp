@@ -6,6 +6,7 @@
 #include "util/TextFields.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -59,6 +60,15 @@ std::optional<std::int64_t> FileSizeOf(const std::string& path) {
     if (error)
         return std::nullopt;
     return static_cast<std::int64_t>(size);
+}
+
+std::optional<std::int64_t> FileModifiedUtcOf(const std::string& path) {
+    std::error_code error;
+    const fs::file_time_type written = fs::last_write_time(NativePath(path), error);
+    if (error)
+        return std::nullopt;
+    const auto utc = std::chrono::file_clock::to_sys(written);
+    return std::chrono::floor<std::chrono::seconds>(utc).time_since_epoch().count();
 }
 
 TSourceSnapshot SnapshotSource(const std::string& typedFolder, const std::string& fileName,

@@ -19,6 +19,8 @@ bool SomeFileMatches(const std::string& folderWithSeparator, const std::string& 
 
 // The size of the file at `path`, 64-bit; nothing when there is no file.
 std::optional<std::int64_t> FileSizeOf(const std::string& path);
+// When the file at `path` was last written, in whole seconds since 1970 UTC; nothing when there is no file.
+std::optional<std::int64_t> FileModifiedUtcOf(const std::string& path);
 
 // The source of a job, fixed when its files are listed. Remote paths are built from it, so that
 // editing the source fields during the job cannot move or merge the files still to come.

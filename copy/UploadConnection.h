@@ -3,6 +3,7 @@
 // and storing a file need of it. FTP (with FTPS) is one kind, SFTP another; the engine's rules (retries, resume,
 // known folders, the size check before a move) are the same for both and live in CopyConnection.cpp.
 
+#include "copy/RemoteListings.h"
 #include "copy/UploadFailure.h"
 
 #include <cstddef>
@@ -24,6 +25,13 @@ struct TWorkEvents {
     std::function<void()> End;
 };
 
+// How a folder walk went.
+struct TFolderWalk {
+    std::size_t TakenAsKnown = 0; // folders of the chain taken as known, from the top
+    // The first folder of the chain (an index into its walk names) that this walk made; nothing when it made none.
+    std::optional<std::size_t> FirstMade;
+};
+
 class TUploadConnection {
 public:
     virtual ~TUploadConnection() = default;
@@ -33,14 +41,18 @@ public:
     // to the host's log, and to a box where the user must act.
     virtual bool Connect(TUploadHost& host) = 0;
     // Makes every folder of the absolute `path` that is not there; with `known`, the folders the job made or
-    // entered already are skipped. How many folders of the chain were taken as known. A folder that cannot be made
-    // or entered throws.
-    virtual std::size_t MakeFolders(const std::string& path, TKnownFolders* known) = 0;
+    // entered already are skipped. A folder that cannot be made or entered throws.
+    virtual TFolderWalk MakeFolders(const std::string& path, TKnownFolders* known) = 0;
     // Whether a store may start past the file's first byte, and whether the server tells sizes.
     virtual bool CanResume() = 0;
     virtual bool TellsSizes() = 0;
     // The server's size of a file; nothing when it gives none.
     virtual std::optional<std::int64_t> RemoteSize(const std::string& remote) = 0;
+    // What the absolute remote `folder` holds; nothing when the server refuses the listing, cuts it, floods it or
+    // sends one that cannot be read. A failing connection throws.
+    virtual std::optional<TRemoteListing> ListFolder(const std::string& folder) = 0;
+    // The server's modification time of a file, UTC seconds; nothing when it tells none.
+    virtual std::optional<std::int64_t> RemoteModified(const std::string& remote) = 0;
     // Stores the local file under `remote` from byte `offset` on (0: the whole file); Events tell the bytes.
     virtual void Store(const std::string& local, const std::string& remote, std::int64_t offset) = 0;
 

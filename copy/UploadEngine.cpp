@@ -24,7 +24,7 @@ std::size_t TUploadEngine::LaneCount() const {
 }
 
 void TUploadEngine::Start() {
-    lanes_.push_back(std::make_unique<TUploadLane>(board_, 0, job_, known_, firstTrust_, firstHostKeys_));
+    lanes_.push_back(std::make_unique<TUploadLane>(board_, 0, job_, known_, listings_, firstTrust_, firstHostKeys_));
     lanes_.back()->Start();
 }
 
@@ -33,7 +33,7 @@ void TUploadEngine::StartOthers() {
     const TFtpsFile certificates = lanes_.front()->Certificates();
     for (std::size_t lane = 1; lane < LaneCount(); ++lane) {
         lanes_.push_back(std::make_unique<TUploadLane>(
-            board_, lane, job_, known_, ftps::TCertificateTrust(ftps::TTrustMode::RememberedOnly, certificates)));
+            board_, lane, job_, known_, listings_, ftps::TCertificateTrust(ftps::TTrustMode::RememberedOnly, certificates)));
         lanes_.back()->Start();
     }
 }

@@ -4,6 +4,7 @@
 // thread; it reads no window.
 
 #include "copy/KnownFolders.h"
+#include "copy/RemoteListings.h"
 #include "copy/UploadTally.h"
 #include "ftps/CertificateTrust.h"
 #include "ftps/HostKeyTrust.h"
@@ -27,6 +28,10 @@ struct TConnectionState {
     std::vector<int> RetryWaitsMs;
     // The remote folders the job made or entered (shared by its connections), and where this one stands.
     TKnownFolders KnownRemoteFolders;
+    // The job's listings of its remote folders, shared by its connections; null when files are not skipped.
+    copyjob::TRemoteListings* Listings = nullptr;
+    // The current file may still be found on the server and skipped: nothing of it was sent yet.
+    bool CheckIfThere = false;
     TUploadTally Tally; // the upload under way (or last finished)
     // How this connection decides about a certificate. A refusal is said once, and no "Нет связи" after it.
     ftps::TCertificateTrust Trust;

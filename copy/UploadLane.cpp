@@ -28,8 +28,10 @@ std::unique_ptr<TUploadConnection> MakeConnection(const TUploadJob& job) {
 } // namespace
 
 TUploadLane::TUploadLane(TLaneBoard& board, std::size_t lane, const TUploadJob& job, const TKnownFolders& known,
-                         ftps::TCertificateTrust trust, ftps::THostKeyTrust hostKeys)
+                         TRemoteListings& listings, ftps::TCertificateTrust trust, ftps::THostKeyTrust hostKeys)
     : board_(board), lane_(lane), job_(job), connection_(MakeConnection(job)) {
+    if (job.Options.SkipExisting)
+        state_.Listings = &listings;
     state_.RetryWaitsMs = job.RetryWaitsMs;
     state_.Trust = std::move(trust);
     state_.HostKeys = std::move(hostKeys);
@@ -135,16 +137,18 @@ bool TUploadLane::UploadFile(std::size_t index) {
     const std::string& item = job_.Files[index];
     TLaneMessage done{.Note = TLaneNote::FileDone, .Index = index, .Bytes = FileSizeOf(item).value_or(0)};
     board_.BeginFile(lane_, index, done.Bytes);
-    AppendLog(StampedLine(QStringLiteral(u"Начал копироваться файл : ") + ui::FromSystemText(item)));
+    if (!job_.Options.SkipExisting) // otherwise once the file is known not to be on the server
+        AppendLog(FileStartedLine(item));
     try {
         const TFileResult result =
             UploadAndVerify(*this, item, RemotePathOf(item, job_.Source, job_.Destination), board_.Moving());
         done.Stored = result.Outcome == TFileOutcome::Stored;
+        done.Skipped = result.Outcome == TFileOutcome::Skipped;
         done.Confirmed = result.Confirmed;
     } catch (...) {
         done.Error = std::current_exception(); // the window's thread shows it, as any error of the job
     }
-    const bool goOn = done.Stored && !StopRequested();
+    const bool goOn = (done.Stored || done.Skipped) && !StopRequested();
     if (!goOn)
         board_.Close(); // before the others take another file: a failure starts no new one
     board_.EndFile(lane_, std::move(done));

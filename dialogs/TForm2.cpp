@@ -22,7 +22,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
 void TForm2::createControls() {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Опции копирования"));
-    setFixedSize(640, 270);
+    setFixedSize(640, 300);
 
     const auto checkBox = [this](const char* name, const QString& caption, int top, bool designed) {
         auto* box = new QCheckBox(caption, this);
@@ -48,13 +48,14 @@ void TForm2::createControls() {
     SpinEdit1->setGeometry(220, 182, 64, 24);
     SpinEdit1->setRange(kMinParallelUploads, kMaxParallelUploads);
     Label1->setBuddy(SpinEdit1);
+    CheckBox7 = checkBox("CheckBox7", QStringLiteral("Пропускать файлы, которые уже есть на сервере"), 212, false);
 
     Button1 = new QPushButton(QStringLiteral("Старт  копирования"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(16, 222, 200, 32);
+    Button1->setGeometry(16, 252, 200, 32);
     Button3 = new QPushButton(QStringLiteral("Сохранить опции"), this);
     Button3->setObjectName(QStringLiteral("Button3"));
-    Button3->setGeometry(424, 222, 200, 32);
+    Button3->setGeometry(424, 252, 200, 32);
 }
 
 void TForm2::connectHandlers() {
@@ -77,6 +78,7 @@ void TForm2::FormCreate() {
     CheckBox5->setChecked(CopyOptions.TrayOnStart);
     CheckBox6->setChecked(CopyOptions.KnownFolders);
     SpinEdit1->setValue(CopyOptions.ParallelUploads);
+    CheckBox7->setChecked(CopyOptions.SkipExisting);
 }
 
 // Powering off after the copy leaves nobody to read a completion report.
@@ -104,11 +106,13 @@ void TForm2::Button3Click() {
     CopyOptions.TrayOnStart = CheckBox5->isChecked();
     CopyOptions.KnownFolders = CheckBox6->isChecked();
     CopyOptions.ParallelUploads = SpinEdit1->value();
+    CopyOptions.SkipExisting = CheckBox7->isChecked();
     WriteCopyOptionsFile(SettingsFile(OptionSuffix), CopyOptions);
     // ".option" keeps its five bytes; the rest goes with the other lines of ".ftps", which stay as they are.
     const std::string ftpsPath = SettingsFile(FtpsSuffix);
     TFtpsFile ftps = TFtpsFile::Read(ftpsPath);
     ftps.SetKnownFolders(CopyOptions.KnownFolders);
     ftps.SetParallelUploads(CopyOptions.ParallelUploads);
+    ftps.SetSkipExisting(CopyOptions.SkipExisting);
     ftps.Write(ftpsPath);
 }

@@ -13,6 +13,7 @@ namespace {
 constexpr std::string_view kEncryptionKey = "ftps=";
 constexpr std::string_view kKnownFoldersKey = "known_folders=";
 constexpr std::string_view kSftpKey = "sftp=";
+constexpr std::string_view kSkipExistingKey = "skip_existing=";
 constexpr std::string_view kParallelUploadsKey = "parallel_uploads=";
 // "certificate=<fingerprint> <server>": the fingerprint has no blank, so the server may hold anything but a line
 // break, '=' and blanks included.
@@ -63,7 +64,8 @@ TFtpsFile TFtpsFile::Read(const std::string& path) {
 
 bool TFtpsFile::AllDefault() const {
     return std::all_of(lines_.begin(), lines_.end(), [](const std::string& line) {
-        return line == "ftps=0" || line == "known_folders=0" || line == "parallel_uploads=1" || line == "sftp=0";
+        return line == "ftps=0" || line == "known_folders=0" || line == "parallel_uploads=1" || line == "sftp=0" ||
+               line == "skip_existing=0";
     });
 }
 
@@ -122,6 +124,15 @@ bool TFtpsFile::KnownFolders() const {
 
 void TFtpsFile::SetKnownFolders(bool on) {
     SetValue(kKnownFoldersKey, on ? "1" : "0", false);
+}
+
+bool TFtpsFile::SkipExisting() const {
+    const std::string* line = LineOf(kSkipExistingKey);
+    return line && line->substr(kSkipExistingKey.size()) == "1";
+}
+
+void TFtpsFile::SetSkipExisting(bool on) {
+    SetValue(kSkipExistingKey, on ? "1" : "0", false);
 }
 
 int TFtpsFile::ParallelUploads() const {

@@ -32,6 +32,10 @@ public:
     bool KnownFolders() const;
     void SetKnownFolders(bool on);
 
+    // "Пропускать файлы, которые уже есть на сервере": `skip_existing=1`; off without the line.
+    bool SkipExisting() const;
+    void SetSkipExisting(bool on);
+
     // "Параллельных загрузок": `parallel_uploads=N`; 1 without the line, a bad number, or one out of bounds is
     // brought to the nearest bound.
     int ParallelUploads() const;

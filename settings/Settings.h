@@ -19,6 +19,8 @@ struct TCopyOptions {
     bool KnownFolders = false;
     // Kept in ".ftps" too: how many files upload at the same time, each over a connection of its own.
     int ParallelUploads = 1;
+    // Kept in ".ftps" too: a file the server holds already (same size, not older) is not sent again.
+    bool SkipExisting = false;
 };
 
 // The bounds of ParallelUploads; 1 is the single connection.

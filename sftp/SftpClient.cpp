@@ -53,6 +53,19 @@ private:
     std::int64_t size_ = 0;
 };
 
+TRemoteEntry EntryOf(const LIBSSH2_SFTP_ATTRIBUTES& attributes) {
+    TRemoteEntry entry;
+    if (attributes.flags & LIBSSH2_SFTP_ATTR_SIZE)
+        entry.Size = static_cast<std::int64_t>(attributes.filesize);
+    if (attributes.flags & LIBSSH2_SFTP_ATTR_PERMISSIONS) {
+        entry.Folder = LIBSSH2_SFTP_S_ISDIR(attributes.permissions);
+        entry.File = LIBSSH2_SFTP_S_ISREG(attributes.permissions);
+    }
+    if (attributes.flags & LIBSSH2_SFTP_ATTR_ACMODTIME)
+        entry.ModifiedUtc = static_cast<std::int64_t>(attributes.mtime);
+    return entry;
+}
+
 } // namespace
 
 TSftpClient::TSftpClient(TSshSession& session) : session_(session) {
@@ -89,12 +102,52 @@ std::optional<TRemoteEntry> TSftpClient::Stat(const std::string& path) {
             return std::nullopt;
         ThrowRefused("Stat " + path);
     }
-    TRemoteEntry entry;
-    if (attributes.flags & LIBSSH2_SFTP_ATTR_SIZE)
-        entry.Size = static_cast<std::int64_t>(attributes.filesize);
-    if (attributes.flags & LIBSSH2_SFTP_ATTR_PERMISSIONS)
-        entry.Folder = LIBSSH2_SFTP_S_ISDIR(attributes.permissions);
-    return entry;
+    return EntryOf(attributes);
+}
+
+std::optional<std::vector<TNamedEntry>> TSftpClient::ListFolder(const std::string& path) {
+    LIBSSH2_SFTP_HANDLE* handle = nullptr;
+    session_.Await([&] {
+        handle = libssh2_sftp_open_ex(sftp_, path.c_str(), static_cast<unsigned>(path.size()), 0, 0,
+                                      LIBSSH2_SFTP_OPENDIR);
+        return handle != nullptr ? 0 : libssh2_session_last_errno(session_.Native());
+    });
+    if (handle == nullptr) {
+        if (libssh2_session_last_errno(session_.Native()) == LIBSSH2_ERROR_SFTP_PROTOCOL)
+            return std::nullopt; // refused: no such folder, or not ours to read
+        ThrowRefused("Open folder " + path);
+    }
+    std::vector<TNamedEntry> entries;
+    bool whole = true;
+    try {
+        std::vector<char> name(4096);
+        for (;;) {
+            LIBSSH2_SFTP_ATTRIBUTES attributes{};
+            int got = 0;
+            session_.Await([&] {
+                got = libssh2_sftp_readdir_ex(handle, name.data(), name.size(), nullptr, 0, &attributes);
+                return got < 0 ? got : 0;
+            });
+            if (got == 0)
+                break;
+            if (got < 0 && got != LIBSSH2_ERROR_SFTP_PROTOCOL && got != LIBSSH2_ERROR_BUFFER_TOO_SMALL)
+                ThrowRefused("Read folder " + path); // the session broke
+            if (got < 0 || entries.size() >= kMaxListingEntries) {
+                whole = false; // a refusal halfway, a name longer than any file system keeps, or a flood
+                break;
+            }
+            std::string entryName(name.data(), static_cast<std::size_t>(got));
+            if (entryName != "." && entryName != "..")
+                entries.push_back({std::move(entryName), EntryOf(attributes)});
+        }
+    } catch (...) {
+        session_.Finish([handle] { return libssh2_sftp_close_handle(handle); });
+        throw;
+    }
+    session_.Finish([handle] { return libssh2_sftp_close_handle(handle); });
+    if (!whole)
+        return std::nullopt;
+    return entries;
 }
 
 void TSftpClient::MakeFolder(const std::string& path) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 using LIBSSH2_SFTP = struct _LIBSSH2_SFTP;
 
@@ -16,6 +17,13 @@ namespace sftp {
 struct TRemoteEntry {
     std::int64_t Size = 0;
     bool Folder = false;
+    bool File = false;                       // a plain file: not a folder, a link or a device
+    std::optional<std::int64_t> ModifiedUtc; // seconds since 1970 UTC, when the server tells it
+};
+
+struct TNamedEntry {
+    std::string Name; // UTF-8, as on the wire
+    TRemoteEntry Entry;
 };
 
 class TSftpClient {
@@ -27,6 +35,11 @@ public:
 
     // Nothing when there is no such file or folder.
     std::optional<TRemoteEntry> Stat(const std::string& path);
+    // The most entries a listing may hold: a server that sends more is not believed.
+    static constexpr std::size_t kMaxListingEntries = 100000;
+    // The entries of the folder at `path` ("." and ".." left out); nothing when the server refuses to list it, names
+    // an entry that cannot be read, or sends more than kMaxListingEntries.
+    std::optional<std::vector<TNamedEntry>> ListFolder(const std::string& path);
     // Makes the folder; one that is there already is no error. A folder that cannot be made throws Refused.
     void MakeFolder(const std::string& path);
     // Sends the local file from byte `offset` on (0: the remote file is made anew or emptied; more: the remote file

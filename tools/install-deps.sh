@@ -18,7 +18,7 @@ run_packages=(xdg-utils pkexec)
 shot_packages=(xvfb xauth imagemagick fonts-dejavu-core trayer xdotool)
 # Debian's FTP daemons exclude one another: proftpd is installed, vsftpd is unpacked by the benchmarks (bench/common.sh)
 # into a cache folder, so its libraries are named here.
-bench_packages=(curl lftp ncftp proftpd-basic libwrap0 libcap2 libpam0g time bc clang libclang-rt-14-dev python3-pyftpdlib openssl python3-openssl)
+bench_packages=(curl lftp ncftp rclone proftpd-basic libwrap0 libcap2 libpam0g time bc clang libclang-rt-14-dev python3-pyftpdlib openssl python3-openssl)
 # The Windows build: the cross compiler, Debian's Qt host tools, the source fetch, and Wine to try it here.
 windows_packages=(qt6-base-dev-tools g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev wine64 wine
     "${shot_packages[@]}" python3-pyftpdlib)

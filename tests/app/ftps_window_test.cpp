@@ -40,12 +40,13 @@ TEST_F(FtpsWindow, BoxIsOffWithoutTheFileAndSavedBesideTheOthersKeepingTheRest) 
     EXPECT_EQ(readFile(settingsFile(".ftps")), "ftps=1\r\ncertificate=AA:BB 127.0.0.1\r\n");
     EXPECT_EQ(readFile(settingsFile(".MyIni")).size(), 1025u); // the record keeps its exact shape
 
-    writeFile(settingsFile(".ftps"), readFile(settingsFile(".ftps")) + "known_folders=1\r\nparallel_uploads=4\r\n");
+    writeFile(settingsFile(".ftps"), readFile(settingsFile(".ftps")) + "known_folders=1\r\nparallel_uploads=4\r\nskip_existing=1\r\n");
     start(); // the next run reads it, the options window's box and count too, and the job sees them
     EXPECT_TRUE(form().CheckBox3->isChecked());
     EXPECT_TRUE(form().IdFTP1->UseTLS);
-    EXPECT_TRUE(Form2->CheckBox6->isChecked());
+    EXPECT_TRUE(Form2->CheckBox6->isChecked() && Form2->CheckBox7->isChecked());
     EXPECT_EQ(form().Options().ParallelUploads, 4);
+    EXPECT_TRUE(form().Options().SkipExisting);
 
     // "sftp://" typed in the server field ticks SFTP, which greys what SSH does not have; the next run has it again.
     QTest::keyClicks(form().Edit4, QStringLiteral("sftp://host.example:2222"));

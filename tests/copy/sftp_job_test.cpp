@@ -195,4 +195,34 @@ TEST_F(SftpJobTest, AStopCutsTheUploadAtOnce) {
     EXPECT_TRUE(exists(file) && script_.texts().empty());
 }
 
+// Run again with "Пропускать файлы…": the file the server holds (same size, newer) is skipped, the one it holds
+// older and the one it lacks go.
+TEST_F(SftpJobTest, ARunAgainSkipsWhatTheServerHoldsAlready) {
+    SshdServer server;
+    fs::create_directories(sshFolder());
+    fs::copy_file(server.clientKey(), sshFolder() / "id_ed25519");
+    TempFolder::Put((sshFolder() / "known_hosts").string(),
+                    "[127.0.0.1]:" + std::to_string(server.port()) + " " + server.hostKeyLine() + "\n");
+    const fs::path remote = server.root() / "in" / "src";
+    fs::create_directories(remote);
+    for (const char* name : {"there.txt", "older.txt", "missing.txt"}) {
+        fs::last_write_time(NativePath(makeFile(std::string("src/") + name, "new")),
+                            fs::file_time_type::clock::now() - std::chrono::hours(1));
+    }
+    TempFolder::Put((remote / "there.txt").string(), "old");
+    TempFolder::Put((remote / "older.txt").string(), "old");
+    fs::last_write_time(remote / "older.txt", fs::file_time_type::clock::now() - std::chrono::hours(2));
+    pointAtSsh(server, "");
+    host().options = {.NotifyDone = true, .SkipExisting = true};
+    setSource(programFolder() + "src", "*.*", (server.root() / "in").string());
+    startJobKeepingSources();
+
+    EXPECT_TRUE(errors().empty());
+    EXPECT_EQ(TempFolder::Get((remote / "there.txt").string()), "old"); // same size, newer: taken as the same
+    EXPECT_EQ(TempFolder::Get((remote / "older.txt").string()), "new");
+    EXPECT_EQ(TempFolder::Get((remote / "missing.txt").string()), "new");
+    EXPECT_EQ(logged(": Пропущен файл : "), 1);
+    EXPECT_EQ(logged(": Отправлено файлов : 2, пропущено (уже на сервере) : 1"), 1);
+}
+
 } // namespace

@@ -10,6 +10,7 @@
 #include "tests/support/TempFolder.h"
 
 #include <chrono>
+#include <ctime>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -81,6 +82,20 @@ TEST_F(SftpTest, UploadArrivesByteForByteAndResumesFromAnOffset) {
     fs::resize_file(fs::path(remote), 1 << 20);
     client.Upload(local("a.bin").string(), remote, 1 << 20, nullptr);
     EXPECT_TRUE(ReadAll(fs::path(remote)) == bytes);
+
+    // A listing tells files from folders, with the file's size and time; a folder that is not there lists nothing.
+    fs::create_directory(fs::path(folder) / "sub");
+    const auto listed = client.ListFolder(folder);
+    ASSERT_TRUE(listed.has_value());
+    ASSERT_EQ(listed->size(), 2u);
+    const bool fileFirst = listed->front().Name == "Ёлка.bin";
+    const sftp::TRemoteEntry& file = listed->at(fileFirst ? 0 : 1).Entry;
+    const sftp::TRemoteEntry& sub = listed->at(fileFirst ? 1 : 0).Entry;
+    EXPECT_TRUE(file.File && !file.Folder && sub.Folder && !sub.File);
+    EXPECT_EQ(file.Size, static_cast<std::int64_t>(bytes.size()));
+    EXPECT_EQ(file.ModifiedUtc, client.Stat(remote)->ModifiedUtc);
+    EXPECT_NEAR(static_cast<double>(file.ModifiedUtc.value_or(0)), static_cast<double>(std::time(nullptr)), 60);
+    EXPECT_FALSE(client.ListFolder(folder + "/missing").has_value());
 
     EXPECT_THROW(client.MakeFolder(remote + "/below-a-file"), sftp::ESshError);
 }
