@@ -40,6 +40,9 @@ TFtpFeatures ParseFeatures(int replyCode, const std::vector<std::string>& lines)
         features.RestStream |= feature == "REST STREAM";
         features.Size |= feature == "SIZE";
         features.Utf8 |= feature == "UTF8";
+        // Servers announce MLST with the facts they give ("MLST type*;size*;modify*;"); MLSD goes with it.
+        features.Mlsd |= feature == "MLST" || feature.rfind("MLST ", 0) == 0;
+        features.Mdtm |= feature == "MDTM";
     }
     return features;
 }

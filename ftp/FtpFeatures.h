@@ -1,6 +1,6 @@
 #pragma once
-// What a server says it can do in its FEAT answer, as far as resuming and checking an upload and the encoding of
-// names need.
+// What a server says it can do in its FEAT answer, as far as resuming and checking an upload, the encoding of
+// names and reading a folder need.
 
 #include <string>
 #include <vector>
@@ -9,6 +9,8 @@ struct TFtpFeatures {
     bool RestStream = false; // REST STREAM: a STOR may start at an offset
     bool Size = false;       // SIZE: the size of a stored file
     bool Utf8 = false;       // UTF8: names are read as UTF-8
+    bool Mlsd = false;       // MLST (with its facts): MLSD lists a folder in machine-readable lines
+    bool Mdtm = false;       // MDTM: the modification time of a stored file
 };
 
 // From the lines of a FEAT reply as received (the code lines first and last, one feature a line

@@ -4,7 +4,6 @@
 #include "ftp/IdExceptions.h"
 #include "ftp/ServerAddress.h"
 #include "ftp/TIdIOHandlerSocket.h"
-#include "ftp/TIdSimpleServer.h"
 #include "ftp/WsaErrors.h"
 #include "util/WireText.h"
 
@@ -212,6 +211,12 @@ std::optional<std::int64_t> TIdFTP::RemoteSize(const std::string& remoteName) {
     return size;
 }
 
+std::optional<std::int64_t> TIdFTP::RemoteModified(const std::string& remoteName) {
+    if (SendCommand("MDTM " + WireName(remoteName), TReplyCodes{}) != 213 || LastReply.Text.empty())
+        return std::nullopt;
+    return ParseFtpTimestamp(TrimBlanks(LastReply.Text.front()));
+}
+
 void TIdFTP::ResumeUpload(const std::string& localPath, const std::string& remoteName, std::int64_t offset) {
     TFileStream file(localPath);
     file.Seek(offset);
@@ -255,27 +260,13 @@ void TIdFTP::RunUpload(const std::string& command, TStream& stream) {
 }
 
 void TIdFTP::RunPassiveTransfer(const std::string& command, TStream& stream) {
-    const TPassiveEndpoint endpoint = RequestPassiveEndpoint();
-    if (!endpoint.FieldsInRange || endpoint.Port < 1 || endpoint.Port > 65535)
-        RaiseReplyError(); // the 227 names no usable address and port
-    // Whatever address the 227 names, the data goes to the host we are talking to: a server must not be able
-    // to send our file to a third host.
-    const std::string address = ControlBinding().RemoteIP;
-
+    const TPassiveEndpoint endpoint = RequestUsablePassiveEndpoint();
     AnnounceRestart();
     WriteLine(command);
     std::exception_ptr cutShort;
     bool endAnnouncedEarly = false;
     try {
-        auto client = std::make_unique<TIdTCPClient>();
-        if (dataProtected_)
-            client->SetIOHandler(std::make_unique<TIdSSLIOHandlerSocket>());
-        TIdTCPClient& channel = *client;
-        dataChannel_ = std::move(client);
-        CopyChannelSettings();
-        channel.SetHost(address.empty() ? endpoint.Address : address);
-        channel.SetPort(endpoint.Port);
-        channel.ConnectTimeLimit = ConnectTimeLimit;
+        TIdTCPClient& channel = MakePassiveChannel(endpoint);
         try {
             channel.OpenConnection(DefaultTimeLimit);
             ReadExpectedReply({110, 125, 150});
@@ -310,22 +301,7 @@ void TIdFTP::RunPassiveTransfer(const std::string& command, TStream& stream) {
 void TIdFTP::RunActiveTransfer(const std::string& command, TStream& stream) {
     bool endAnnouncedEarly = false;
     try {
-        auto server = std::make_unique<TIdSimpleServer>();
-        TIdSimpleServer& listener = *server;
-        dataChannel_ = std::move(server);
-        CopyChannelSettings();
-        const TIdSocketHandle& control = ControlBinding();
-        listener.BoundIP = control.IP;
-        // Only the server may deliver the data connection; anyone racing it to the port is turned away.
-        listener.AllowedPeerIP = control.RemoteIP;
-        listener.AcceptTimeLimit = DataConnectTimeLimit;
-        if (dataProtected_) {
-            auto tls = std::make_unique<TIdSSLIOHandlerSocket>();
-            tls->PrepareChannel();
-            listener.SetIOHandler(std::move(tls));
-        }
-        listener.StartListening();
-        AnnounceActiveEndpoint(*listener.Binding());
+        TIdSimpleServer& listener = ListenForActiveChannel();
         AnnounceRestart();
         SendCommand(command, TReplyCodes{125, 150});
         if (!listener.AwaitConnection())
@@ -344,16 +320,62 @@ void TIdFTP::RunActiveTransfer(const std::string& command, TStream& stream) {
     ReadFinalReply(endAnnouncedEarly);
 }
 
+TPassiveEndpoint TIdFTP::RequestUsablePassiveEndpoint() {
+    const TPassiveEndpoint endpoint = RequestPassiveEndpoint();
+    if (!endpoint.FieldsInRange || endpoint.Port < 1 || endpoint.Port > 65535)
+        RaiseReplyError(); // the 227 names no usable address and port
+    return endpoint;
+}
+
+TIdTCPClient& TIdFTP::MakePassiveChannel(const TPassiveEndpoint& endpoint) {
+    const std::string address = ControlBinding().RemoteIP;
+    auto client = std::make_unique<TIdTCPClient>();
+    if (dataProtected_)
+        client->SetIOHandler(std::make_unique<TIdSSLIOHandlerSocket>());
+    TIdTCPClient& channel = *client;
+    dataChannel_ = std::move(client);
+    CopyChannelSettings();
+    channel.SetHost(address.empty() ? endpoint.Address : address);
+    channel.SetPort(endpoint.Port);
+    channel.ConnectTimeLimit = ConnectTimeLimit;
+    return channel;
+}
+
+TIdSimpleServer& TIdFTP::ListenForActiveChannel() {
+    auto server = std::make_unique<TIdSimpleServer>();
+    TIdSimpleServer& listener = *server;
+    dataChannel_ = std::move(server);
+    CopyChannelSettings();
+    const TIdSocketHandle& control = ControlBinding();
+    listener.BoundIP = control.IP;
+    // Only the server may deliver the data connection; anyone racing it to the port is turned away.
+    listener.AllowedPeerIP = control.RemoteIP;
+    listener.AcceptTimeLimit = DataConnectTimeLimit;
+    if (dataProtected_) {
+        auto tls = std::make_unique<TIdSSLIOHandlerSocket>();
+        tls->PrepareChannel();
+        listener.SetIOHandler(std::move(tls));
+    }
+    listener.StartListening();
+    AnnounceActiveEndpoint(*listener.Binding());
+    return listener;
+}
+
 void TIdFTP::ReadFinalReply(bool announcedEarly) {
-    const int code = ReadExpectedReply({225, 226, 250, 426, 450});
+    const int code = ReadTransferEnd({225, 226, 250, 426, 450});
+    // The server aborted the transfer: the file is not stored.
+    if (code == 426 || code == 450)
+        RaiseReplyError();
     // A server can know that a transfer ended only once the data connection is closed. A success reply that was
     // there before the last byte went and the connection closed speaks of data the server never read.
-    if (announcedEarly && code != 426 && code != 450)
+    if (announcedEarly)
         RaiseReplyError();
+}
+
+int TIdFTP::ReadTransferEnd(const TReplyCodes& allowed) {
+    const int code = ReadExpectedReply(allowed);
     if (code != 426 && code != 450)
-        return;
-    // The server aborted the transfer: the file is not stored. Take the follow-up reply if one comes, so the
-    // control connection stays in step, then report the abort.
+        return code;
     const TIdRFCReply aborted = LastReply;
     const int savedTimeout = ReadTimeout;
     ReadTimeout = FollowUpTimeLimit;
@@ -364,7 +386,7 @@ void TIdFTP::ReadFinalReply(bool announcedEarly) {
     }
     ReadTimeout = savedTimeout;
     LastReply = aborted;
-    RaiseReplyError();
+    return code;
 }
 
 TPassiveEndpoint TIdFTP::RequestPassiveEndpoint() {

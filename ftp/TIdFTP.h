@@ -2,10 +2,12 @@
 // The FTP client: control commands (log-in, type, folders, abort, quit) over its control connection, and the
 // upload of one stream or file over a fresh data connection per transfer, passive (PASV) or active (PORT).
 
+#include "ftp/FolderListing.h"
 #include "ftp/FtpFeatures.h"
 #include "ftp/PassiveReply.h"
 #include "ftp/TIdRFCReply.h"
 #include "ftp/TIdSSLIOHandlerSocket.h"
+#include "ftp/TIdSimpleServer.h"
 #include "ftp/TIdSocketHandle.h"
 #include "ftp/TIdTCPClient.h"
 
@@ -80,6 +82,17 @@ public:
     const TFtpFeatures& Features();
     // SIZE of a stored file; nothing when the server refuses or answers no number.
     std::optional<std::int64_t> RemoteSize(const std::string& remoteName);
+    // MDTM: the file's modification time, UTC seconds; nothing when refused or not a valid "YYYYMMDDHHMMSS[.fff]".
+    std::optional<std::int64_t> RemoteModified(const std::string& remoteName);
+
+    static constexpr std::int64_t kMaxListingBytes = 16 << 20;
+    static constexpr std::size_t kMaxListingEntries = 100000;
+    // The listing of the absolute folder `folder`: MLSD when FEAT lists MLST, otherwise LIST. Nothing when the server
+    // refuses it (any 4xx/5xx, the folder missing included), cuts it (the transfer does not end with 226/250), or sends
+    // more than kMaxListingBytes or kMaxListingEntries lines; the control connection stays in step in each of these.
+    // A LIST path with a glob character (*?[) gets nothing without asking: a server may expand it. A failing
+    // connection raises as any command does. Defined in ListTransfer.cpp.
+    std::optional<TFolderLines> ListFolder(const std::string& folder);
 
     // Uploads a local file under `remoteName` (STOR; APPE with `append`; STOU for an empty name).
     // EFOpenError when the file cannot be opened; the file is closed on every path.
@@ -95,10 +108,28 @@ protected:
     void CopyChannelSettings();
 
 private:
+    class TDataChannelScope;
+
     void RunPassiveTransfer(const std::string& command, TStream& stream);
     void RunActiveTransfer(const std::string& command, TStream& stream);
+    // PASV, and the endpoint only when its fields make one; a 227 that names none raises.
+    TPassiveEndpoint RequestUsablePassiveEndpoint();
+    // The passive data connection as dataChannel_, not yet connected: to the control connection's peer (whatever
+    // address the 227 names, so a server cannot send data to a third host), with this connection's bounds and TLS.
+    TIdTCPClient& MakePassiveChannel(const TPassiveEndpoint& endpoint);
+    // The active data listener as dataChannel_, listening for the control connection's peer only and announced
+    // with PORT.
+    TIdSimpleServer& ListenForActiveChannel();
     // `announcedEarly`: the reply was waiting before the data connection was closed.
     void ReadFinalReply(bool announcedEarly);
+    // The final reply of a transfer, any code in `allowed`; after a 426 or 450 (final: the transfer was aborted)
+    // also a follow-up if one comes within FollowUpTimeLimit, so the control connection stays in step. LastReply
+    // keeps the first.
+    int ReadTransferEnd(const TReplyCodes& allowed);
+    // The text a listing command brings over the data connection; nothing when refused or cut.
+    std::optional<std::string> ReceivePassiveListing(const std::string& command);
+    std::optional<std::string> ReceiveActiveListing(const std::string& command);
+    std::optional<std::string> ReceiveListingText(TIdTCPConnection& channel);
     // "REST" right before the transfer command, when a resumed upload runs.
     void AnnounceRestart();
     const TIdSocketHandle& ControlBinding() const;

@@ -89,6 +89,9 @@ public:
     // Sends the stream from its position (from 0 when `fromStart`) to its end, with work events in wmWrite.
     // Defined with the data transfer.
     virtual void SendStream(TStream& stream, bool fromStart);
+    // Reads until the peer closes: every byte received, or nothing (and the socket dropped) once more than
+    // `maxBytes` came. Each wait is bounded like a reply's. Defined with the data transfer.
+    virtual std::optional<std::string> ReceiveUntilClosed(int64_t maxBytes);
 
     // Trimmed line; empty only when all `tries` lines were empty.
     std::string ReadNonEmptyLine(int tries);

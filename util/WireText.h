@@ -11,3 +11,7 @@ bool EightBitTextNeedsUtf8Wire();
 
 // `eightBit` as UTF-8 (from the ANSI code page on Windows; the same bytes on Linux).
 std::string Utf8FromEightBit(const std::string& eightBit);
+
+// A name the server sent in UTF-8, back in the program's 8-bit text (into the ANSI code page on Windows, where a
+// character it lacks becomes '?'; the same bytes on Linux).
+std::string EightBitFromUtf8(const std::string& utf8);

@@ -78,16 +78,20 @@ TEST(ReplyTrim, RemovesBlanksAndControlCharactersAtBothEnds) {
     EXPECT_EQ(TrimBlanks("\xD0\x9F"), "\xD0\x9F"); // bytes above 127 are text, never trimmed
 }
 
-TEST(FeatureList, RestStreamSizeAndUtf8FromTheLinesOfA211Reply) {
-    const std::pair<Lines, std::tuple<bool, bool, bool>> cases[] = {
-        {{"211-Features:", "MDTM", "REST STREAM", "SIZE", "UTF8", "211 End"}, {true, true, true}},
-        {{"211-Features:", "size", "rest  stream", " utf8", "211 End"}, {true, true, true}},
-        {{"211-Features:", "REST", "SIZE 64", "UTF8 ON", "211 End"}, {false, false, false}},
-        {{"211 SIZE"}, {false, false, false}},
+TEST(FeatureList, RestStreamSizeUtf8MlstAndMdtmFromTheLinesOfA211Reply) {
+    const std::pair<Lines, std::tuple<bool, bool, bool, bool, bool>> cases[] = {
+        {{"211-Features:", "MDTM", "REST STREAM", "SIZE", "UTF8", "211 End"}, {true, true, true, false, true}},
+        {{"211-Features:", "size", "rest  stream", " utf8", " MLST type*;size*;modify*;", "211 End"},
+         {true, true, true, true, false}},
+        {{"211-Features:", " mlst", " mdtm", "211 End"}, {false, false, false, true, true}},
+        {{"211-Features:", "REST", "SIZE 64", "UTF8 ON", "MLSTX", "MDTM2", "211 End"},
+         {false, false, false, false, false}},
+        {{"211 SIZE"}, {false, false, false, false, false}},
     };
     for (const auto& [lines, expected] : cases) {
         const TFtpFeatures features = ParseFeatures(211, lines);
-        EXPECT_EQ(std::tuple(features.RestStream, features.Size, features.Utf8), expected) << lines.back();
+        EXPECT_EQ(std::tuple(features.RestStream, features.Size, features.Utf8, features.Mlsd, features.Mdtm), expected)
+            << lines[1];
     }
     EXPECT_FALSE(ParseFeatures(500, {"500-x", "SIZE", "500 End"}).Size);
 }

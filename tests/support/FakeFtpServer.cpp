@@ -67,7 +67,8 @@ private:
             {"NOOP", &Session::onOk},    {"SYST", &Session::onSyst},  {"CWD", &Session::onCwd},
             {"MKD", &Session::onMkd},    {"PASV", &Session::onPasv},  {"PORT", &Session::onPort},
             {"STOR", &Session::onStore}, {"APPE", &Session::onStore}, {"STOU", &Session::onStore},
-            {"ABOR", &Session::onAbor},  {"QUIT", &Session::onQuit},
+            {"ABOR", &Session::onAbor},  {"QUIT", &Session::onQuit},  {"FEAT", &Session::onFeat},
+            {"MLSD", &Session::onList},  {"LIST", &Session::onList},
         };
         return table;
     }
@@ -98,7 +99,7 @@ private:
         if (auto flood = server_.floods_.find(verb_); flood != server_.floods_.end()) {
             const auto [first, repeated] = flood->second;
             lock.unlock();
-            floodWith(first, repeated);
+            floodWith(control_.get(), first, repeated);
             closed_ = true;
             return;
         }
@@ -166,21 +167,21 @@ private:
         }
     }
 
-    void floodWith(const std::string& first, const std::string& repeated) {
+    void floodWith(SocketFd fd, const std::string& first, const std::string& repeated) {
         std::uint64_t sent = 0;
         std::string burst;
         while (burst.size() < 64 * 1024)
             burst += repeated + "\r\n";
-        if (!first.empty() && sendAll(control_.get(), first + "\r\n"))
+        if (!first.empty() && sendAll(fd, first + "\r\n"))
             sent += first.size() + 2;
         // Waits for room in slices, so a client that stops reading or leaves never holds the server.
         while (!server_.stopping()) {
-            const int room = waitWritable(control_.get(), kStopCheck);
+            const int room = waitWritable(fd, kStopCheck);
             if (room < 0)
                 break;
             if (room == 0)
                 continue;
-            const std::int64_t n = sendWhatFits(control_.get(), burst);
+            const std::int64_t n = sendWhatFits(fd, burst);
             if (n < 0)
                 break;
             sent += static_cast<std::uint64_t>(n);
@@ -192,6 +193,40 @@ private:
     void onOk(const std::string&) { reply("200 Command okay."); }
     void onSyst(const std::string&) { reply("215 UNIX Type: L8"); }
     void onAbor(const std::string&) { reply("226 ABOR command successful."); }
+
+    void onFeat(const std::string&) {
+        if (options_.features.empty())
+            return reply("502 Command not implemented.");
+        std::string answer = "211-Features:";
+        for (const auto& feature : options_.features)
+            answer += "\r\n " + feature;
+        reply(answer + "\r\n211 End");
+    }
+
+    void onList(const std::string& argument) {
+        std::unique_lock lock(server_.mutex_);
+        const auto listing = server_.listings_.find(joinPath(cwd_, argument));
+        if (listing == server_.listings_.end()) {
+            lock.unlock();
+            return reply("550 " + argument + ": No such file or directory.");
+        }
+        const auto [text, end] = listing->second;
+        lock.unlock();
+        reply("150 Here comes the listing.");
+        UniqueFd data = passiveListener_.valid() ? acceptPassive() : connectActive();
+        passiveListener_.reset();
+        decoyListener_.reset();
+        if (!data.valid())
+            return reply("425 Cannot open data connection.");
+        if (end == ListingEnd::Flood)
+            floodWith(data.get(), {}, text);
+        else
+            sendAll(data.get(), end == ListingEnd::Whole ? text : text.substr(0, text.size() / 2));
+        while (end == ListingEnd::Stall && !server_.stopping() && !waitReadable(control_.get(), kStopCheck)) {
+        }
+        data.reset();
+        reply(end == ListingEnd::Whole ? "226 Transfer complete." : "426 Connection closed; transfer aborted.");
+    }
 
     void onUser(const std::string& name) {
         user_ = name;
@@ -444,6 +479,11 @@ void FakeFtpServer::floodOn(const std::string& verb, std::string firstLine, std:
 std::uint64_t FakeFtpServer::floodedBytes() const {
     std::lock_guard lock(mutex_);
     return floodedBytes_;
+}
+
+void FakeFtpServer::setListing(const std::string& absolutePath, std::string text, ListingEnd end) {
+    std::lock_guard lock(mutex_);
+    listings_[absolutePath] = {std::move(text), end};
 }
 
 void FakeFtpServer::addFolder(const std::string& absolutePath) {

@@ -1,7 +1,8 @@
 // A scripted FTP server for tests: one control session at a time on its own thread, loopback only.
 //
 // Without a script it answers by rule (greeting, log-in, TYPE, SYST, CWD/MKD over a folder set, PASV with a
-// real data listener, PORT with a real outgoing data connection, STOR/APPE/STOU that count the bytes). A
+// real data listener, PORT with a real outgoing data connection, STOR/APPE/STOU that count the bytes, MLSD/LIST
+// of the folders given a listing, FEAT when features are set). A
 // script of (expected line -> reply) pairs is played first; per-verb overrides, drops and stalls bend the
 // rules to produce replies a real server would not. Every command line received is recorded.
 #pragma once
@@ -44,6 +45,7 @@ public:
         bool dataNeverRead = false;               // STOR takes the data connection and never reads from it
         std::size_t closeAfterStores = 0;         // > 0: the control connection is closed after this many stores
         bool storeNeedsFolder = false;            // STOR into a folder the server does not have gets 553
+        std::vector<std::string> features;        // non-empty: FEAT lists these ("MLST type*;size*;", "MDTM")
 
         // The default rules on another loopback address (tests that play several hosts).
         static Options ListeningOn(std::string ip) {
@@ -86,7 +88,13 @@ public:
     // Answers `verb` with `firstLine` (none when empty), then `repeatedLine` over and over until the client
     // goes away or the server stops; reports how many bytes went out.
     void floodOn(const std::string& verb, std::string firstLine, std::string repeatedLine);
-    std::uint64_t floodedBytes() const;
+    std::uint64_t floodedBytes() const; // also of flooded listings
+    // How a listing's data connection ends: with all of it and 226, cut halfway and 426, never (its text over
+    // and over until the client closes, then 426), or not at all (half of it, then silence until the client
+    // sends a command or the server stops).
+    enum class ListingEnd { Whole, Cut, Flood, Stall };
+    // MLSD and LIST of `absolutePath` send `text` over the data connection; any other folder gets 550.
+    void setListing(const std::string& absolutePath, std::string text, ListingEnd end = ListingEnd::Whole);
     void addFolder(const std::string& absolutePath);
     void removeFolder(const std::string& absolutePath); // with everything under it
 
@@ -125,6 +133,7 @@ private:
     std::map<std::string, std::string> stallsAfter_;
     std::map<std::string, std::pair<std::string, std::string>> floods_;
     std::uint64_t floodedBytes_ = 0;
+    std::map<std::string, std::pair<std::string, ListingEnd>> listings_;
     std::set<std::string> folders_{"/"};
     std::vector<std::string> commands_;
     std::vector<StoredFile> stored_;
