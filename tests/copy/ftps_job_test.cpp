@@ -168,7 +168,9 @@ TEST_F(FtpsCopyTest, AnotherConnectionRefusesAChangedCertificateInTheFirstOnesWo
     changed.SetCertificate("127.0.0.1:" + std::to_string(server.port()), "AA:BB:CC");
     TLaneBoard board(job.Files.size(), 2);
     const TKnownFolders known;
-    copyjob::TUploadLane lane(board, 1, job, known, ftps::TCertificateTrust(ftps::TTrustMode::RememberedOnly, changed));
+    copyjob::TRemoteListings listings;
+    copyjob::TUploadLane lane(board, 1, job, known, listings,
+                              ftps::TCertificateTrust(ftps::TTrustMode::RememberedOnly, changed));
     lane.Start();
     lane.Join();
 
