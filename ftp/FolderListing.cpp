@@ -291,8 +291,7 @@ bool IsEmptyLine(std::string_view line) {
     return std::all_of(line.begin(), line.end(), IsBlank);
 }
 
-template <typename Visit>
-void ForEachLine(std::string_view text, Visit visit) {
+template <typename Visit> void ForEachLine(std::string_view text, Visit visit) {
     while (!text.empty()) {
         const std::size_t lineFeed = text.find('\n');
         std::string_view line = text.substr(0, lineFeed);

@@ -12,10 +12,11 @@
 
 struct TListedEntry {
     enum class TKind { File, Folder, Other }; // Other: a link, a device, anything but a plain file or folder
-    std::string Name;                          // as on the wire, no path
+    std::string Name;                         // as on the wire, no path
     TKind Kind = TKind::Other;
     std::optional<std::int64_t> Size;
-    std::optional<std::int64_t> ModifiedUtc; // seconds since 1970-01-01 UTC; only where the format gives an exact UTC time
+    // Seconds since 1970-01-01 UTC; only where the format gives an exact UTC time.
+    std::optional<std::int64_t> ModifiedUtc;
 };
 
 struct TFolderLines {

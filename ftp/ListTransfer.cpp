@@ -48,8 +48,7 @@ std::optional<TFolderLines> TIdFTP::ListFolder(const std::string& folder) {
     std::string command = mlsd ? "MLSD" : "LIST";
     if (!folder.empty())
         command += " " + WireName(folder);
-    const std::optional<std::string> text =
-        Passive ? ReceivePassiveListing(command) : ReceiveActiveListing(command);
+    const std::optional<std::string> text = Passive ? ReceivePassiveListing(command) : ReceiveActiveListing(command);
     // Counted before anything is read into entries, so a flood of tiny lines cannot take the memory either.
     if (!text || CountFolderLines(*text) > kMaxListingEntries)
         return std::nullopt;
