@@ -184,8 +184,7 @@ void RunJob(TCopyHost& host, const TTypedSource& typed) {
     }
     if (host.Options().SkipExisting && (end.End == TJobEnd::Done || end.End == TJobEnd::Stopped))
         host.AppendLog(StampedLine(QStringLiteral(u"Отправлено файлов : ") + QString::number(end.Sent) +
-                                   QStringLiteral(u", пропущено (уже на сервере) : ") +
-                                   QString::number(end.Skipped)));
+                                   QStringLiteral(u", пропущено (уже на сервере) : ") + QString::number(end.Skipped)));
     switch (end.End) {
     case TJobEnd::Done:
         FinishJob(host);

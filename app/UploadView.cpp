@@ -95,10 +95,10 @@ private:
 
     // A match of size and time is no proof of the same bytes: a moved source stays where it is.
     void Skip(const std::string& item, std::int64_t bytes) {
-        host_.AppendLog(StampedLine(QStringLiteral(u"Пропущен файл : ") + ui::FromSystemText(item) +
-                                    (host_.Options().DeleteSources
-                                         ? QStringLiteral(u" (уже на сервере, исходный файл оставлен)")
-                                         : QStringLiteral(u" (уже на сервере)"))));
+        host_.AppendLog(
+            StampedLine(QStringLiteral(u"Пропущен файл : ") + ui::FromSystemText(item) +
+                        (host_.Options().DeleteSources ? QStringLiteral(u" (уже на сервере, исходный файл оставлен)")
+                                                       : QStringLiteral(u" (уже на сервере)"))));
         ++skipped_;
         LeaveOutOfJob(host_, bytes);
     }

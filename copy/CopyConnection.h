@@ -22,8 +22,8 @@ void MakeRemoteFolders(TUploadHost& host, const std::string& path);
 enum class TAttempt {
     Stored,
     AlreadyThere, // the server holds the file already: it is skipped
-    MayPass,  // failed for a reason that may pass: worth another connection and another try
-    WillLast, // failed for good
+    MayPass,      // failed for a reason that may pass: worth another connection and another try
+    WillLast,     // failed for good
 };
 
 // Stores one local file under its full remote path, its folders made first. `sentBefore`: the bytes of the file

@@ -32,8 +32,9 @@ void TUploadEngine::StartOthers() {
     // Only what the first connection went on with passes: no box from another thread.
     const TFtpsFile certificates = lanes_.front()->Certificates();
     for (std::size_t lane = 1; lane < LaneCount(); ++lane) {
-        lanes_.push_back(std::make_unique<TUploadLane>(
-            board_, lane, job_, known_, listings_, ftps::TCertificateTrust(ftps::TTrustMode::RememberedOnly, certificates)));
+        lanes_.push_back(
+            std::make_unique<TUploadLane>(board_, lane, job_, known_, listings_,
+                                          ftps::TCertificateTrust(ftps::TTrustMode::RememberedOnly, certificates)));
         lanes_.back()->Start();
     }
 }

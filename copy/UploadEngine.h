@@ -45,7 +45,7 @@ private:
 
     const TUploadJob job_;
     TLaneBoard board_;
-    TKnownFolders known_; // the folders the job made or entered, shared by its connections
+    TKnownFolders known_;      // the folders the job made or entered, shared by its connections
     TRemoteListings listings_; // what the remote folders of the job held, for the files it skips
     ftps::TCertificateTrust firstTrust_;
     ftps::THostKeyTrust firstHostKeys_;

@@ -21,7 +21,8 @@ class TUploadLane final : public TUploadHost {
 public:
     // The job, the board and the listings must outlive the lane; the folders known to the job are shared.
     TUploadLane(TLaneBoard& board, std::size_t lane, const TUploadJob& job, const TKnownFolders& known,
-                TRemoteListings& listings, ftps::TCertificateTrust trust, ftps::THostKeyTrust hostKeys = ftps::THostKeyTrust());
+                TRemoteListings& listings, ftps::TCertificateTrust trust,
+                ftps::THostKeyTrust hostKeys = ftps::THostKeyTrust());
     // Asks the board for a stop when the lane still runs (an error on the window's thread), and waits for it.
     ~TUploadLane() override;
     TUploadLane(const TUploadLane&) = delete;

@@ -1,7 +1,8 @@
 #pragma once
 // The copy options dialog: five switches the copy job reads straight from the check boxes; two more and a count of
 // parallel uploads for fast folder uploads; a button that saves the five to ".option" (the others to ".ftps") and
-// one that starts the copy through the main window's start button. Not modal; closing it through its frame only hides it.
+// one that starts the copy through the main window's start button. Not modal; closing it through its frame only hides
+// it.
 
 #include <QPointer>
 #include <QWidget>

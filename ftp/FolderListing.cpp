@@ -77,6 +77,13 @@ bool IsPlainName(std::string_view name) {
            name.find('\0') == std::string_view::npos;
 }
 
+// A LIST line's verdict by its name: the folder itself and its parent, which some servers list, are left out.
+TLineResult ListLineResult(const TListedEntry& entry) {
+    if (entry.Kind == TListedEntry::TKind::Folder && (entry.Name == "." || entry.Name == ".."))
+        return TLineResult::Skipped;
+    return IsPlainName(entry.Name) ? TLineResult::Entry : TLineResult::Unreadable;
+}
+
 bool IsValidDate(int year, int month, int day) {
     using namespace std::chrono;
     return year_month_day(std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
@@ -217,7 +224,7 @@ TLineResult ReadUnixLine(std::string_view line, const std::vector<TToken>& token
     // The size field of a device holds its numbers, not a size: only files and folders keep one.
     if (entry.Kind != TKind::Other)
         entry.Size = Size(tokens[date->First - 1].Text);
-    return IsPlainName(entry.Name) ? TLineResult::Entry : TLineResult::Unreadable;
+    return ListLineResult(entry);
 }
 
 // ---- LIST, Windows/DOS ----
@@ -269,7 +276,7 @@ TLineResult ReadDosLine(std::string_view line, const std::vector<TToken>& tokens
     while (nameStart < line.size() && IsBlank(line[nameStart]))
         ++nameStart;
     entry.Name = std::string(line.substr(nameStart));
-    return IsPlainName(entry.Name) ? TLineResult::Entry : TLineResult::Unreadable;
+    return ListLineResult(entry);
 }
 
 TLineResult ReadListLine(std::string_view line, TListedEntry& entry) {

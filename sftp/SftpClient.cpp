@@ -108,8 +108,8 @@ std::optional<TRemoteEntry> TSftpClient::Stat(const std::string& path) {
 std::optional<std::vector<TNamedEntry>> TSftpClient::ListFolder(const std::string& path) {
     LIBSSH2_SFTP_HANDLE* handle = nullptr;
     session_.Await([&] {
-        handle = libssh2_sftp_open_ex(sftp_, path.c_str(), static_cast<unsigned>(path.size()), 0, 0,
-                                      LIBSSH2_SFTP_OPENDIR);
+        handle =
+            libssh2_sftp_open_ex(sftp_, path.c_str(), static_cast<unsigned>(path.size()), 0, 0, LIBSSH2_SFTP_OPENDIR);
         return handle != nullptr ? 0 : libssh2_session_last_errno(session_.Native());
     });
     if (handle == nullptr) {

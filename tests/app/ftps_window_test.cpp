@@ -40,7 +40,8 @@ TEST_F(FtpsWindow, BoxIsOffWithoutTheFileAndSavedBesideTheOthersKeepingTheRest) 
     EXPECT_EQ(readFile(settingsFile(".ftps")), "ftps=1\r\ncertificate=AA:BB 127.0.0.1\r\n");
     EXPECT_EQ(readFile(settingsFile(".MyIni")).size(), 1025u); // the record keeps its exact shape
 
-    writeFile(settingsFile(".ftps"), readFile(settingsFile(".ftps")) + "known_folders=1\r\nparallel_uploads=4\r\nskip_existing=1\r\n");
+    writeFile(settingsFile(".ftps"),
+              readFile(settingsFile(".ftps")) + "known_folders=1\r\nparallel_uploads=4\r\nskip_existing=1\r\n");
     start(); // the next run reads it, the options window's box and count too, and the job sees them
     EXPECT_TRUE(form().CheckBox3->isChecked());
     EXPECT_TRUE(form().IdFTP1->UseTLS);

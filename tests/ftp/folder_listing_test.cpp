@@ -105,6 +105,7 @@ TEST(FolderListingLines, AListingCountsWhatItCouldNotReadButNotWhatItSkips) {
                              "-rw-r--r-- 1 u g 12 Dec 8 12:00 a\r\n"
                              "\r\n"
                              "drwxr-xr-x 2 u g 4096 Dec 8 12:00 b\n"
+                             "drwxr-xr-x 9 u g 4096 Dec 8 12:00 ..\r\n"
                              "not a line\r\n"
                              "-rw-r--r-- 1 u g 3 Dec 8 12:00 last";
     const TFolderLines listed = ParseFolderLines(list, false);
@@ -113,7 +114,7 @@ TEST(FolderListingLines, AListingCountsWhatItCouldNotReadButNotWhatItSkips) {
     EXPECT_EQ(listed.Entries[1].Name, "b");
     EXPECT_EQ(listed.Entries[2].Name, "last");
     EXPECT_EQ(listed.Unreadable, 1u);
-    EXPECT_EQ(CountFolderLines(list), 5u);
+    EXPECT_EQ(CountFolderLines(list), 6u);
 
     const std::string mlsd = "type=cdir; /x\r\ntype=pdir; /\r\ntype=file;size=1; f\r\n  \r\ntotal 8\r\n";
     const TFolderLines facts = ParseFolderLines(mlsd, true);

@@ -10,8 +10,8 @@
 #include "tests/support/TempFolder.h"
 
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
