@@ -94,16 +94,23 @@ TAttempt TryUpload(TUploadHost& host, const std::string& local, const std::strin
     // A server that dropped the line between two files is reached again; when that fails, so does this file.
     if (!connection.IsOpen() && !ConnectToServer(host))
         return TAttempt::MayPass;
-    const std::optional<std::size_t> takenAsKnown = ReachFolderOf(host, remote);
-    if (!takenAsKnown)
-        return TAttempt::MayPass;
     try {
+        // Before the walk: a file the server holds needs no folder made.
         if (state.CheckIfThere) {
             if (AlreadyOnServer(host, local, remote))
                 return TAttempt::AlreadyThere;
             state.CheckIfThere = false;
             host.AppendLog(FileStartedLine(local));
         }
+    } catch (const std::exception&) {
+        if (FailedAttempt(host, std::current_exception()) == TAttempt::MayPass)
+            return TAttempt::MayPass;
+        throw;
+    }
+    const std::optional<std::size_t> takenAsKnown = ReachFolderOf(host, remote);
+    if (!takenAsKnown)
+        return TAttempt::MayPass;
+    try {
         if (!state.ResumeRefused)
             state.ResumedBytes = ResumeOffset(host, local, remote, sentBefore);
     } catch (const std::exception&) {

@@ -8,32 +8,74 @@
 namespace copyjob {
 namespace {
 
-// One key per folder however its path was written ("/in/", "/in" and "//in" alike).
-std::string FolderKey(const std::string& folder) {
-    const std::vector<std::string> names = RemoteWalkNames(folder);
-    return TKnownFolders::PathOf(names, names.size());
-}
-
 std::string NameOf(const std::string& remote) {
     const std::size_t slash = remote.rfind('/');
     return slash == std::string::npos ? remote : remote.substr(slash + 1);
 }
 
+std::optional<TRemoteListing> ListingOf(TUploadHost& host, const std::string& folder, bool lookAhead);
+
+std::string PathIn(const std::string& folder, const std::string& name) {
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+// A listing without exact times (LIST) has them asked for the job's files it shows, all in one round trip.
+void AddTimes(TUploadHost& host, const std::string& folder, TRemoteListing& listing) {
+    std::vector<std::string> names, remotes;
+    for (const std::string& name : host.State().Listings->PlannedNames(folder)) {
+        const auto found = listing.Items.find(name);
+        if (found != listing.Items.end() && found->second.File && !found->second.ModifiedUtc) {
+            names.push_back(name);
+            remotes.push_back(PathIn(folder, name));
+        }
+    }
+    if (remotes.empty())
+        return;
+    const std::vector<std::optional<std::int64_t>> times = host.Connection().RemoteModified(remotes);
+    for (std::size_t i = 0; i < names.size() && i < times.size(); ++i)
+        listing.Items[names[i]].ModifiedUtc = times[i];
+}
+
+// A folder that its parent's listing does not show holds nothing yet: it is not asked for. Otherwise the server
+// lists it.
+std::optional<TRemoteListing> ListFolder(TUploadHost& host, const std::string& folder) {
+    if (folder != "/") {
+        const std::optional<TRemoteListing> parent = ListingOf(host, TRemoteListings::KeyOf(RemoteFolderOf(folder)), false);
+        if (parent && !parent->Partial) {
+            const auto found = parent->Items.find(NameOf(folder));
+            if (found == parent->Items.end())
+                return TRemoteListing{};
+            if (!found->second.Folder)
+                return std::nullopt; // a file or a link of that name: what lies behind is not for guessing
+        }
+    }
+    std::optional<TRemoteListing> listing = host.Connection().ListFolder(folder);
+    if (listing)
+        AddTimes(host, folder, *listing);
+    return listing;
+}
+
+std::optional<TRemoteListing> ListingOf(TUploadHost& host, const std::string& folder, bool lookAhead) {
+    return host.State().Listings->Get(
+        folder, [&host](const std::string& listed) { return ListFolder(host, listed); },
+        [&host] { return host.StopRequested(); }, lookAhead);
+}
+
 // What the server says of the file: from the listing, or asked for alone where the listing could not be read whole.
 std::optional<TRemoteItem> ListedItem(TUploadHost& host, const std::string& remote) {
-    TRemoteListings* listings = host.State().Listings;
-    if (listings == nullptr)
+    if (host.State().Listings == nullptr)
         return std::nullopt;
-    const std::string folder = FolderKey(RemoteFolderOf(remote));
-    const std::optional<TRemoteListing> listing = listings->Get(
-        folder, [&] { return host.Connection().ListFolder(folder); }, [&] { return host.StopRequested(); });
+    const std::optional<TRemoteListing> listing = ListingOf(host, TRemoteListings::KeyOf(RemoteFolderOf(remote)), true);
     if (!listing)
         return std::nullopt;
     if (const auto found = listing->Items.find(NameOf(remote)); found != listing->Items.end())
         return found->second;
     if (!listing->Partial)
         return std::nullopt;
-    return TRemoteItem{.File = true, .Size = host.Connection().RemoteSize(remote), .ModifiedUtc = std::nullopt};
+    const std::optional<std::int64_t> size = host.Connection().RemoteSize(remote);
+    if (!size)
+        return std::nullopt;
+    return TRemoteItem{.File = true, .Folder = false, .Size = size, .ModifiedUtc = host.Connection().RemoteModified({remote}).front()};
 }
 
 } // namespace
@@ -42,11 +84,9 @@ bool AlreadyOnServer(TUploadHost& host, const std::string& local, const std::str
     const std::optional<std::int64_t> localSize = FileSizeOf(local);
     if (!localSize)
         return false;
-    std::optional<TRemoteItem> item = ListedItem(host, remote);
+    const std::optional<TRemoteItem> item = ListedItem(host, remote);
     if (!item || !item->File || item->Size != localSize)
         return false;
-    if (!item->ModifiedUtc)
-        item->ModifiedUtc = host.Connection().RemoteModified(remote);
     if (!item->ModifiedUtc)
         return true; // a server that tells no times: the size is all there is to go by
     const std::optional<std::int64_t> localTime = FileModifiedUtcOf(local);

@@ -1,7 +1,8 @@
 #pragma once
 // "Пропускать файлы, которые уже есть на сервере": whether the server holds a file of the job already, decided from
-// the listing of its remote folder (taken once a job per folder), so that a skipped file costs no round trip of its
-// own where the listing tells sizes and times.
+// the listing of its remote folder (taken once a job per folder, before any walk to it), so that a skipped file
+// costs no round trip of its own where the listing tells sizes and times. A folder its parent's listing does not
+// show is not asked for.
 
 #include "copy/UploadConnection.h"
 

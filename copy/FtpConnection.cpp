@@ -90,7 +90,10 @@ TFolderWalk WalkKnown(TIdFTP& ftp, TKnownFolders& known, const std::vector<std::
 }
 
 TRemoteItem ItemOf(const TListedEntry& entry) {
-    return {entry.Kind == TListedEntry::TKind::File, entry.Size, entry.ModifiedUtc};
+    return {.File = entry.Kind == TListedEntry::TKind::File,
+            .Folder = entry.Kind == TListedEntry::TKind::Folder,
+            .Size = entry.Size,
+            .ModifiedUtc = entry.ModifiedUtc};
 }
 
 } // namespace
@@ -175,10 +178,10 @@ std::optional<TRemoteListing> TFtpConnection::ListFolder(const std::string& fold
     return listing;
 }
 
-std::optional<std::int64_t> TFtpConnection::RemoteModified(const std::string& remote) {
+std::vector<std::optional<std::int64_t>> TFtpConnection::RemoteModified(const std::vector<std::string>& remotes) {
     if (!ftp_.Features().Mdtm)
-        return std::nullopt;
-    return ftp_.RemoteModified(remote);
+        return std::vector<std::optional<std::int64_t>>(remotes.size());
+    return ftp_.RemoteModified(remotes);
 }
 
 void TFtpConnection::Store(const std::string& local, const std::string& remote, std::int64_t offset) {

@@ -164,14 +164,19 @@ std::optional<TRemoteListing> TSftpConnection::ListFolder(const std::string& fol
     TRemoteListing listing;
     for (const sftp::TNamedEntry& named : *entries) {
         const sftp::TRemoteEntry& entry = named.Entry;
-        listing.Add(EightBitFromUtf8(named.Name), {entry.File, entry.Size, entry.ModifiedUtc});
+        listing.Add(EightBitFromUtf8(named.Name),
+                    {.File = entry.File, .Folder = entry.Folder, .Size = entry.Size, .ModifiedUtc = entry.ModifiedUtc});
     }
     return listing;
 }
 
-std::optional<std::int64_t> TSftpConnection::RemoteModified(const std::string& remote) {
-    const std::optional<sftp::TRemoteEntry> entry = client_->Stat(Utf8FromEightBit(remote));
-    return entry ? entry->ModifiedUtc : std::nullopt;
+std::vector<std::optional<std::int64_t>> TSftpConnection::RemoteModified(const std::vector<std::string>& remotes) {
+    std::vector<std::optional<std::int64_t>> times;
+    for (const std::string& remote : remotes) {
+        const std::optional<sftp::TRemoteEntry> entry = client_->Stat(Utf8FromEightBit(remote));
+        times.push_back(entry ? entry->ModifiedUtc : std::nullopt);
+    }
+    return times;
 }
 
 std::optional<std::int64_t> TSftpConnection::RemoteSize(const std::string& remote) {

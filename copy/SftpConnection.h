@@ -27,7 +27,7 @@ public:
     bool TellsSizes() override { return true; }
     std::optional<std::int64_t> RemoteSize(const std::string& remote) override;
     std::optional<TRemoteListing> ListFolder(const std::string& folder) override;
-    std::optional<std::int64_t> RemoteModified(const std::string& remote) override;
+    std::vector<std::optional<std::int64_t>> RemoteModified(const std::vector<std::string>& remotes) override;
     void Store(const std::string& local, const std::string& remote, std::int64_t offset) override;
     TUploadFailure Classify(const std::exception_ptr& failure) override;
     bool IsRefusal(const std::exception_ptr& failure) override;

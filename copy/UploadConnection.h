@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class TKnownFolders;
 class TUploadHost;
@@ -51,8 +52,9 @@ public:
     // What the absolute remote `folder` holds; nothing when the server refuses the listing, cuts it, floods it or
     // sends one that cannot be read. A failing connection throws.
     virtual std::optional<TRemoteListing> ListFolder(const std::string& folder) = 0;
-    // The server's modification time of a file, UTC seconds; nothing when it tells none.
-    virtual std::optional<std::int64_t> RemoteModified(const std::string& remote) = 0;
+    // The server's modification times of files, UTC seconds (nothing for a file it tells none of), in one round trip
+    // where the protocol allows.
+    virtual std::vector<std::optional<std::int64_t>> RemoteModified(const std::vector<std::string>& remotes) = 0;
     // Stores the local file under `remote` from byte `offset` on (0: the whole file); Events tell the bytes.
     virtual void Store(const std::string& local, const std::string& remote, std::int64_t offset) = 0;
 

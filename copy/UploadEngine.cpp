@@ -1,5 +1,6 @@
 #include "copy/UploadEngine.h"
 
+#include "copy/RemotePath.h"
 #include "ui/WindowThread.h"
 
 #include <algorithm>
@@ -12,6 +13,12 @@ TUploadEngine::TUploadEngine(TUploadJob job, ftps::TCertificateTrust trust, ftps
     : job_(std::move(job)), board_(job_.Files.size(), LaneCount()), firstTrust_(std::move(trust)),
       firstHostKeys_(std::move(hostKeys)) {
     board_.SetMoving(job_.Options.DeleteSources);
+    if (job_.Options.SkipExisting) {
+        std::vector<std::string> remotes;
+        for (const std::string& file : job_.Files)
+            remotes.push_back(RemotePathOf(file, job_.Source, job_.Destination));
+        listings_.SetPlan(remotes);
+    }
 }
 
 TUploadEngine::~TUploadEngine() {

@@ -7,6 +7,7 @@
 #include "ftp/WsaErrors.h"
 #include "util/WireText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <exception>
 
@@ -215,6 +216,28 @@ std::optional<std::int64_t> TIdFTP::RemoteModified(const std::string& remoteName
     if (SendCommand("MDTM " + WireName(remoteName), TReplyCodes{}) != 213 || LastReply.Text.empty())
         return std::nullopt;
     return ParseFtpTimestamp(TrimBlanks(LastReply.Text.front()));
+}
+
+std::vector<std::optional<std::int64_t>> TIdFTP::RemoteModified(const std::vector<std::string>& remoteNames) {
+    // Few enough that the commands and the replies each fit in the sockets' buffers: neither side blocks the other.
+    constexpr std::size_t kBatch = 64;
+    std::vector<std::optional<std::int64_t>> times(remoteNames.size());
+    for (std::size_t first = 0; first < remoteNames.size(); first += kBatch) {
+        const std::size_t end = std::min(first + kBatch, remoteNames.size());
+        std::string commands;
+        for (std::size_t i = first; i < end; ++i) {
+            if (!BreaksCommandLine(remoteNames[i]))
+                commands += "MDTM " + WireName(remoteNames[i]) + "\r\n";
+        }
+        WriteText(commands);
+        for (std::size_t i = first; i < end; ++i) {
+            if (BreaksCommandLine(remoteNames[i]))
+                continue;
+            if (ReadExpectedReply(TReplyCodes{}) == 213 && !LastReply.Text.empty())
+                times[i] = ParseFtpTimestamp(TrimBlanks(LastReply.Text.front()));
+        }
+    }
+    return times;
 }
 
 void TIdFTP::ResumeUpload(const std::string& localPath, const std::string& remoteName, std::int64_t offset) {

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 enum TIdFTPTransferType { ftASCII, ftBinary };
 
@@ -84,6 +85,9 @@ public:
     std::optional<std::int64_t> RemoteSize(const std::string& remoteName);
     // MDTM: the file's modification time, UTC seconds; nothing when refused or not a valid "YYYYMMDDHHMMSS[.fff]".
     std::optional<std::int64_t> RemoteModified(const std::string& remoteName);
+    // The same for several files, the commands sent together (up to 64 at a time) and their replies read in order:
+    // a round trip for them all. A name that would break the command line is not sent and has no time.
+    std::vector<std::optional<std::int64_t>> RemoteModified(const std::vector<std::string>& remoteNames);
 
     static constexpr std::int64_t kMaxListingBytes = 16 << 20;
     static constexpr std::size_t kMaxListingEntries = 100000;

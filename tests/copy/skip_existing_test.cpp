@@ -109,7 +109,7 @@ TEST_F(SkipExistingTest, TheFolderListingDecidesAndAListingNotWholeSkipsNothing)
         {"missing.txt", "", "", false, false},
         {"same.txt", "type=file;size=4;modify=" + modify(now) + "; same.txt",
          "-rw-r--r-- 1 u g 4 Dec  8 12:00 same.txt", true, true},
-        // LIST tells no exact time and this server no MDTM: the size is all there is to go by.
+        // LIST tells no exact time: MDTM is asked for the job's files it shows, and says "now".
         {"older.txt", "type=file;size=4;modify=" + modify(now - 7200) + "; older.txt",
          "-rw-r--r-- 1 u g 4 Dec  8 12:00 older.txt", false, true},
         {"other size.txt", "type=file;size=5;modify=" + modify(now) + "; other size.txt",
@@ -124,7 +124,7 @@ TEST_F(SkipExistingTest, TheFolderListingDecidesAndAListingNotWholeSkipsNothing)
         SCOPED_TRACE(mlsd ? "MLSD" : "LIST");
         FakeFtpServer::Options options;
         options.features = mlsd ? std::vector<std::string>{"MLST type*;size*;modify*;", "SIZE", "MDTM"}
-                                : std::vector<std::string>{"SIZE"};
+                                : std::vector<std::string>{"SIZE", "MDTM"};
         FakeFtpServer server(options);
         for (const char* folder : {"/in", "/in/data", "/in/data/sub", "/in/data/odd"})
             server.addFolder(folder);
@@ -135,6 +135,9 @@ TEST_F(SkipExistingTest, TheFolderListingDecidesAndAListingNotWholeSkipsNothing)
             makeFile(std::string("src/data/") + c.file, "1234");
             SetModified(NativePath(programFolder() + "src/data/" + c.file), std::chrono::hours(-1));
         }
+        // Its subfolders as the server has them; "new" is not there, so it is not asked for.
+        for (const char* folder : {"sub", "odd"})
+            listing += (mlsd ? "type=dir; " : "drwxr-xr-x 2 u g 4096 Dec  8 12:00 ") + std::string(folder) + "\r\n";
         server.setListing("/in/data", listing);
         server.setListing("/in/data/odd", (mlsd ? cases[1].mlsd : cases[1].list) + "\r\nan unreadable line\r\n");
         server.setListing("/in/data/sub", mlsd ? cases[1].mlsd : cases[1].list, FakeFtpServer::ListingEnd::Cut);
@@ -161,8 +164,11 @@ TEST_F(SkipExistingTest, TheFolderListingDecidesAndAListingNotWholeSkipsNothing)
         const std::string verb = mlsd ? "MLSD " : "LIST ";
         EXPECT_EQ(sent(verb + "/in/data"), 1);
         EXPECT_EQ(sent(verb + "/in/data/sub"), 1);
-        EXPECT_EQ(sent(verb + "/in/data/new"), 0); // made by the job: nothing to list
-        EXPECT_EQ(sent("SIZE /in/data/odd/asked.txt") + sent("MDTM /in/data/odd/asked.txt"), mlsd ? 2 : 1);
+        EXPECT_EQ(sent(verb + "/in/data/new"), 0); // not in its parent's listing: nothing to ask
+        EXPECT_EQ(sent("SIZE /in/data/odd/asked.txt") + sent("MDTM /in/data/odd/asked.txt"), 2);
+        EXPECT_EQ(std::count_if(commands.begin(), commands.end(),
+                                [](const std::string& command) { return command.starts_with("MDTM "); }),
+                  mlsd ? 1 : 4); // LIST: the three files it shows, asked together
         EXPECT_EQ(std::count_if(commands.begin(), commands.end(),
                                 [](const std::string& command) { return command.starts_with("SIZE "); }),
                   1); // a listed file costs no command of its own
