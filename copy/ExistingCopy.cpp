@@ -5,6 +5,8 @@
 #include "copy/SourceFiles.h"
 #include "copy/UploadHost.h"
 
+#include <chrono>
+
 namespace copyjob {
 namespace {
 
@@ -40,7 +42,8 @@ void AddTimes(TUploadHost& host, const std::string& folder, TRemoteListing& list
 // lists it.
 std::optional<TRemoteListing> ListFolder(TUploadHost& host, const std::string& folder) {
     if (folder != "/") {
-        const std::optional<TRemoteListing> parent = ListingOf(host, TRemoteListings::KeyOf(RemoteFolderOf(folder)), false);
+        const std::optional<TRemoteListing> parent =
+            ListingOf(host, TRemoteListings::KeyOf(RemoteFolderOf(folder)), false);
         if (parent && !parent->Partial) {
             const auto found = parent->Items.find(NameOf(folder));
             if (found == parent->Items.end())
@@ -75,7 +78,8 @@ std::optional<TRemoteItem> ListedItem(TUploadHost& host, const std::string& remo
     const std::optional<std::int64_t> size = host.Connection().RemoteSize(remote);
     if (!size)
         return std::nullopt;
-    return TRemoteItem{.File = true, .Folder = false, .Size = size, .ModifiedUtc = host.Connection().RemoteModified({remote}).front()};
+    return TRemoteItem{
+        .File = true, .Folder = false, .Size = size, .ModifiedUtc = host.Connection().RemoteModified({remote}).front()};
 }
 
 } // namespace
@@ -89,8 +93,13 @@ bool AlreadyOnServer(TUploadHost& host, const std::string& local, const std::str
         return false;
     if (!item->ModifiedUtc)
         return true; // a server that tells no times: the size is all there is to go by
+    // A copy dated more than a day ahead of this clock is not believed: a server's clock may be off by hours, not
+    // by days, and a made-up date must not pass for a newer copy.
+    constexpr std::int64_t kDay = 24 * 60 * 60;
+    const std::int64_t now =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
     const std::optional<std::int64_t> localTime = FileModifiedUtcOf(local);
-    return localTime && *item->ModifiedUtc >= *localTime;
+    return localTime && *item->ModifiedUtc >= *localTime && *item->ModifiedUtc <= now + kDay;
 }
 
 void NoteMadeFolders(TUploadHost& host, const std::string& folder, const TFolderWalk& walk) {

@@ -112,6 +112,8 @@ TEST_F(SkipExistingTest, TheFolderListingDecidesAndAListingNotWholeSkipsNothing)
         // LIST tells no exact time: MDTM is asked for the job's files it shows, and says "now".
         {"older.txt", "type=file;size=4;modify=" + modify(now - 7200) + "; older.txt",
          "-rw-r--r-- 1 u g 4 Dec  8 12:00 older.txt", false, true},
+        {"future.txt", "type=file;size=4;modify=" + modify(now + 3 * 86400) + "; future.txt",
+         "-rw-r--r-- 1 u g 4 Dec  8 12:00 future.txt", false, true},
         {"other size.txt", "type=file;size=5;modify=" + modify(now) + "; other size.txt",
          "-rw-r--r-- 1 u g 5 Dec  8 12:00 other size.txt", false, false},
         {"folder.txt", "type=dir;modify=" + modify(now) + "; folder.txt",
@@ -168,7 +170,7 @@ TEST_F(SkipExistingTest, TheFolderListingDecidesAndAListingNotWholeSkipsNothing)
         EXPECT_EQ(sent("SIZE /in/data/odd/asked.txt") + sent("MDTM /in/data/odd/asked.txt"), 2);
         EXPECT_EQ(std::count_if(commands.begin(), commands.end(),
                                 [](const std::string& command) { return command.starts_with("MDTM "); }),
-                  mlsd ? 1 : 4); // LIST: the three files it shows, asked together
+                  mlsd ? 1 : 5); // LIST: the four files it shows, asked together
         EXPECT_EQ(std::count_if(commands.begin(), commands.end(),
                                 [](const std::string& command) { return command.starts_with("SIZE "); }),
                   1); // a listed file costs no command of its own
