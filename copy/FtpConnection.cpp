@@ -6,6 +6,7 @@
 #include "copy/UploadHost.h"
 #include "ftp/FolderListing.h"
 #include "ftp/IdExceptions.h"
+#include "ftp/WaitSlices.h"
 #include "ftps/FtpsTrust.h"
 #include "ftps/LoginRefusal.h"
 #include "ui/SystemText.h"
@@ -57,11 +58,57 @@ std::optional<std::size_t> WalkNames(TIdFTP& ftp, const std::vector<std::string>
     return firstMade;
 }
 
+// Below the known folders, each folder of the chain is made with one MKD of its full path, by one connection of the
+// job while the others wait for it; one the server does not make but lets the connection enter is known too. How
+// many folders of the chain are known now; from the first that is not, the walk takes over.
+std::size_t MakeByFullPath(TIdFTP& ftp, TKnownFolders& known, const std::vector<std::string>& names, std::size_t first,
+                           std::optional<std::size_t>& firstMade) {
+    // A stop cuts this connection (through the hook); it then stops waiting and fails on its own.
+    const auto cut = [&ftp] {
+        ftp::RunWaitSliceHook();
+        return !ftp.IsOpen();
+    };
+    for (std::size_t i = first; i < names.size(); ++i) {
+        const std::string path = TKnownFolders::PathOf(names, i + 1);
+        if (!known.ClaimToMake(path, cut))
+            continue; // another connection made it meanwhile
+        bool there = false;
+        try {
+            there = ftp.TryMakeRemoteDir(path);
+            if (there && !firstMade)
+                firstMade = i;
+            if (!there) {
+                known.SetAtRoot(false);
+                ftp.ChangeRemoteDir(path);
+                there = true;
+            }
+        } catch (const EIdProtocolReplyError&) {
+            // Neither made nor entered: the walk tells why, as it always has.
+        } catch (...) {
+            known.FinishMaking(path, false);
+            throw;
+        }
+        known.FinishMaking(path, there);
+        if (!there)
+            return i;
+    }
+    return names.size();
+}
+
 // The walk that skips what `known` holds: it starts in the deepest folder of the chain that the job made or
 // entered, and a chain known to its end costs at most a "CWD /" on a new connection. A known folder that cannot be
 // entered any more is forgotten and its chain walked from "/".
 TFolderWalk WalkKnown(TIdFTP& ftp, TKnownFolders& known, const std::vector<std::string>& names) {
     TKnownFolders::TStart start = known.StartFor(names);
+    std::optional<std::size_t> firstMade;
+    if (start.KnownNames < names.size() &&
+        MakeByFullPath(ftp, known, names, start.KnownNames, firstMade) == names.size()) {
+        if (!known.AtRoot())
+            ftp.ChangeRemoteDir("/");
+        known.SetAtRoot(true);
+        return {start.KnownNames, firstMade};
+    }
+    start = known.StartFor(names);
     if (start.KnownNames == names.size()) {
         // The store names the full path: only a new connection needs to be taken to "/".
         if (!known.AtRoot())
@@ -83,10 +130,10 @@ TFolderWalk WalkKnown(TIdFTP& ftp, TKnownFolders& known, const std::vector<std::
     } else if (!wasAtRoot) {
         ftp.ChangeRemoteDir("/");
     }
-    const std::optional<std::size_t> firstMade = WalkNames(ftp, names, start.KnownNames, &known);
+    const std::optional<std::size_t> walkMade = WalkNames(ftp, names, start.KnownNames, &known);
     ftp.ChangeRemoteDir("/");
     known.SetAtRoot(true);
-    return {start.KnownNames, firstMade};
+    return {start.KnownNames, firstMade ? firstMade : walkMade};
 }
 
 TRemoteItem ItemOf(const TListedEntry& entry) {

@@ -4,6 +4,8 @@
 // The folders are the job's, the place is the connection's: parallel uploads give each connection its own view
 // (SharedView) of one set, which may be read and changed from several threads.
 
+#include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -31,6 +33,12 @@ public:
     static std::string PathOf(const std::vector<std::string>& names, std::size_t count);
 
     void Remember(const std::vector<std::string>& names, std::size_t count);
+
+    // The folder `path` is to be made by the caller, who must call FinishMaking for it; false when it is known (made
+    // or entered meanwhile, perhaps by another connection that the caller waited for; `stopped` ends such a wait,
+    // and the caller then makes it itself). So that connections sharing the set never make one folder twice.
+    bool ClaimToMake(const std::string& path, const std::function<bool()>& stopped);
+    void FinishMaking(const std::string& path, bool made);
     // Every folder of the chain: one of them vanished on the server.
     void Forget(const std::vector<std::string>& names);
     void Clear();
@@ -45,7 +53,9 @@ public:
 private:
     struct TFolderSet {
         std::mutex Guard;
+        std::condition_variable Settled;
         std::set<std::string> Paths;
+        std::set<std::string> Making; // claimed by a connection that makes it now
     };
     std::shared_ptr<TFolderSet> folders_ = std::make_shared<TFolderSet>();
     bool atRoot_ = false;
