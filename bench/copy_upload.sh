@@ -7,7 +7,8 @@
 # FERRYLO_BENCH_SERVERS picks the servers ("pyftpdlib vsftpd" by default); FERRYLO_BENCH_DRIVER runs a driver
 # built elsewhere (an older commit, for a before-and-after) instead of building this one.
 # With --rtt MS the clients reach each server through bench/latency_proxy.py, as if MS away: only a tree of
-# 200 files in 50 folders is raced, beside lftp "mirror -R" and ncftpput -R, with the time per file.
+# 200 files in 50 folders is raced, beside lftp "mirror -R" and ncftpput -R, with the time per file, and then
+# beside the peers at 4 connections, lftp "mirror -R --parallel=4" and rclone copy --transfers 4 (its FTP backend).
 # Usage: bench/copy_upload.sh [--rtt MS] [big-file-MiB (default 1024)]
 # FERRYLO_BENCH_JOB_FLAGS passes options to the job's driver, e.g. "--known-folders --parallel=4".
 set -euo pipefail
@@ -84,6 +85,18 @@ tree_lftp() {
     timed lftp_run "mirror -R --no-perms $work/data/tree $base/lftp"
     verify_tree "$work/data/tree" "$served/lftp" && rm -rf "$served/lftp"
 }
+tree_lftp4() {
+    timed lftp_run "mirror -R --no-perms --parallel=4 $work/data/tree $base/lftp"
+    verify_tree "$work/data/tree" "$served/lftp" && rm -rf "$served/lftp"
+}
+tree_rclone4() {
+    timed rclone --config "$work/rclone.conf" copy --transfers 4 "$work/data/tree" "bench:$base/rclone/tree"
+    verify_tree "$work/data/tree" "$served/rclone/tree" && rm -rf "$served/rclone"
+}
+make_rclone_config() {
+    printf '[bench]\ntype = ftp\nhost = 127.0.0.1\nport = %s\nuser = %s\npass = %s\n' "$port" "$user" \
+        "$(rclone obscure "$password")" >"$work/rclone.conf"
+}
 tree_ncftp() {
     timed ncftpput -R -m -u "$user" -p "$password" -P "$port" -F -V 127.0.0.1 "$base/ncftp" "$work/data/tree"
     verify_tree "$work/data/tree" "$served/ncftp/tree" && rm -rf "$served/ncftp"
@@ -117,6 +130,11 @@ for server in "${servers[@]}"; do
         echo "$server: per file, job $(echo "$median_ours * 1000 / $tree_files" | bc) ms," \
             "${best_peer#*_} $(echo "$median_theirs * 1000 / $tree_files" | bc) ms"
         echo "$server: commands per file, job $(commands_per_file tree_job), lftp $(commands_per_file tree_lftp)"
+        make_rclone_config
+        race tree_job tree_lftp4 tree_rclone4
+        row "$server" "tree, $rtt ms, 4 conn."
+        echo "$server: commands per file at 4 connections, lftp $(commands_per_file tree_lftp4)," \
+            "rclone $(commands_per_file tree_rclone4)"
         stop_latency_proxy
         stop_named_server
         continue
