@@ -3,14 +3,14 @@
 #ifdef _WIN32
 #include <windows.h>
 
-std::wstring WideText(const std::string& eightBit) {
-    if (eightBit.empty())
+std::wstring WideText(const std::string& text, unsigned codePage) {
+    if (text.empty())
         return {};
-    const int size = static_cast<int>(eightBit.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, eightBit.data(), size, nullptr, 0);
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
     if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, eightBit.data(), size, wide.data(), length);
+        MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
     return wide;
 }
 

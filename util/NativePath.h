@@ -14,8 +14,9 @@ std::filesystem::path NativePath(const std::string& eightBit);
 std::string EightBitPath(const std::filesystem::path& path);
 
 #ifdef _WIN32
-// The same conversion for a text that is not a path (command-line parameters handed to the shell).
-std::wstring WideText(const std::string& eightBit);
+// The same conversion for a text that is not a path (command-line parameters handed to the shell); with another
+// `codePage` (CP_UTF8: the wire of a UTF-8 server), from that one instead of the 8-bit text (CP_ACP, 0).
+std::wstring WideText(const std::string& text, unsigned codePage = 0);
 // UTF-16 into the code page `codePage` (CP_ACP: the 8-bit text; CP_UTF8: the wire of a UTF-8 server).
 std::string NarrowText(const std::wstring& wide, unsigned codePage);
 #endif

@@ -14,14 +14,7 @@ std::string Utf8FromEightBit(const std::string& eightBit) {
 }
 
 std::string EightBitFromUtf8(const std::string& utf8) {
-    if (utf8.empty())
-        return {};
-    const int size = static_cast<int>(utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-    return NarrowText(wide, CP_ACP);
+    return NarrowText(WideText(utf8, CP_UTF8), CP_ACP);
 }
 
 #else
