@@ -90,7 +90,7 @@ tree_lftp4() {
     verify_tree "$work/data/tree" "$served/lftp" && rm -rf "$served/lftp"
 }
 tree_rclone4() {
-    mkdir -p "$served/rclone" # its backend cannot begin below a folder that is not there
+    mkdir -p "$served/rclone/tree" # its backend cannot begin in a folder that is not there
     timed rclone --config "$work/rclone.conf" copy --transfers 4 "$work/data/tree" "bench:$base/rclone/tree"
     verify_tree "$work/data/tree" "$served/rclone/tree" && rm -rf "$served/rclone"
 }
