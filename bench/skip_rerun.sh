@@ -27,8 +27,7 @@ sleep 1
 place() { # SIDE full|half|none
     rm -rf "${served:?}/$1"
     mkdir -p "$served/$1"
-    [ "$2" != none ] || return 0
-    cp -r "$work/data/tree" "$served/$1/tree"
+    [ "$2" = none ] || cp -r "$work/data/tree" "$served/$1/tree"
     chmod -R a+rwX "$served/$1" # a daemon that runs as a user of its own writes there too
     if [ "$2" = half ]; then
         find "$served/$1/tree" -type f -name 'file*[13579].bin' -delete
