@@ -91,6 +91,7 @@ tree_lftp4() {
 }
 tree_rclone4() {
     mkdir -p "$served/rclone/tree" # its backend cannot begin in a folder that is not there
+    chmod -R a+rwX "$served/rclone" # a daemon that runs as a user of its own writes there
     timed rclone --config "$work/rclone.conf" copy --transfers 4 "$work/data/tree" "bench:$base/rclone/tree"
     verify_tree "$work/data/tree" "$served/rclone/tree" && rm -rf "$served/rclone"
 }
