@@ -45,6 +45,13 @@ protected:
         host().server = server.host() + ":" + std::to_string(server.port());
     }
     fs::path sshFolder() const { return fs::path(programFolder() + "home") / ".ssh"; }
+    // The user's key is the server's client key, and the server's host key is known already.
+    void knowServerWithKey(const SshdServer& server) {
+        fs::create_directories(sshFolder());
+        fs::copy_file(server.clientKey(), sshFolder() / "id_ed25519");
+        TempFolder::Put((sshFolder() / "known_hosts").string(),
+                        "[127.0.0.1]:" + std::to_string(server.port()) + " " + server.hostKeyLine() + "\n");
+    }
     std::string knownHosts() const { return TempFolder::Get((sshFolder() / "known_hosts").string()); }
 
     QByteArray savedHome_;
@@ -178,10 +185,7 @@ TEST_F(SftpJobTest, ARefusedWriteEndsTheJobWithItsErrorAndKeepsTheSource) {
 // A stop in the middle of an SFTP upload cuts the connection at once: the job ends stopped, the source stays.
 TEST_F(SftpJobTest, AStopCutsTheUploadAtOnce) {
     SshdServer server;
-    fs::create_directories(sshFolder());
-    fs::copy_file(server.clientKey(), sshFolder() / "id_ed25519");
-    TempFolder::Put((sshFolder() / "known_hosts").string(),
-                    "[127.0.0.1]:" + std::to_string(server.port()) + " " + server.hostKeyLine() + "\n");
+    knowServerWithKey(server);
     const std::string file = makeFile("src/big.bin", std::string(64 << 20, 'b'));
     pointAtSsh(server, "");
     setOptions(false, true, true, false, false);
@@ -199,10 +203,7 @@ TEST_F(SftpJobTest, AStopCutsTheUploadAtOnce) {
 // older and the one it lacks go.
 TEST_F(SftpJobTest, ARunAgainSkipsWhatTheServerHoldsAlready) {
     SshdServer server;
-    fs::create_directories(sshFolder());
-    fs::copy_file(server.clientKey(), sshFolder() / "id_ed25519");
-    TempFolder::Put((sshFolder() / "known_hosts").string(),
-                    "[127.0.0.1]:" + std::to_string(server.port()) + " " + server.hostKeyLine() + "\n");
+    knowServerWithKey(server);
     const fs::path remote = server.root() / "in" / "src";
     fs::create_directories(remote);
     for (const char* name : {"there.txt", "older.txt", "missing.txt"}) {
