@@ -98,7 +98,8 @@ unpacked_server() {
 
 # start_vsftpd: vsftpd on 127.0.0.1 with a generated config: anonymous log-in (no password asked), uploads
 # into $work/vroot/up, passive ports from a range of its own. Sets port, user, password, served (the local
-# folder behind the remote folder $base) and base.
+# folder behind the remote folder $base) and base. Set beforehand, vsftpd_passive="LOW HIGH" narrows the passive
+# ports and vsftpd_tls="CERT KEY" lets it speak explicit TLS too (plain FTP stays allowed).
 start_vsftpd() {
     sync
     local top=$memory_root/vroot
@@ -113,7 +114,9 @@ start_vsftpd() {
     # a client's socket lingering on one of them would make vsftpd's bind fail ("OOPS: vsf_sysutil_bind").
     local low
     read -r low _ </proc/sys/net/ipv4/ip_local_port_range
-    local passive=$((low > 22000 ? low - 20000 : 2000))
+    local passive=$((low > 22000 ? low - 20000 : 2000)) passive_high
+    passive_high=$((passive + 19999))
+    [ -z "${vsftpd_passive:-}" ] || read -r passive passive_high <<<"$vsftpd_passive"
     cat >"$work/vsftpd.conf" <<CONF
 listen=YES
 listen_ipv6=NO
@@ -132,7 +135,7 @@ anon_root=$top
 pasv_enable=YES
 pasv_address=127.0.0.1
 pasv_min_port=$passive
-pasv_max_port=$((passive + 19999))
+pasv_max_port=$passive_high
 port_enable=YES
 connect_from_port_20=NO
 xferlog_enable=NO
@@ -141,6 +144,12 @@ seccomp_sandbox=NO
 max_clients=0
 max_per_ip=0
 CONF
+    if [ -n "${vsftpd_tls:-}" ]; then
+        local cert key
+        read -r cert key <<<"$vsftpd_tls"
+        printf '%s\n' ssl_enable=YES allow_anon_ssl=YES force_anon_logins_ssl=NO force_anon_data_ssl=NO \
+            "rsa_cert_file=$cert" "rsa_private_key_file=$key" >>"$work/vsftpd.conf"
+    fi
     "$(unpacked_server vsftpd usr/sbin/vsftpd)" "$work/vsftpd.conf" 2>"$work/server.log" &
     server_pid=$!
     await_daemon vsftpd
@@ -164,7 +173,9 @@ start_proftpd() {
     port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
     local low
     read -r low _ </proc/sys/net/ipv4/ip_local_port_range
-    local passive=$((low > 22000 ? low - 20000 : 2000))
+    local passive=$((low > 22000 ? low - 20000 : 2000)) passive_high
+    passive_high=$((passive + 19999))
+    [ -z "${vsftpd_passive:-}" ] || read -r passive passive_high <<<"$vsftpd_passive"
     cat >"$work/proftpd.conf" <<CONF
 ServerType standalone
 DefaultAddress 127.0.0.1
@@ -273,6 +284,14 @@ median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 
 
 now() { date +%s.%N; }
 elapsed() { echo "$2 - $1" | bc; }
+# timed COMMAND... -> seconds; a peer that fails ends the benchmark with what it said, rather than being timed.
+timed() {
+    local start end
+    start=$(now)
+    "$@" >/dev/null 2>"$work/peer.err" || { cat "$work/peer.err" >&2; exit 1; }
+    end=$(now)
+    elapsed "$start" "$end"
+}
 min() { echo "if ($1 < $2) $1 else $2" | bc -l; }
 verify() { cmp -s "$1" "$2" || { echo "MISMATCH: $1 vs $2" >&2; exit 1; }; }
 verify_tree() { diff -r -q "$1" "$2" >/dev/null || { echo "MISMATCH in tree: $1 vs $2" >&2; exit 1; }; }

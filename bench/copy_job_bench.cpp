@@ -15,6 +15,7 @@
 #include "dialogs/TForm2.h"
 #include "ftp/SocketFaults.h"
 #include "ftp/TIdFTP.h"
+#include "ftp/TlsLibrary.h"
 #include "ui/TLogView.h"
 #include "ui/UiLayer.h"
 
@@ -177,9 +178,14 @@ int main(int argc, char** argv) {
 
     if (!qEnvironmentVariableIsEmpty("FERRYLO_BENCH_LOG")) // what the job wrote, to see how a drop was met
         std::fprintf(stderr, "%s\n", form.Memo1->toPlainText().toLocal8Bit().constData());
-    std::printf("seconds=%.3f files=%zu bytes=%lld peak_kib=%ld fds_before=%d fds_after=%d loop_gap_ms=%lld\n", seconds,
-                form.CopyState().SourceList.size(), static_cast<long long>(form.CopyState().TotalBytes), PeakKiB(),
-                descriptorsBefore, OpenDescriptors(), static_cast<long long>(longestGapMs));
+    const ftp::tls::THandshakeTally handshakes = ftp::tls::HandshakeTally();
+    std::printf("seconds=%.3f files=%zu bytes=%lld peak_kib=%ld fds_before=%d fds_after=%d loop_gap_ms=%lld "
+                "tls_handshakes=%llu tls_resumed=%llu tls_hellos=%llu\n",
+                seconds, form.CopyState().SourceList.size(), static_cast<long long>(form.CopyState().TotalBytes),
+                PeakKiB(), descriptorsBefore, OpenDescriptors(), static_cast<long long>(longestGapMs),
+                static_cast<unsigned long long>(handshakes.Completed),
+                static_cast<unsigned long long>(handshakes.Resumed),
+                static_cast<unsigned long long>(handshakes.Hellos));
     int unexpected = 0;
     for (const QString& text : prompts.texts()) {
         if (!text.startsWith(QStringLiteral("Удалить исходные файлы")) &&

@@ -10,7 +10,12 @@ client sent on it) to its standard error, so a benchmark can count a client's ro
 
 With --raw the bytes pass as they are, for a protocol that is not FTP (SSH): nothing is read as lines.
 
-Usage: latency_proxy.py [--raw] SERVER_PORT RTT_MS [LISTEN_PORT]
+FTPS hides the passive replies from the proxy, so with --passive-ports LOW-HIGH (the range the server offers) the
+bytes pass as they are and the proxy listens on 127.0.0.2 instead: on the control port and on each port of the
+range, forwarding to the same port on 127.0.0.1. A client that opens its data connections to the control
+connection's peer (not to the address a 227 names) then goes through the proxy on both. Commands are not counted.
+
+Usage: latency_proxy.py [--raw | --passive-ports LOW-HIGH] SERVER_PORT RTT_MS [LISTEN_PORT]
 """
 import asyncio
 import ipaddress
@@ -136,25 +141,48 @@ async def relay(client_reader, client_writer, host, port, delay, rewrite=None, o
             writer.close()
 
 
+async def forward_passive_ports(ports, delay):
+    """A listener on 127.0.0.2 for each passive port, forwarded to the same port on 127.0.0.1."""
+    listeners = []
+    for port in ports:
+
+        async def on_data(reader, writer, port=port):
+            await relay(reader, writer, "127.0.0.1", port, delay)
+
+        listeners.append(await asyncio.start_server(on_data, "127.0.0.2", port))
+    return listeners
+
+
 async def main():
-    raw = "--raw" in sys.argv
-    args = [arg for arg in sys.argv[1:] if arg != "--raw"]
+    args = sys.argv[1:]
+    raw = "--raw" in args
+    args = [arg for arg in args if arg != "--raw"]
+    passive_ports = None
+    if "--passive-ports" in args:
+        at = args.index("--passive-ports")
+        low, high = (int(port) for port in args[at + 1].split("-"))
+        passive_ports = range(low, high + 1)
+        del args[at : at + 2]
+        raw = True
     server_port, rtt_ms = int(args[0]), float(args[1])
     listen_port = int(args[2]) if len(args) > 2 else 0
+    listen_host = "127.0.0.1" if passive_ports is None else "127.0.0.2"
     delay = rtt_ms / 2000.0
+    data_listeners = [] if passive_ports is None else await forward_passive_ports(passive_ports, delay)
 
     async def on_control(reader, writer):
         commands = CommandCounter()
         await relay(reader, writer, "127.0.0.1", server_port, delay, None if raw else ReplyRewriter(delay), commands)
         print("commands=%d" % commands.count, file=sys.stderr, flush=True)
 
-    server = await asyncio.start_server(on_control, "127.0.0.1", listen_port)
+    server = await asyncio.start_server(on_control, listen_host, listen_port)
     print(server.sockets[0].getsockname()[1], flush=True)
     stop = asyncio.Event()
     for sig in (signal.SIGTERM, signal.SIGINT):
         asyncio.get_running_loop().add_signal_handler(sig, stop.set)
     await stop.wait()
-    server.close()
+    for listener in [server] + data_listeners:
+        listener.close()
 
 
 if __name__ == "__main__":

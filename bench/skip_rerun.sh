@@ -44,13 +44,6 @@ job() { # SIDE FLAGS -> seconds
     awk '/seconds=/ { for (i = 1; i <= NF; i++) { split($i, kv, "="); v[kv[1]] = kv[2] } } END { print v["seconds"] }' \
         "$work/job.txt"
 }
-timed() {
-    local start end
-    start=$(now)
-    "$@" >/dev/null 2>"$work/peer.err" || { cat "$work/peer.err" >&2; exit 1; }
-    end=$(now)
-    elapsed "$start" "$end"
-}
 lftp_mirror() {
     lftp -u "$user,$password" -p "$port" -e "set ftp:ssl-allow no; set ftp:passive-mode on; set net:max-retries 1; \
 mirror -R --only-newer --no-perms --parallel=4 $work/data/tree $base/$1/tree; quit" 127.0.0.1

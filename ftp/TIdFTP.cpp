@@ -77,11 +77,24 @@ void TIdFTP::ProtectDataConnections() {
 }
 
 void TIdFTP::SecureDataChannel(TIdTCPConnection& channel) {
+    BeginDataChannelTLS(channel);
+    CompleteDataChannelTLS(channel);
+}
+
+void TIdFTP::BeginDataChannelTLS(TIdTCPConnection& channel) {
     auto* data = dynamic_cast<TIdSSLIOHandlerSocket*>(channel.IOHandler());
     const TIdSSLIOHandlerSocket* control = ControlTLS();
     if (data == nullptr || control == nullptr || !control->TLSActive())
         throw EIdTLSError("the data connection has no TLS channel.");
-    data->StartTLS(CertificateName(), ReplyTimeLimit, control);
+    data->BeginTLS(CertificateName(), control);
+}
+
+void TIdFTP::CompleteDataChannelTLS(TIdTCPConnection& channel) {
+    auto* data = dynamic_cast<TIdSSLIOHandlerSocket*>(channel.IOHandler());
+    const TIdSSLIOHandlerSocket* control = ControlTLS();
+    if (data == nullptr || control == nullptr)
+        throw EIdTLSError("the data connection has no TLS channel.");
+    data->CompleteTLS(ReplyTimeLimit);
     // Whoever answers on the data port must be the server we confirmed, not a host that raced it there.
     if (data->Peer().Fingerprint != control->Peer().Fingerprint)
         throw EIdTLSError("the data connection showed another certificate.");
@@ -292,9 +305,13 @@ void TIdFTP::RunPassiveTransfer(const std::string& command, TStream& stream) {
         TIdTCPClient& channel = MakePassiveChannel(endpoint);
         try {
             channel.OpenConnection(DefaultTimeLimit);
+            // The handshake starts before the reply is read: the server's hello then comes with it, not a round
+            // trip after it.
+            if (dataProtected_)
+                BeginDataChannelTLS(channel);
             ReadExpectedReply({110, 125, 150});
             if (dataProtected_)
-                SecureDataChannel(channel);
+                CompleteDataChannelTLS(channel);
             try {
                 channel.SendStream(stream, false);
             } catch (const EIdSocketError& error) {

@@ -141,6 +141,8 @@ private:
     void ProtectDataConnections();
     // The data connection runs TLS too, offering the control connection's session and showing its certificate.
     void SecureDataChannel(TIdTCPConnection& channel);
+    void BeginDataChannelTLS(TIdTCPConnection& channel);
+    void CompleteDataChannelTLS(TIdTCPConnection& channel);
     // After the last byte: the TLS goodbye, then a bounded wait until the server has seen the end.
     void FinishDataChannel(TIdTCPConnection& channel);
     TIdSSLIOHandlerSocket* ControlTLS() const;

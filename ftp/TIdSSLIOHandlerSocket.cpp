@@ -29,6 +29,11 @@ TIdSSLIOHandlerSocket::~TIdSSLIOHandlerSocket() {
 
 void TIdSSLIOHandlerSocket::StartTLS(const std::string& hostName, int timeLimitMs,
                                      const TIdSSLIOHandlerSocket* resumeFrom) {
+    BeginTLS(hostName, resumeFrom);
+    CompleteTLS(timeLimitMs);
+}
+
+void TIdSSLIOHandlerSocket::BeginTLS(const std::string& hostName, const TIdSSLIOHandlerSocket* resumeFrom) {
     if (!ChannelOpen())
         throw EIdNotConnected();
     EndTLS(false);
@@ -60,21 +65,37 @@ void TIdSSLIOHandlerSocket::StartTLS(const std::string& hostName, int timeLimitM
             SSL_set_session(ssl_, session);
             SSL_SESSION_free(session);
         }
+        ftp::tls::OfferGroupOf(ssl_, resumeFrom->ssl_);
     }
+    // The client's hello goes out now, if it can; the server answers whenever it reads it. A failure here is told by
+    // CompleteTLS, after the command's reply, which may explain it (a refused command closes the data connection).
+    SSL_connect(ssl_);
+    ERR_clear_error();
+}
 
+int TIdSSLIOHandlerSocket::HandshakeStep() {
+    const int result = SSL_connect(ssl_);
+    if (result == 1)
+        return 0;
+    const int error = SSL_get_error(ssl_, result);
+    if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE) {
+        const std::string why = ftp::tls::TakeErrorText("TLS handshake failed.");
+        EndTLS(false);
+        Binding()->ReleaseSocket();
+        throw EIdTLSError(why);
+    }
+    return error;
+}
+
+void TIdSSLIOHandlerSocket::CompleteTLS(int timeLimitMs) {
+    if (ssl_ == nullptr)
+        throw EIdTLSError("TLS was not begun.");
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeLimitMs, 0));
     for (;;) {
-        const int result = SSL_connect(ssl_);
-        if (result == 1)
+        const int error = HandshakeStep();
+        if (error == 0)
             break;
-        const int error = SSL_get_error(ssl_, result);
-        if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE) {
-            const std::string why = ftp::tls::TakeErrorText("TLS handshake failed.");
-            EndTLS(false);
-            Binding()->ReleaseSocket();
-            throw EIdTLSError(why);
-        }
         int limit = -1;
         if (timeLimitMs > 0) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -91,6 +112,7 @@ void TIdSSLIOHandlerSocket::StartTLS(const std::string& hostName, int timeLimitM
             throw EIdTLSTimedOut();
         }
     }
+    ftp::tls::CountHandshake(ssl_);
     X509* certificate = SSL_get1_peer_certificate(ssl_);
     peer_.Fingerprint = ftp::tls::Sha256Fingerprint(certificate);
     ftp::tls::DescribeCertificate(certificate, peer_);

@@ -48,6 +48,11 @@ public:
     // 10060 when the limit passes; the socket is then dropped. The certificate is judged, not refused: Peer() tells,
     // the caller decides.
     void StartTLS(const std::string& hostName, int timeLimitMs, const TIdSSLIOHandlerSocket* resumeFrom = nullptr);
+    // StartTLS in two halves, so a round trip can pass between them: BeginTLS sends the client's hello without
+    // waiting for an answer; CompleteTLS finishes the handshake and judges the certificate. A data connection
+    // begins before its command's reply is read, so the server's hello is there when the reply is.
+    void BeginTLS(const std::string& hostName, const TIdSSLIOHandlerSocket* resumeFrom = nullptr);
+    void CompleteTLS(int timeLimitMs);
     bool TLSActive() const { return ssl_ != nullptr; }
     const TIdTLSPeer& Peer() const { return peer_; }
     // "TLS 1.3" as negotiated; empty before StartTLS.
@@ -76,6 +81,9 @@ private:
     // The result of one TLS call as a socket call's: bytes, 0 (the peer closed) or -1 with the last error set.
     int64_t AsSocketResult(int result);
     void EndTLS(bool sayGoodbye);
+    // One turn of the handshake: 0 when it is done, else what the library waits for (SSL_ERROR_WANT_READ or
+    // _WRITE). A failure drops the socket and raises EIdTLSError.
+    int HandshakeStep();
 
     SSL* ssl_ = nullptr;
     Want want_ = Want::Nothing;

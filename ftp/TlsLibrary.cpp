@@ -6,16 +6,27 @@
 #include <openssl/bio.h>
 #include <openssl/err.h>
 #include <openssl/evp.h>
+#include <openssl/obj_mac.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdint>
 
 namespace ftp::tls {
 namespace {
+std::atomic<std::uint64_t> completedHandshakes{0};
+std::atomic<std::uint64_t> resumedHandshakes{0};
+std::atomic<std::uint64_t> hellosSent{0};
+
+void CountHellos(int writing, int, int contentType, const void* message, size_t length, SSL*, void*) {
+    if (writing != 0 && contentType == SSL3_RT_HANDSHAKE && length > 0 &&
+        *static_cast<const unsigned char*>(message) == SSL3_MT_CLIENT_HELLO)
+        hellosSent.fetch_add(1, std::memory_order_relaxed);
+}
 
 platform::SocketId SocketOf(BIO* bio) {
     return static_cast<platform::SocketId>(reinterpret_cast<std::intptr_t>(BIO_get_data(bio)));
@@ -208,7 +219,22 @@ SSL* NewClient(platform::SocketId socket) {
     BIO_set_data(bio, reinterpret_cast<void*>(static_cast<std::intptr_t>(socket)));
     SSL_set_bio(ssl, bio, bio);
     SSL_set_connect_state(ssl);
+    SSL_set_msg_callback(ssl, CountHellos);
     return ssl;
+}
+
+void OfferGroupOf(SSL* ssl, SSL* earlier) {
+    const long agreed = SSL_ctrl(earlier, SSL_CTRL_GET_NEGOTIATED_GROUP, 0, nullptr);
+    if (agreed <= 0)
+        return;
+    std::vector<int> groups{static_cast<int>(agreed)};
+    for (const int usual : {NID_X25519, NID_X9_62_prime256v1, NID_X448, NID_secp521r1, NID_secp384r1}) {
+        if (usual != agreed)
+            groups.push_back(usual);
+    }
+    // A group the library cannot offer leaves its own list in place.
+    SSL_ctrl(ssl, SSL_CTRL_SET_GROUPS, static_cast<long>(groups.size()), groups.data());
+    ERR_clear_error();
 }
 
 std::string Sha256Fingerprint(X509* certificate) {
@@ -232,6 +258,17 @@ std::string VersionText(const SSL* ssl) {
     if (version.rfind("TLSv", 0) == 0)
         version = "TLS " + version.substr(4);
     return version;
+}
+
+void CountHandshake(const SSL* ssl) {
+    completedHandshakes.fetch_add(1, std::memory_order_relaxed);
+    if (SSL_session_reused(ssl) == 1)
+        resumedHandshakes.fetch_add(1, std::memory_order_relaxed);
+}
+
+THandshakeTally HandshakeTally() {
+    return {completedHandshakes.load(std::memory_order_relaxed), resumedHandshakes.load(std::memory_order_relaxed),
+            hellosSent.load(std::memory_order_relaxed)};
 }
 
 std::string TakeErrorText(const std::string& fallback) {

@@ -5,6 +5,7 @@
 
 #include "ftp/SocketApi.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,11 @@ SSL_CTX* ClientContext();
 // A new TLS object over `socket` through the client's socket calls; null when the library refuses.
 SSL* NewClient(platform::SocketId socket);
 
+// Has `ssl` offer first the key exchange group that the finished handshake of `earlier` agreed on. A server that
+// takes only a group other than the library's first choice answers a hello with a request for another one, a round
+// trip that every data connection would pay again.
+void OfferGroupOf(SSL* ssl, SSL* earlier);
+
 // SHA-256 of the certificate as upper-case hex pairs joined by ':'.
 std::string Sha256Fingerprint(X509* certificate);
 
@@ -38,6 +44,17 @@ void DescribeCertificate(X509* certificate, TIdTLSPeer& peer);
 
 // "TLS 1.3" for the library's "TLSv1.3": the version as the log shows it.
 std::string VersionText(const SSL* ssl);
+
+// The handshakes this process has completed as a client, how many of them resumed an earlier session, and the
+// hellos it sent (more hellos than handshakes: servers asked for another key share, a round trip each): a
+// benchmark tells from them what each file cost in handshakes.
+struct THandshakeTally {
+    std::uint64_t Completed = 0;
+    std::uint64_t Resumed = 0;
+    std::uint64_t Hellos = 0;
+};
+void CountHandshake(const SSL* ssl);
+THandshakeTally HandshakeTally();
 
 // The library's first queued error as text (and the queue emptied), or `fallback` when none is queued.
 std::string TakeErrorText(const std::string& fallback);

@@ -2,6 +2,7 @@
 // encryption can fail before the log-in, where the password must never have been sent.
 #include "ftp/IdExceptions.h"
 #include "ftp/TIdFTP.h"
+#include "ftp/TlsLibrary.h"
 #include "tests/ftp/ftp_test_helpers.h"
 #include "tests/support/FakeFtpServer.h"
 #include "tests/support/PyFtpdServer.h"
@@ -61,14 +62,26 @@ TEST_P(TlsServer, FilesArriveByteIdenticalAfterOneQuestionAboutTheCertificate) {
     EXPECT_EQ(asked[0].Fingerprint.size(), 32u * 3 - 1); // "AB:CD:..."
     EXPECT_EQ(ftp.TLSVersion().rfind("TLS 1.", 0), 0u) << ftp.TLSVersion();
 
+    const ftp::tls::THandshakeTally before = ftp::tls::HandshakeTally();
     for (std::size_t size : {std::size_t{0}, std::size_t{1}, (std::size_t{5} << 20) + 1}) {
         SCOPED_TRACE(size);
         const std::string bytes = ftptest::PatternBytes(size);
         ftptest::MemoryStream stream(bytes);
         ftp.UploadStream(stream, "/file" + std::to_string(size));
         EXPECT_TRUE(ReadAll(server.root() / ("file" + std::to_string(size))) == bytes) << server.log();
+        // A store the server refuses while the data connection's handshake is under way leaves the control
+        // connection in step for the next one.
+        ftptest::MemoryStream refused(bytes);
+        EXPECT_THROW(ftp.UploadStream(refused, "/no-such-folder/file"), EIdProtocolReplyError);
     }
     EXPECT_EQ(asked.size(), 1u); // the data connections show the same certificate and ask nothing
+    // Every data connection resumed the control connection's session, as many servers insist, and offered the key
+    // share the server took on the control connection (its only group), so none of them was asked for another.
+    const ftp::tls::THandshakeTally after = ftp::tls::HandshakeTally();
+    EXPECT_EQ(after.Resumed - before.Resumed, after.Completed - before.Completed);
+    EXPECT_GE(after.Resumed - before.Resumed, 3u);
+    const std::uint64_t refusedHellos = GetParam() ? 3 : 0; // a passive data connection says hello before the reply
+    EXPECT_EQ(after.Hellos - before.Hellos, after.Completed - before.Completed + refusedHellos);
     ftp.LeaveServer();
     EXPECT_FALSE(ftp.IsOpen());
 }

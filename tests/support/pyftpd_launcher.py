@@ -44,7 +44,8 @@ def make_certificate(base):
                     "-days", "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
                     "-keyout", os.path.join(base, "key.pem"), "-out", os.path.join(base, "cert.pem")],
                    check=True, capture_output=True, timeout=START_BOUND_S)
-    return ["--certfile", os.path.join(base, "cert.pem"), "--keyfile", os.path.join(base, "key.pem")]
+    return ["--certfile", os.path.join(base, "cert.pem"), "--keyfile", os.path.join(base, "key.pem"),
+            "--ecdh-curve", "prime256v1"]
 
 
 def stop(server):

@@ -67,6 +67,8 @@ def main():
     parser.add_argument("--drop-at", type=int, default=0)
     parser.add_argument("--first-size")
     parser.add_argument("--refuse-restart", action="store_true")
+    parser.add_argument("--ecdh-curve", help="the one key exchange group TLS takes, as some stock daemons do")
+    parser.add_argument("--passive-ports", help="LOW-HIGH: the ports passive mode offers (default: any free one)")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
@@ -81,11 +83,18 @@ def main():
         handler.keyfile = args.keyfile
         handler.tls_control_required = not args.tls_optional
         handler.tls_data_required = not args.tls_optional
+        if args.ecdh_curve:
+            from OpenSSL import crypto
+
+            handler.get_ssl_context().set_tmp_ecdh(crypto.get_elliptic_curve(args.ecdh_curve))
     handler = misbehaving(handler, args)
     handler.authorizer = authorizer
     handler.banner = "220 Test server ready."
     # The PORT target must be the control peer's own address (the default, stated because tests rely on it).
     handler.permit_foreign_addresses = False
+    if args.passive_ports:
+        low, high = (int(port) for port in args.passive_ports.split("-"))
+        handler.passive_ports = range(low, high + 1)
 
     server = FTPServer((args.host, 0), handler)
     server.max_cons = 64
