@@ -106,11 +106,20 @@ tree_ncftp() {
 
 # Control lines the clients sent through the latency proxy so far (it logs each control connection's count).
 commands_sent() { awk -F= '/^commands=/ { n += $2 } END { print n + 0 }' "$work/proxy.log"; }
+# The proxy logs a connection once its close has crossed the delayed line: a count waits (10 s at most) until every
+# control connection opened so far has been logged, so no earlier client's lines land in a later client's count.
+proxy_settled() {
+    for _ in $(seq 100); do
+        awk '/^opened/ { o++ } /^commands=/ { c++ } END { exit !(o == c) }' "$work/proxy.log" && return 0
+        sleep 0.1
+    done
+}
 commands_per_file() { # TREE_COMMAND -> control lines per file of one run
     local before
+    proxy_settled
     before=$(commands_sent)
     "$1" >/dev/null
-    sleep 1 # the proxy logs a connection once its close has crossed the delayed line
+    proxy_settled
     echo "scale=1; ($(commands_sent) - $before) / $tree_files" | bc
 }
 

@@ -5,8 +5,8 @@ emulation). Passive data connections go through it too: a 227 or 229 reply is re
 listener of the proxy, which forwards to the address the server gave. Active mode (PORT) is not proxied.
 
 Only loopback addresses are ever connected to. The proxy prints its listening port on the first line of its
-output and runs until it is terminated. When a control connection ends it prints "commands=N" (the lines the
-client sent on it) to its standard error, so a benchmark can count a client's round trips.
+output and runs until it is terminated. When a control connection begins it prints "opened" to its standard error,
+and when it ends "commands=N" (the lines the client sent on it), so a benchmark can count a client's round trips.
 
 With --raw the bytes pass as they are, for a protocol that is not FTP (SSH): nothing is read as lines.
 
@@ -171,6 +171,7 @@ async def main():
     data_listeners = [] if passive_ports is None else await forward_passive_ports(passive_ports, delay)
 
     async def on_control(reader, writer):
+        print("opened", file=sys.stderr, flush=True)
         commands = CommandCounter()
         await relay(reader, writer, "127.0.0.1", server_port, delay, None if raw else ReplyRewriter(delay), commands)
         print("commands=%d" % commands.count, file=sys.stderr, flush=True)
