@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <vector>
 
 namespace {
 
@@ -76,25 +77,31 @@ bool OnPath(const char* program) {
     return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty();
 }
 
-} // namespace
+struct TFileManagerPlace {
+    const char* program;    // the file manager's program, looked for on PATH
+    const char* folder;     // where it reads its entries, under the user's data folder
+    const char* nameSuffix; // after the program's base name
+    std::string (*text)(const std::string& target);
+    bool executable; // the file manager runs only entries marked so
+};
 
-const std::vector<TFileManagerPlace>& FileManagerPlaces() {
-    static const std::vector<TFileManagerPlace> places = {
-        {"thunar", "Thunar/sendto/", ".desktop", ThunarLauncherText, true},
-        {"nautilus", "nautilus/scripts/", "", NautilusScriptText, true},
-        {"nemo", "nemo/actions/", ".nemo_action", NemoActionText, false},
-        {"dolphin", "kio/servicemenus/", ".desktop", DolphinServiceMenuText, true},
-    };
-    return places;
-}
+// Thunar first: it takes the entry when no file manager is found.
+constexpr TFileManagerPlace kPlaces[] = {
+    {"thunar", "Thunar/sendto/", ".desktop", ThunarLauncherText, true},
+    {"nautilus", "nautilus/scripts/", "", NautilusScriptText, true},
+    {"nemo", "nemo/actions/", ".nemo_action", NemoActionText, false},
+    {"dolphin", "kio/servicemenus/", ".desktop", DolphinServiceMenuText, true},
+};
+
+} // namespace
 
 void PlaceSendToEntries(const std::string& baseName, const std::string& target) {
     std::vector<const TFileManagerPlace*> found;
-    for (const TFileManagerPlace& place : FileManagerPlaces())
+    for (const TFileManagerPlace& place : kPlaces)
         if (OnPath(place.program))
             found.push_back(&place);
     if (found.empty())
-        found.push_back(&FileManagerPlaces().front());
+        found.push_back(&kPlaces[0]);
 
     const std::string data = DataHomeFolder();
     for (const TFileManagerPlace* place : found) {
