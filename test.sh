@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, runs every test; then the same tests with ASan and UBSan, and the suites whose
-# code runs threads (the parallel uploads' lanes, the check and the search) with ThreadSanitizer.
+# Installs what is missing, builds, runs every test and checks the Debian package; then the same tests with ASan and
+# UBSan, and the suites whose code runs threads (the parallel uploads' lanes, the check and the search) with
+# ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh test
@@ -19,6 +20,9 @@ run_suite() {
 }
 
 run_suite build/test
+# The Debian package, made from the test build: its files, its metadata and its start are checked, not the optimiser.
+tools/package-deb.sh build/test
+tests/package/deb_test.sh build/test/ferrylo_*.deb
 run_suite build/sanitize -DFERRYLO_SANITIZE=ON
 
 # ThreadSanitizer over the suites whose code runs threads; the rest would only be slower.

@@ -2,6 +2,7 @@
 # Draws the tray pictures and the main icon and writes the end-of-copy chime.
 #   MYFOLDER/ICON0.png .. ICON6.png  32 x 32: a folder whose body fills from the bottom in seven stages
 #   ferrylo.png                      64 x 64: the program's icon, a folder with an upward arrow
+#   icons/ferrylo-N.png              the same icon drawn at N x N for the desktop's icon theme (the Debian package)
 #   MYWAVE1.wav                      a short mono chime, 16-bit PCM
 # Needs ImageMagick's convert and python3 (standard library only).
 set -eu
@@ -30,13 +31,23 @@ while [ "$stage" -le 6 ]; do
     stage=$((stage + 1))
 done
 
-# Main icon: a yellow folder with a blue arrow pointing up (an upload).
-convert -size 64x64 xc:none \
-    -fill '#f0b429' -stroke '#7a5410' -strokewidth 2 -draw "path 'M 4,18 L 4,9 L 24,9 L 30,15 L 59,15 L 59,18 Z'" \
-    -fill '#f7cf5a' -draw "roundrectangle 4,18 59,57 3,3" \
-    -fill '#1f6fb8' -stroke '#ffffff' -strokewidth 2 \
-    -draw "path 'M 32,22 L 46,37 L 37,37 L 37,51 L 27,51 L 27,37 L 18,37 Z'" \
-    -define png:color-type=6 -define png:exclude-chunks=date,time "$here/ferrylo.png"
+# Main icon: a yellow folder with a blue arrow pointing up (an upload), drawn on a 64 x 64 grid and scaled as a
+# drawing, so every size is sharp rather than a resampled 64 x 64 picture.
+draw_icon() { # size output
+    scale=$(awk "BEGIN { print $1 / 64 }")
+    convert -size "$1x$1" xc:none \
+        -fill '#f0b429' -stroke '#7a5410' -strokewidth 2 \
+        -draw "scale $scale,$scale path 'M 4,18 L 4,9 L 24,9 L 30,15 L 59,15 L 59,18 Z'" \
+        -fill '#f7cf5a' -draw "scale $scale,$scale roundrectangle 4,18 59,57 3,3" \
+        -fill '#1f6fb8' -stroke '#ffffff' -strokewidth 2 \
+        -draw "scale $scale,$scale path 'M 32,22 L 46,37 L 37,37 L 37,51 L 27,51 L 27,37 L 18,37 Z'" \
+        -define png:color-type=6 -define png:exclude-chunks=date,time "$2"
+}
+draw_icon 64 "$here/ferrylo.png"
+mkdir -p "$here/icons"
+for size in 16 32 48 64 128 256; do
+    draw_icon "$size" "$here/icons/ferrylo-$size.png"
+done
 # Launchers written by the program take their picture from beside it.
 cp "$here/ferrylo.png" "$here/../Files/ferrylo.png"
 

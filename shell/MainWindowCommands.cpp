@@ -2,6 +2,9 @@
 
 #include "shell/FolderPicker.h"
 #include "shell/RunProgram.h"
+#ifndef _WIN32
+#include "shell/SendToEntries.h"
+#endif
 #include "shell/Shortcuts.h"
 #include "shell/SiblingFiles.h"
 #include "shell/TJvTrayIcon.h"
@@ -77,7 +80,11 @@ void RunAsAdministrator(const std::string& programPath) {
 }
 
 void AddToSendTo(const std::string& programPath) {
+#ifdef _WIN32
     PlaceSendToShortcut(ShortcutName(programPath), programPath);
+#else
+    PlaceSendToEntries(NameWithoutExtension(programPath), programPath);
+#endif
 }
 
 void PutShortcutOnDesktop(const std::string& programPath) {

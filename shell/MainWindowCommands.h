@@ -26,7 +26,8 @@ std::optional<TSourceFields> BrowseSourceFile(QWidget* owner);
 // Starts the administrator tool with the quoted program path and ends the program at once, or
 // names the missing tool and goes on.
 void RunAsAdministrator(const std::string& programPath);
-// Shortcuts named after the program file; nothing is reported either way.
+// Shortcuts named after the program file; nothing is reported either way. Linux: an entry for each file manager found
+// (SendToEntries.h).
 void AddToSendTo(const std::string& programPath);
 void PutShortcutOnDesktop(const std::string& programPath);
 void StartSendToEditor();

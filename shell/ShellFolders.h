@@ -8,6 +8,12 @@
 // ~/.local/share/Thunar/sendto/). Windows: the "SendTo" shell folder of the current user.
 std::string SendToFolder();
 
+#ifndef _WIN32
+// The user's data folder of the XDG base directory rules: $XDG_DATA_HOME when it is an absolute path, otherwise
+// ~/.local/share/. The file managers keep their menu entries under it.
+std::string DataHomeFolder();
+#endif
+
 // The user's desktop. Windows: the "Desktop" shell folder of the current user.
 std::string DesktopFolder();
 

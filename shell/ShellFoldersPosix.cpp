@@ -1,4 +1,4 @@
-// Shell folders on Linux: the file manager's Send To folder and the XDG desktop.
+// Shell folders on Linux: the user's data folder, Thunar's Send To folder in it, and the XDG desktop.
 #include "shell/AllUsersDesktop.h"
 #include "shell/ShellFolders.h"
 
@@ -13,18 +13,19 @@ std::string Local8Bit(const QString& text) {
     return text.toLocal8Bit().toStdString();
 }
 
-// The XDG base directory rules ignore a relative $XDG_DATA_HOME.
-QString DataHome() {
-    const QString configured = qEnvironmentVariable("XDG_DATA_HOME");
-    if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
-        return QDir::cleanPath(configured); // no doubled separator from a trailing one
-    return QDir::homePath() + QStringLiteral("/.local/share");
-}
-
 } // namespace
 
+std::string DataHomeFolder() {
+    // The XDG base directory rules ignore a relative $XDG_DATA_HOME.
+    const QString configured = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
+        return WithTrailingBackslash(
+            Local8Bit(QDir::cleanPath(configured))); // no doubled separator from a trailing one
+    return WithTrailingBackslash(Local8Bit(QDir::homePath() + QStringLiteral("/.local/share")));
+}
+
 std::string SendToFolder() {
-    return WithTrailingBackslash(Local8Bit(DataHome() + QStringLiteral("/Thunar/sendto")));
+    return DataHomeFolder() + "Thunar/sendto/";
 }
 
 std::string DesktopFolder() {

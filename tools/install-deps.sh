@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a fresh Debian 12 lacks for building, testing or running Ferrylo.
-# Usage: tools/install-deps.sh build|test|run|shot|bench|windows
+# Usage: tools/install-deps.sh build|test|run|shot|bench|windows|package
 set -euo pipefail
 
 # qt6-translations-l10n: the toolkit's Russian texts (standard buttons, pickers), wherever the program is built to run.
@@ -8,11 +8,15 @@ set -euo pipefail
 # ca-certificates, which it recommends; named here so a minimal install has them). libssh2-1-dev: SFTP.
 build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev libjpeg62-turbo-dev
     qt6-translations-l10n libssl-dev ca-certificates libssh2-1-dev)
+# The Debian package (tools/package-deb.sh): CPack's dependency search (dpkg-shlibdeps), the package checker and the
+# validators of the menu entry and the AppStream metadata.
+package_packages=(dpkg-dev lintian desktop-file-utils appstream)
 # openssl makes the test servers' certificates; python3-openssl lets pyftpdlib speak TLS. openssh-server gives the
 # tests an sshd of their own (never the system service: the install starts none), openssh-client its key tools,
-# python3-paramiko the scripted SSH server of the hostile cases.
+# python3-paramiko the scripted SSH server of the hostile cases. The package's tests need the package's tools, and start
+# the unpacked program under a virtual display to wait for its window (xvfb, xauth, xdotool).
 test_packages=(libgtest-dev libgmock-dev python3-pyftpdlib openssl python3-openssl openssh-server openssh-client
-    python3-paramiko)
+    python3-paramiko "${package_packages[@]}" xvfb xauth xdotool)
 # xdg-utils opens the help page; pkexec gives the program administrator rights (Files/HOISTER).
 run_packages=(xdg-utils pkexec)
 shot_packages=(xvfb xauth imagemagick fonts-dejavu-core trayer xdotool)
@@ -27,6 +31,7 @@ wanted=("${build_packages[@]}")
 case "${1:-build}" in
     build) ;;
     test) wanted+=("${test_packages[@]}") ;;
+    package) wanted+=("${package_packages[@]}") ;;
     run) wanted+=("${run_packages[@]}") ;;
     shot) wanted+=("${shot_packages[@]}") ;;
     bench) wanted+=("${test_packages[@]}" "${bench_packages[@]}") ;;

@@ -3,6 +3,7 @@
 #include "util/NativePath.h"
 
 #include <QDir>
+#include <QFile>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -99,17 +100,28 @@ std::optional<TLinkFacts> ReadShellLink(const std::string& path) {
 }
 #else
 ShellEnvironment::ShellEnvironment()
-    : savedHome_(qgetenv("HOME")), savedData_(qgetenv("XDG_DATA_HOME")), savedConfig_(qgetenv("XDG_CONFIG_HOME")) {
+    : savedHome_(qgetenv("HOME")), savedData_(qgetenv("XDG_DATA_HOME")), savedConfig_(qgetenv("XDG_CONFIG_HOME")),
+      savedPath_(qgetenv("PATH")) {
     qputenv("HOME", dir_.path().toLocal8Bit());
     qputenv("XDG_DATA_HOME", (dir_.path() + QStringLiteral("/data")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (dir_.path() + QStringLiteral("/config")).toLocal8Bit());
     QDir().mkpath(dir_.path() + QStringLiteral("/Desktop"));
+    // Only the programs a test puts there: the machine's own file managers must not decide where Send To goes.
+    QDir().mkpath(dir_.path() + QStringLiteral("/bin"));
+    qputenv("PATH", (dir_.path() + QStringLiteral("/bin")).toLocal8Bit());
 }
 
 ShellEnvironment::~ShellEnvironment() {
     qputenv("HOME", savedHome_);
     qputenv("XDG_DATA_HOME", savedData_);
     qputenv("XDG_CONFIG_HOME", savedConfig_);
+    qputenv("PATH", savedPath_);
+}
+
+void ShellEnvironment::putOnPath(const std::string& program) const {
+    const QString path = dir_.path() + QStringLiteral("/bin/") + QString::fromStdString(program);
+    WriteWholeFile(path.toStdString(), "#!/bin/sh\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 std::string ShellEnvironment::home() const {

@@ -1,7 +1,8 @@
 #pragma once
 // A private home for one test, so shortcuts and Send To entries never touch the real user's files. Linux: HOME,
-// XDG_DATA_HOME and XDG_CONFIG_HOME point into a temporary folder while it lives. Windows: the current user's and
-// the machine's registry keys are redirected to a scratch key whose shell folders lie in the temporary folder.
+// XDG_DATA_HOME and XDG_CONFIG_HOME point into a temporary folder while it lives, and PATH to a folder of its own.
+// Windows: the current user's and the machine's registry keys are redirected to a scratch key whose shell folders lie
+// in the temporary folder.
 #include <QByteArray>
 #include <QTemporaryDir>
 #include <optional>
@@ -31,8 +32,12 @@ private:
     HKEY scratch_ = nullptr;
     std::wstring scratchName_;
 #else
+    // PATH holds only the test's own folder of programs while the environment lives; this puts a do-nothing program
+    // of that name there.
+    void putOnPath(const std::string& program) const;
+
 private:
-    QByteArray savedHome_, savedData_, savedConfig_;
+    QByteArray savedHome_, savedData_, savedConfig_, savedPath_;
 #endif
     QTemporaryDir dir_;
 };

@@ -1,5 +1,6 @@
 // Shortcuts for the Send To menu and the desktop: the right place, the target with its folder as working folder,
 // and no duplicates. Linux launchers also keep a target whole through their quoting rules and are executable.
+#include "LauncherReading.h"
 #include "ShellEnvironment.h"
 #include "shell/Shortcuts.h"
 #include "tests/support/EightBitText.h"
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <map>
 #include <vector>
 
 namespace {
@@ -78,69 +78,6 @@ TEST(Shortcuts, DesktopShortcutIsWrittenOnceAndNeverOverAnExistingOne) {
     EXPECT_EQ(FilesIn(env.desktop()), 1u);
 }
 #else
-std::map<std::string, std::string> LauncherKeys(const std::string& text) {
-    std::map<std::string, std::string> keys;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = text.substr(start, end - start);
-        const size_t equals = line.find('=');
-        if (equals != std::string::npos)
-            keys[line.substr(0, equals)] = line.substr(equals + 1);
-        start = end + 1;
-    }
-    return keys;
-}
-
-// How a desktop reads a string value: "\\", "\n", "\t", "\r" escapes.
-std::string UnescapeValue(const std::string& value) {
-    std::string unescaped;
-    for (size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == '\\' && i + 1 < value.size()) {
-            const char next = value[++i];
-            unescaped += next == 'n' ? '\n' : next == 't' ? '\t' : next == 'r' ? '\r' : next;
-        } else {
-            unescaped += value[i];
-        }
-    }
-    return unescaped;
-}
-
-// How a desktop reads an Exec value: the value escapes, then the quoting of each argument, with
-// "%%" as a literal percent and other field codes left as their own arguments.
-std::vector<std::string> ExecArguments(const std::string& value) {
-    const std::string unescaped = UnescapeValue(value);
-    std::vector<std::string> arguments;
-    std::string current;
-    bool quoted = false, any = false;
-    for (size_t i = 0; i < unescaped.size(); ++i) {
-        const char c = unescaped[i];
-        if (quoted && c == '\\' && i + 1 < unescaped.size()) {
-            current += unescaped[++i];
-        } else if (c == '"') {
-            quoted = !quoted;
-            any = true;
-        } else if (c == '%' && i + 1 < unescaped.size() && unescaped[i + 1] == '%') {
-            current += '%';
-            ++i;
-            any = true;
-        } else if (c == ' ' && !quoted) {
-            if (any)
-                arguments.push_back(current);
-            current.clear();
-            any = false;
-        } else {
-            current += c;
-            any = true;
-        }
-    }
-    if (any)
-        arguments.push_back(current);
-    return arguments;
-}
-
 TEST(Shortcuts, SendToLauncherStartsTheTargetInItsFolderAndStaysOneFile) {
     ShellEnvironment env;
     // Blanks, Cyrillic, a quote, a dollar and a percent must all reach the program unchanged.
