@@ -34,7 +34,7 @@ TEST_F(KeyringOption, SaveSendsTheAgreedPasswordToTheKeyringOrSaysWhyItStaysInMy
         ui::MsgButton answer;
         bool reachable;
         std::optional<QString> keyringAfter; // the entry held "older" before
-        std::string slotAfter; // the plain password ".MyIni" keeps
+        std::string slotAfter;               // the plain password ".MyIni" keeps
         std::vector<QString> shown;
     };
     const Case cases[] = {

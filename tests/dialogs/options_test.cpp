@@ -68,6 +68,7 @@ TEST_F(OptionsDialog, OptionsBeyondTheFiveAreSavedBesideTheOtherLinesOfFtpsNotIn
     CopyOptions.PasswordInKeyring = true;
     TForm2 form;
     EXPECT_TRUE(form.CheckBox6->isChecked() && form.CheckBox7->isChecked() && form.CheckBox8->isChecked());
+    EXPECT_EQ(form.CheckBox8->text(), QStringLiteral("Хранить пароль в системном хранилище"));
     EXPECT_EQ(form.SpinEdit1->value(), 3);
     click(form.Button3);
     EXPECT_EQ(readFile(FtpsSuffix),

@@ -84,7 +84,8 @@ TEST_F(KeyringWindow, APasswordInMyIniMovesToTheKeyringOnTheNextSave) {
     start();
     EXPECT_EQ(CurrentPassword, "старый");
     saveWithPassword(form().Edit6->text()); // the mask: the password stays
-    EXPECT_EQ(script_.texts(), (std::vector<QString>{QStringLiteral("Сохранить пароль?"), QStringLiteral("Сохранено")}));
+    EXPECT_EQ(script_.texts(),
+              (std::vector<QString>{QStringLiteral("Сохранить пароль?"), QStringLiteral("Сохранено")}));
     EXPECT_EQ(storedPassword(readFile(settingsFile(".MyIni"))), "");
     EXPECT_EQ(service.secretTool(kLookup), "старый");
 
