@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include "ftp/TIdFTP.h"
+#include "keyring/SystemKeyring.h"
 #include "shell/TJvTrayIcon.h"
 #include "ui/FormBuilder.h"
 #include "ui/TLogView.h"
@@ -38,7 +39,8 @@ QToolButton* browseButton(QWidget* parent, const char* name, const QString& anno
 
 } // namespace
 
-TForm1::TForm1(const TStartup& startup) : startup_(startup) {
+TForm1::TForm1(const TStartup& startup)
+    : startup_(startup), passwords_(startup.passwords ? startup.passwords : std::make_shared<TSystemKeyring>()) {
     Form1 = this;
     setObjectName(QStringLiteral("Form1"));
     createControls();

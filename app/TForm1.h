@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,17 +31,21 @@ class QToolButton;
 class TIdFTP;
 class TJvTrayIcon;
 class TLogView;
+class TPasswordStore;
 class TProgressBar;
 class TForm2;
 class TForm3;
 class TForm6;
 class TForm7;
+struct TFtpSettings;
 
 // What the entry hands to the main window: the running program file and its command line
-// (arguments after the program name).
+// (arguments after the program name), and where a password kept out of ".MyIni" goes (none given: the system's
+// keyring).
 struct TStartup {
     QString programPath;
     QStringList arguments;
+    std::shared_ptr<TPasswordStore> passwords = nullptr;
 };
 
 class TForm1 : public QMainWindow, public TReachHost, public TCopyHost {
@@ -204,8 +209,16 @@ private:
     void readFtpSettingsFile();
     void readFtpsSettingsFile();
     bool saveFtpsSettingsFile(); // false when it cannot be written
+    // The password the keyring holds for the server and login just read from ".MyIni", when the option sends saved
+    // passwords there.
+    std::optional<std::string> passwordFromKeyring();
+    // Hands the run's password to the keyring and empties the record's slot; an empty password takes the keyring's
+    // entry out instead. False when no keyring took the password: the record keeps it.
+    bool keepPasswordInKeyring(TFtpSettings& record);
+    static QString keyringUnreachableText(const std::string& myIniPath);
 
     TStartup startup_;
+    std::shared_ptr<TPasswordStore> passwords_;
     TCopyState copyState_; // the running (or last) copy job's values
     TForm2* options_ = nullptr;
     TForm3* editor_ = nullptr;

@@ -46,7 +46,8 @@ TCopyOptions TForm1::Options() const {
             .TrayOnStart = options_->CheckBox5->isChecked(),
             .KnownFolders = options_->CheckBox6->isChecked(),
             .ParallelUploads = options_->SpinEdit1->value(),
-            .SkipExisting = options_->CheckBox7->isChecked()};
+            .SkipExisting = options_->CheckBox7->isChecked(),
+            .PasswordInKeyring = options_->CheckBox8->isChecked()};
 }
 
 void TForm1::TickDeleteSources() {

@@ -47,6 +47,7 @@ void TForm1::readFtpsSettingsFile() {
     CopyOptions.KnownFolders = file.KnownFolders(); // the options window takes them when it is made
     CopyOptions.ParallelUploads = file.ParallelUploads();
     CopyOptions.SkipExisting = file.SkipExisting();
+    CopyOptions.PasswordInKeyring = file.PasswordInKeyring();
 }
 
 bool TForm1::saveFtpsSettingsFile() {
@@ -55,5 +56,7 @@ bool TForm1::saveFtpsSettingsFile() {
     TFtpsFile file = TFtpsFile::Read(path);
     file.SetEncryption(CheckBox3->isChecked());
     file.SetSftp(CheckBox4->isChecked());
+    // Saved with the record whose password slot it explains: a password the keyring took is looked for there.
+    file.SetPasswordInKeyring(Options().PasswordInKeyring);
     return file.Write(path);
 }

@@ -32,13 +32,19 @@ void TForm1::SaveFtpSettings(const std::string& myIniPath) {
             Edit6->clear(); // neither stored nor held in memory any longer
     }
     CollectFtpSettings();
-    const bool myIniSaved = WriteFtpSettingsFile(myIniPath, FtpSettings);
+    TFtpSettings record = FtpSettings;
+    const bool keyringTookIt = !Options().PasswordInKeyring || keepPasswordInKeyring(record);
+    const bool myIniSaved = WriteFtpSettingsFile(myIniPath, record);
     const bool ftpsSaved = saveFtpsSettingsFile();
-    if (!myIniSaved)
+    if (!myIniSaved) {
         ui::ShowMessage(QStringLiteral("Не могу сохранить конфигурацию,выберите в моей программе пункт "
                                        "\"Система\\Запускать   эту программу от  имени администратора\""));
-    else if (!ftpsSaved)
-        ui::ShowMessage(ftps::WriteFailureText()); // ".MyIni" was written: only the file that failed is named
+    } else { // ".MyIni" was written: only what failed is named
+        if (!keyringTookIt)
+            ui::ShowMessage(keyringUnreachableText(myIniPath));
+        if (!ftpsSaved)
+            ui::ShowMessage(ftps::WriteFailureText());
+    }
 
     const std::string pathFile = SettingsFile(PathSuffix);
     PathList = ReadTextLines(pathFile);

@@ -92,9 +92,13 @@ void TForm1::readFtpSettingsFile() {
     if (!FtpSettings.Password.empty()) {
         CurrentPassword = DecryptPassword(FtpSettings.Password);
     } else if (!FtpSettings.Login.empty()) {
-        const auto answer = ui::InputBox(QStringLiteral("login:") + ui::FromSystemText(FtpSettings.Login),
-                                         QStringLiteral("Введите пароль"), QString(), ui::InputEcho::Password);
-        CurrentPassword = answer ? ui::ToSystemText(*answer) : std::string();
+        if (const auto kept = passwordFromKeyring()) {
+            CurrentPassword = *kept;
+        } else {
+            const auto answer = ui::InputBox(QStringLiteral("login:") + ui::FromSystemText(FtpSettings.Login),
+                                             QStringLiteral("Введите пароль"), QString(), ui::InputEcho::Password);
+            CurrentPassword = answer ? ui::ToSystemText(*answer) : std::string();
+        }
     }
     Edit6->setText(ui::FromSystemText(PasswordMask(CurrentPassword)));
 }

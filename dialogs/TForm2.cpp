@@ -22,7 +22,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
 void TForm2::createControls() {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Опции копирования"));
-    setFixedSize(640, 300);
+    setFixedSize(640, 328);
 
     const auto checkBox = [this](const char* name, const QString& caption, int top, bool designed) {
         auto* box = new QCheckBox(caption, this);
@@ -49,13 +49,14 @@ void TForm2::createControls() {
     SpinEdit1->setRange(kMinParallelUploads, kMaxParallelUploads);
     Label1->setBuddy(SpinEdit1);
     CheckBox7 = checkBox("CheckBox7", QStringLiteral("Пропускать файлы, которые уже есть на сервере"), 212, false);
+    CheckBox8 = checkBox("CheckBox8", QStringLiteral("Хранить пароль в системном хранилище"), 240, false);
 
     Button1 = new QPushButton(QStringLiteral("Старт  копирования"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(16, 252, 200, 32);
+    Button1->setGeometry(16, 280, 200, 32);
     Button3 = new QPushButton(QStringLiteral("Сохранить опции"), this);
     Button3->setObjectName(QStringLiteral("Button3"));
-    Button3->setGeometry(424, 252, 200, 32);
+    Button3->setGeometry(424, 280, 200, 32);
 }
 
 void TForm2::connectHandlers() {
@@ -79,6 +80,7 @@ void TForm2::FormCreate() {
     CheckBox6->setChecked(CopyOptions.KnownFolders);
     SpinEdit1->setValue(CopyOptions.ParallelUploads);
     CheckBox7->setChecked(CopyOptions.SkipExisting);
+    CheckBox8->setChecked(CopyOptions.PasswordInKeyring);
 }
 
 // Powering off after the copy leaves nobody to read a completion report.
@@ -107,6 +109,7 @@ void TForm2::Button3Click() {
     CopyOptions.KnownFolders = CheckBox6->isChecked();
     CopyOptions.ParallelUploads = SpinEdit1->value();
     CopyOptions.SkipExisting = CheckBox7->isChecked();
+    CopyOptions.PasswordInKeyring = CheckBox8->isChecked();
     WriteCopyOptionsFile(SettingsFile(OptionSuffix), CopyOptions);
     // ".option" keeps its five bytes; the rest goes with the other lines of ".ftps", which stay as they are.
     const std::string ftpsPath = SettingsFile(FtpsSuffix);
@@ -114,5 +117,6 @@ void TForm2::Button3Click() {
     ftps.SetKnownFolders(CopyOptions.KnownFolders);
     ftps.SetParallelUploads(CopyOptions.ParallelUploads);
     ftps.SetSkipExisting(CopyOptions.SkipExisting);
+    ftps.SetPasswordInKeyring(CopyOptions.PasswordInKeyring);
     ftps.Write(ftpsPath);
 }

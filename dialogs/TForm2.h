@@ -1,8 +1,8 @@
 #pragma once
 // The copy options dialog: five switches the copy job reads straight from the check boxes; two more and a count of
-// parallel uploads for fast folder uploads; a button that saves the five to ".option" (the others to ".ftps") and
-// one that starts the copy through the main window's start button. Not modal; closing it through its frame only hides
-// it.
+// parallel uploads for fast folder uploads; where a saved password goes; a button that saves the five to ".option"
+// (the others to ".ftps") and one that starts the copy through the main window's start button. Not modal; closing it
+// through its frame only hides it.
 
 #include <QPointer>
 #include <QWidget>
@@ -29,6 +29,7 @@ public:
     QLabel* Label1;       // "Параллельных загрузок:"
     QSpinBox* SpinEdit1;  // ParallelUploads, 1 to 8
     QCheckBox* CheckBox7; // "Пропускать файлы, которые уже есть на сервере", SkipExisting
+    QCheckBox* CheckBox8; // "Хранить пароль в системном хранилище", PasswordInKeyring
     QPushButton* Button1; // "Старт  копирования"
     QPushButton* Button3; // "Сохранить опции"
 

@@ -15,6 +15,8 @@ constexpr std::string_view kKnownFoldersKey = "known_folders=";
 constexpr std::string_view kSftpKey = "sftp=";
 constexpr std::string_view kSkipExistingKey = "skip_existing=";
 constexpr std::string_view kParallelUploadsKey = "parallel_uploads=";
+constexpr std::string_view kPasswordStoreKey = "password_store=";
+constexpr std::string_view kKeyringStore = "keyring";
 // "certificate=<fingerprint> <server>": the fingerprint has no blank, so the server may hold anything but a line
 // break, '=' and blanks included.
 constexpr std::string_view kCertificateKey = "certificate=";
@@ -133,6 +135,18 @@ bool TFtpsFile::SkipExisting() const {
 
 void TFtpsFile::SetSkipExisting(bool on) {
     SetValue(kSkipExistingKey, on ? "1" : "0", false);
+}
+
+bool TFtpsFile::PasswordInKeyring() const {
+    const std::string* line = LineOf(kPasswordStoreKey);
+    return line && line->substr(kPasswordStoreKey.size()) == kKeyringStore;
+}
+
+void TFtpsFile::SetPasswordInKeyring(bool on) {
+    if (on)
+        SetValue(kPasswordStoreKey, std::string(kKeyringStore), false);
+    else // no line is the settings file, as in versions before the option
+        std::erase_if(lines_, [](const std::string& line) { return StartsWith(line, kPasswordStoreKey); });
 }
 
 int TFtpsFile::ParallelUploads() const {

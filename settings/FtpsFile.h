@@ -2,7 +2,7 @@
 // The ".ftps" settings file: what the program keeps beyond the five files of its first form, so those keep their
 // exact formats. Text lines "key=value" ending in CR LF; lines of keys this version does not know (written by a
 // later one) are kept as they are when it saves. Holds the "Шифрование (FTPS)" box, the certificates the user
-// accepted, one line per server, and the copy options beyond the five of ".option".
+// accepted, one line per server, the copy options beyond the five of ".option", and where a saved password lives.
 
 #include <string>
 #include <string_view>
@@ -35,6 +35,11 @@ public:
     // "Пропускать файлы, которые уже есть на сервере": `skip_existing=1`; off without the line.
     bool SkipExisting() const;
     void SetSkipExisting(bool on);
+
+    // "Хранить пароль в системном хранилище": `password_store=keyring`; without the line the password stays where the
+    // ".MyIni" record keeps it. Turning it off takes the line out.
+    bool PasswordInKeyring() const;
+    void SetPasswordInKeyring(bool on);
 
     // "Параллельных загрузок": `parallel_uploads=N`; 1 without the line, a bad number, or one out of bounds is
     // brought to the nearest bound.

@@ -21,6 +21,8 @@ struct TCopyOptions {
     int ParallelUploads = 1;
     // Kept in ".ftps" too: a file the server holds already (same size, not older) is not sent again.
     bool SkipExisting = false;
+    // Kept in ".ftps" too: a saved password goes to the system's keyring, the ".MyIni" slot stays empty.
+    bool PasswordInKeyring = false;
 };
 
 // The bounds of ParallelUploads; 1 is the single connection.

@@ -6,17 +6,21 @@ set -euo pipefail
 # qt6-translations-l10n: the toolkit's Russian texts (standard buttons, pickers), wherever the program is built to run.
 # libssl-dev: TLS for FTPS (it brings the run-time libssl3 and the system's trusted authorities come with
 # ca-certificates, which it recommends; named here so a minimal install has them). libssh2-1-dev: SFTP.
+# qtkeychain-qt6-dev: the system's keyring; it reaches the Secret Service through libsecret, which it loads when it
+# runs, so that is named too.
 build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev libjpeg62-turbo-dev
-    qt6-translations-l10n libssl-dev ca-certificates libssh2-1-dev)
+    qt6-translations-l10n libssl-dev ca-certificates libssh2-1-dev qtkeychain-qt6-dev libsecret-1-0)
 # The Debian package (tools/package-deb.sh): CPack's dependency search (dpkg-shlibdeps), the package checker and the
 # validators of the menu entry and the AppStream metadata.
 package_packages=(dpkg-dev lintian desktop-file-utils appstream)
 # openssl makes the test servers' certificates; python3-openssl lets pyftpdlib speak TLS. openssh-server gives the
 # tests an sshd of their own (never the system service: the install starts none), openssh-client its key tools,
 # python3-paramiko the scripted SSH server of the hostile cases. The package's tests need the package's tools, and start
-# the unpacked program under a virtual display to wait for its window (xvfb, xauth, xdotool).
+# the unpacked program under a virtual display to wait for its window (xvfb, xauth, xdotool). The keyring tests start a
+# session bus of their own (dbus) with gnome-keyring-daemon on it and read what it holds with secret-tool
+# (libsecret-tools).
 test_packages=(libgtest-dev libgmock-dev python3-pyftpdlib openssl python3-openssl openssh-server openssh-client
-    python3-paramiko "${package_packages[@]}" xvfb xauth xdotool)
+    python3-paramiko "${package_packages[@]}" xvfb xauth xdotool dbus gnome-keyring libsecret-tools)
 # xdg-utils opens the help page; pkexec gives the program administrator rights (Files/HOISTER).
 run_packages=(xdg-utils pkexec)
 shot_packages=(xvfb xauth imagemagick fonts-dejavu-core trayer xdotool)

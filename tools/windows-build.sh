@@ -10,7 +10,7 @@ say() { echo "[$(($(date +%s) - started)) s] $*"; }
 # The two scripts print their progress (the first run builds for half an hour); their last line is the prefix.
 say "Qt for Windows ..."
 qt=$("$repo/tools/windows-qt.sh" | tee /dev/stderr | tail -n1)
-say "OpenSSL, libssh2 and libjpeg for Windows ..."
+say "OpenSSL, libssh2, libjpeg and QtKeychain for Windows ..."
 libs=$("$repo/tools/windows-libs.sh" | tee /dev/stderr | tail -n1)
 build=$repo/build/windows
 mkdir -p "$build"
@@ -24,7 +24,8 @@ say "Configuring the program (log: $build/configure.log) ..."
     -DOPENSSL_USE_STATIC_LIBS=ON -DOPENSSL_ROOT_DIR="$libs" -DOPENSSL_INCLUDE_DIR="$libs/include" \
     -DSSL_EAY="$libs/lib/libssl.a" -DLIB_EAY="$libs/lib/libcrypto.a" \
     -DJPEG_INCLUDE_DIR="$libs/include" -DJPEG_LIBRARY="$libs/lib/libjpeg.a" \
-    -DLIBSSH2_INCLUDE_DIR="$libs/include" -DLIBSSH2_LIBRARY="$libs/lib/libssh2.a" "$@" >"$build/configure.log" 2>&1 ||
+    -DLIBSSH2_INCLUDE_DIR="$libs/include" -DLIBSSH2_LIBRARY="$libs/lib/libssh2.a" \
+    -DQt6Keychain_DIR="$libs/lib/cmake/Qt6Keychain" "$@" >"$build/configure.log" 2>&1 ||
     { tail -n 40 "$build/configure.log"; exit 1; }
 say "Building the program (log: $build/build.log); every 20th step is shown ..."
 if ! nice cmake --build "$build" --parallel 2 2>&1 | tee "$build/build.log" |

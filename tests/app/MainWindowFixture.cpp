@@ -8,8 +8,8 @@
 void MainWindowFixture::start(const QStringList& arguments) {
     forms_.reset();
     // As the program's main hands it over: with native separators.
-    forms_ = std::make_unique<FormSet>(
-        TStartup{QDir::toNativeSeparators(dir_.filePath(QStringLiteral("ferrylo"))), arguments});
+    forms_ = std::make_unique<FormSet>(TStartup{QDir::toNativeSeparators(dir_.filePath(QStringLiteral("ferrylo"))),
+                                                arguments, passwords_ ? passwords_ : keyring_});
 }
 
 std::string MainWindowFixture::folder() const {

@@ -1,6 +1,7 @@
 #pragma once
 // The seven windows around one test case, started from a program file in a fresh temporary
 // folder, with every prompt answered by the test.
+#include "FakePasswordStore.h"
 #include "app/FormSet.h"
 #include "ui/UiLayer.h"
 
@@ -22,6 +23,9 @@ protected:
 
     QTemporaryDir dir_;
     ui::testing::Script script_;
+    // The keyring the window is given: the fake unless a test hands it another (never the user's own).
+    std::shared_ptr<FakePasswordStore> keyring_ = std::make_shared<FakePasswordStore>();
+    std::shared_ptr<TPasswordStore> passwords_;
 
 private:
     std::unique_ptr<FormSet> forms_;

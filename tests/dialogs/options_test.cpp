@@ -59,23 +59,28 @@ TEST_F(OptionsDialog, PowerOffUnticksTheReportWhichMayBeTickedAgainAndIsSavedSo)
     EXPECT_TRUE(form.CheckBox3->isChecked());
 }
 
-TEST_F(OptionsDialog, FastUploadOptionsAreSavedBesideTheOtherLinesOfFtpsNotInOption) {
+// Without the keyring's line the password stays in ".MyIni", as before the option.
+TEST_F(OptionsDialog, OptionsBeyondTheFiveAreSavedBesideTheOtherLinesOfFtpsNotInOption) {
     writeFile(FtpsSuffix, "ftps=1\r\n");
     CopyOptions.KnownFolders = true;
     CopyOptions.ParallelUploads = 3;
     CopyOptions.SkipExisting = true;
+    CopyOptions.PasswordInKeyring = true;
     TForm2 form;
-    EXPECT_TRUE(form.CheckBox6->isChecked() && form.CheckBox7->isChecked());
+    EXPECT_TRUE(form.CheckBox6->isChecked() && form.CheckBox7->isChecked() && form.CheckBox8->isChecked());
+    EXPECT_EQ(form.CheckBox8->text(), QStringLiteral("Хранить пароль в системном хранилище"));
     EXPECT_EQ(form.SpinEdit1->value(), 3);
     click(form.Button3);
-    EXPECT_EQ(readFile(FtpsSuffix), "ftps=1\r\nknown_folders=1\r\nparallel_uploads=3\r\nskip_existing=1\r\n");
+    EXPECT_EQ(readFile(FtpsSuffix),
+              "ftps=1\r\nknown_folders=1\r\nparallel_uploads=3\r\nskip_existing=1\r\npassword_store=keyring\r\n");
     EXPECT_EQ(readFile(OptionSuffix).size(), 5u);
     click(form.CheckBox6);
     click(form.CheckBox7);
+    click(form.CheckBox8);
     form.SpinEdit1->setValue(99); // the box keeps to 1..8
     click(form.Button3);
     EXPECT_EQ(readFile(FtpsSuffix), "ftps=1\r\nknown_folders=0\r\nparallel_uploads=8\r\nskip_existing=0\r\n");
-    EXPECT_FALSE(CopyOptions.KnownFolders || CopyOptions.SkipExisting);
+    EXPECT_FALSE(CopyOptions.KnownFolders || CopyOptions.SkipExisting || CopyOptions.PasswordInKeyring);
     EXPECT_EQ(CopyOptions.ParallelUploads, 8);
 }
 

@@ -93,10 +93,11 @@ std::filesystem::path makePrivateTempFolder(const std::string& prefix) {
     return pattern;
 }
 
-pid_t spawnChild(const std::vector<std::string>& args, int stdoutFd, const std::filesystem::path& stderrFile) {
+pid_t spawnChild(const std::vector<std::string>& args, int stdoutFd, const std::filesystem::path& stderrFile,
+                 const std::filesystem::path& stdinFile) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, stdinFile.c_str(), O_RDONLY, 0);
     if (stdoutFd >= 0)
         posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
     else
@@ -201,16 +202,21 @@ std::string readFirstLine(int fd, std::chrono::milliseconds bound) {
 
 } // namespace
 
-int startServer(const std::vector<std::string>& args, const std::filesystem::path& stderrFile,
-                std::chrono::milliseconds bound, pid_t& pid) {
+std::string startReadingFirstLine(const std::vector<std::string>& args, const std::filesystem::path& stderrFile,
+                                  std::chrono::milliseconds bound, pid_t& pid) {
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0)
-        return 0;
+        return {};
     pid = spawnChild(args, out[1], stderrFile);
     ::close(out[1]);
-    const std::string portText = pid > 0 ? readFirstLine(out[0], bound) : std::string();
+    const std::string line = pid > 0 ? readFirstLine(out[0], bound) : std::string();
     ::close(out[0]);
-    const int port = std::atoi(portText.c_str());
+    return line;
+}
+
+int startServer(const std::vector<std::string>& args, const std::filesystem::path& stderrFile,
+                std::chrono::milliseconds bound, pid_t& pid) {
+    const int port = std::atoi(startReadingFirstLine(args, stderrFile, bound, pid).c_str());
     return port > 0 && port <= 65535 ? port : 0;
 }
 
