@@ -80,8 +80,9 @@ TEST_P(TlsServer, FilesArriveByteIdenticalAfterOneQuestionAboutTheCertificate) {
     const ftp::tls::THandshakeTally after = ftp::tls::HandshakeTally();
     EXPECT_EQ(after.Resumed - before.Resumed, after.Completed - before.Completed);
     EXPECT_GE(after.Resumed - before.Resumed, 3u);
-    const std::uint64_t refusedHellos = GetParam() ? 3 : 0; // a passive data connection says hello before the reply
-    EXPECT_EQ(after.Hellos - before.Hellos, after.Completed - before.Completed + refusedHellos);
+    // A passive data connection says hello before the reply, unless the refusal has closed it by then.
+    const std::uint64_t refusedHellos = GetParam() ? 3 : 0;
+    EXPECT_LE(after.Hellos - before.Hellos, after.Completed - before.Completed + refusedHellos);
     ftp.LeaveServer();
     EXPECT_FALSE(ftp.IsOpen());
 }
