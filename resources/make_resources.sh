@@ -2,6 +2,7 @@
 # Draws the tray pictures and the main icon and writes the end-of-copy chime.
 #   MYFOLDER/ICON0.png .. ICON6.png  32 x 32: a folder whose body fills from the bottom in seven stages
 #   ferrylo.png                      64 x 64: the program's icon, a folder with an upward arrow
+#   ferrylo.ico                      the same at 64, 48, 32 and 16 px for Windows
 #   MYWAVE1.wav                      a short mono chime, 16-bit PCM
 # Needs ImageMagick's convert and python3 (standard library only).
 set -eu
@@ -39,6 +40,8 @@ convert -size 64x64 xc:none \
     -define png:color-type=6 -define png:exclude-chunks=date,time "$here/ferrylo.png"
 # Launchers written by the program take their picture from beside it.
 cp "$here/ferrylo.png" "$here/../Files/ferrylo.png"
+# Windows shows the program file, its shortcuts and its installer with this one (resource IDI_ICON1, ferrylo.rc).
+convert "$here/ferrylo.png" -define icon:auto-resize=64,48,32,16 "$here/ferrylo.ico"
 
 # The chime: two rising sine tones with a soft attack and an exponential decay, 22050 Hz mono.
 python3 - "$here/MYWAVE1.wav" <<'PY'
