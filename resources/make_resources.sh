@@ -3,6 +3,7 @@
 #   MYFOLDER/ICON0.png .. ICON6.png  32 x 32: a folder whose body fills from the bottom in seven stages
 #   ferrylo.png                      64 x 64: the program's icon, a folder with an upward arrow
 #   icons/ferrylo-N.png              the same icon drawn at N x N for the desktop's icon theme (the Debian package)
+#   ferrylo.ico                      the same at 64, 48, 32 and 16 px for Windows
 #   MYWAVE1.wav                      a short mono chime, 16-bit PCM
 # Needs ImageMagick's convert and python3 (standard library only).
 set -eu
@@ -50,6 +51,8 @@ for size in 16 32 48 64 128 256; do
 done
 # Launchers written by the program take their picture from beside it.
 cp "$here/ferrylo.png" "$here/../Files/ferrylo.png"
+# Windows shows the program file, its shortcuts and its installer with this one (resource IDI_ICON1, ferrylo.rc).
+convert "$here/ferrylo.png" -define icon:auto-resize=64,48,32,16 "$here/ferrylo.ico"
 
 # The chime: two rising sine tones with a soft attack and an exponential decay, 22050 Hz mono.
 python3 - "$here/MYWAVE1.wav" <<'PY'

@@ -6,7 +6,7 @@ namespace {
 #ifdef _WIN32
 constexpr const char* kFolder = "Files\\";
 constexpr const char* kProgramSuffix = ".exe";
-constexpr const char* kHelpName = "ferrylo.html"; // the same page as elsewhere, opened by the shell
+constexpr const char* kHelpName = "ferrylo.chm"; // the help page compiled, opened by the shell's help viewer
 #else
 constexpr const char* kFolder = "Files/";
 constexpr const char* kProgramSuffix = "";

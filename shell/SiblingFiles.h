@@ -1,5 +1,6 @@
 #pragma once
-// The sibling programs and the help page, in the folder "Files" beside the program.
+// The sibling programs and the help (the Windows help file on Windows, a page elsewhere), in the folder "Files"
+// beside the program.
 
 #include <string>
 

@@ -27,9 +27,10 @@ shot_packages=(xvfb xauth imagemagick fonts-dejavu-core trayer xdotool)
 # Debian's FTP daemons exclude one another: proftpd is installed, vsftpd is unpacked by the benchmarks (bench/common.sh)
 # into a cache folder, so its libraries are named here.
 bench_packages=(curl lftp ncftp rclone proftpd-basic libwrap0 libcap2 libpam0g time bc clang libclang-rt-14-dev python3-pyftpdlib openssl python3-openssl)
-# The Windows build: the cross compiler, Debian's Qt host tools, the source fetch, and Wine to try it here.
-windows_packages=(qt6-base-dev-tools g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev wine64 wine
-    "${shot_packages[@]}" python3-pyftpdlib)
+# The Windows build: the cross compiler, Debian's Qt host tools, the source fetch, the help file's compiler (chmcmd)
+# and the installer's (makensis), and Wine to try it here.
+windows_packages=(qt6-base-dev-tools g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev python3 fp-utils-3.2.2 nsis
+    wine64 wine "${shot_packages[@]}" python3-pyftpdlib)
 
 wanted=("${build_packages[@]}")
 case "${1:-build}" in

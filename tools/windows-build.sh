@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds ferrylo.exe for Windows x86-64 with MinGW-w64: static (one file, plus Files\ beside it), with the
-# Windows Qt and libraries from the cache (made on first use by tools/windows-qt.sh and tools/windows-libs.sh).
-# The result is in build/windows/app/. Arguments go to CMake's configure step.
+# Builds ferrylo.exe for Windows x86-64 with MinGW-w64: static (one file, plus Files\ beside it, with the help file
+# ferrylo.chm), with the Windows Qt and libraries from the cache (made on first use by tools/windows-qt.sh and
+# tools/windows-libs.sh), and the installer of both, ferrylo-setup.exe (packaging/windows/).
+# The program is in build/windows/app/, the installer in build/windows/. Arguments go to CMake's configure step.
 # Usage: tools/windows-build.sh [-DFERRYLO_TESTS=ON ...]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -33,5 +34,5 @@ if ! nice cmake --build "$build" --parallel 2 2>&1 | tee "$build/build.log" |
     tail -n 60 "$build/build.log"
     exit 1
 fi
-exe=$build/app/ferrylo.exe
-echo "Built in $(($(date +%s) - started)) s: $exe ($(du -h "$exe" | cut -f1))"
+exe=$build/app/ferrylo.exe setup=$build/ferrylo-setup.exe
+echo "Built in $(($(date +%s) - started)) s: $exe ($(du -h "$exe" | cut -f1)), $setup ($(du -h "$setup" | cut -f1))"

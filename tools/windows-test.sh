@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Windows program and every test suite (tools/windows-build.sh), runs the suites under Wine through
-# ctest (windows drawn offscreen), and takes a screenshot of the main window under Wine in a virtual display
-# (docs/main-window-windows.png). Not part of ./test.sh: the first run builds a Qt for Windows (half an hour).
+# Builds the Windows program, its installer and every test suite (tools/windows-build.sh), runs the suites under Wine
+# through ctest (windows drawn offscreen), tries the installer (tools/windows-installer-test.sh), and takes a
+# screenshot of the main window under Wine in a virtual display (docs/main-window-windows.png). Not part of
+# ./test.sh: the first run builds a Qt for Windows (half an hour).
 # Wine gets a prefix of its own in the cache (or WINEPREFIX when set); WINEDEBUG is quiet.
 # Usage: tools/windows-test.sh [--update-docs]   (the screenshot goes to build/windows/ unless asked for docs/)
 #        tools/windows-test.sh -R <pattern> ...   (only those suites, shown in full; no screenshot)
@@ -65,6 +66,10 @@ LC_ALL=ru_RU.UTF-8 ctest --test-dir "$build" -j 2 --timeout 120 --output-on-fail
     >"$build/ctest.log" 2>&1 || suites=$?
 grep -E "tests passed|Failed|Skipped" "$build/ctest.log" || true
 
+# The installer, silently in and out of a Wine prefix of its own.
+installer=0
+LC_ALL=ru_RU.UTF-8 "$repo/tools/windows-installer-test.sh" "$build/ferrylo-setup.exe" || installer=$?
+
 # A program folder of its own, so the picture shows the first-run state; Wine's desktop gives the window a frame.
 # Under Wine the system's font engine draws no text in line edits; the toolkit's own (freetype) does.
 stage=$(mktemp -d)
@@ -80,4 +85,5 @@ xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
 ' _ "$wine" "$stage" 2>/dev/null
 convert "$stage/screen.png" -trim +repage "$shot"
 echo "Screenshot written to ${shot#"$repo"/}"
-exit "$suites"
+[ "$suites" -ne 0 ] && exit "$suites"
+exit "$installer"

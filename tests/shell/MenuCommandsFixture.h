@@ -16,6 +16,7 @@
 inline constexpr const char* kSeparator = "\\";
 inline constexpr const char* kProgramSuffix = ".exe";
 inline constexpr const char* kShortcutSuffix = ".lnk";
+inline constexpr const char* kHelpName = "ferrylo.chm";
 
 // True when the shortcut at `link` starts `program`.
 inline bool StartsProgram(const std::string& link, const std::string& program) {
@@ -26,6 +27,7 @@ inline bool StartsProgram(const std::string& link, const std::string& program) {
 inline constexpr const char* kSeparator = "/";
 inline constexpr const char* kProgramSuffix = "";
 inline constexpr const char* kShortcutSuffix = ".desktop";
+inline constexpr const char* kHelpName = "ferrylo.html";
 
 inline bool StartsProgram(const std::string& link, const std::string& program) {
     return ReadWholeFile(link).find("Exec=\"" + program + "\" %F") != std::string::npos;

@@ -33,11 +33,11 @@ TEST_F(MenuCommands, AdministratorCommandStartsTheToolWithTheQuotedProgramAndEnd
 TEST_F(MenuCommands, HelpOpensThePageOrNamesItWithOneTrailingBlank) {
     OpenHelp();
     ASSERT_EQ(messages().size(), 1u);
-    const std::string help = sibling("ferrylo.html");
+    const std::string help = sibling(kHelpName);
     EXPECT_EQ(messages()[0], QStringLiteral("Ошибка: Нет файла - ") + local(help) + QStringLiteral(" "));
     EXPECT_TRUE(runs_.requests().empty());
 
-    WriteWholeFile(help, "<html></html>");
+    WriteWholeFile(help, "ITSF");
     OpenHelp();
     ASSERT_EQ(runs_.requests().size(), 1u);
     EXPECT_EQ(runs_.requests()[0].file, help);
