@@ -1,7 +1,7 @@
 #pragma once
-// The system's keyring: the Secret Service on Linux (GNOME Keyring, KWallet), the Credential Manager on Windows,
-// through QtKeychain. Its requests are asynchronous; each one here waits for its answer in a local event loop that
-// takes no user input, for a bounded time, after which the keyring counts as unreachable.
+// The system's keyring: the Secret Service on Linux (GNOME Keyring, KWallet) through QtKeychain, whose requests are
+// asynchronous (each one here waits for its answer in a local event loop that takes no user input, for a bounded time,
+// after which the keyring counts as unreachable); the Credential Manager on Windows, which answers at once.
 
 #include "keyring/PasswordStore.h"
 

@@ -11,7 +11,7 @@ say() { echo "[$(($(date +%s) - started)) s] $*"; }
 # The two scripts print their progress (the first run builds for half an hour); their last line is the prefix.
 say "Qt for Windows ..."
 qt=$("$repo/tools/windows-qt.sh" | tee /dev/stderr | tail -n1)
-say "OpenSSL, libssh2, libjpeg and QtKeychain for Windows ..."
+say "OpenSSL, libssh2 and libjpeg for Windows ..."
 libs=$("$repo/tools/windows-libs.sh" | tee /dev/stderr | tail -n1)
 build=$repo/build/windows
 mkdir -p "$build"

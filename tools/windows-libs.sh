@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # Builds the static libraries the Windows program needs besides Qt: OpenSSL (FTPS in ftp/), libssh2 over that
-# OpenSSL (SFTP in sftp/), libjpeg (the About window's picture) and QtKeychain over the Windows Qt with its Credential
-# Manager backend (keyring/), for Windows x86-64 with MinGW-w64, from Debian's own source packages of the versions the
-# Linux build uses, into the same cache as the Windows Qt. Only the first run on a machine builds (a few minutes on two
-# cores, niced); later runs only say where they are. Without QtKeychain's source the others are built all the same and
-# the program finds no keyring (keyring/SystemKeyringAbsent.cpp).
+# OpenSSL (SFTP in sftp/) and libjpeg (the About window's picture), for Windows x86-64 with MinGW-w64, from Debian's
+# own source packages of the versions the Linux build uses, into the same cache as the Windows Qt. Only the first run
+# on a machine builds (a few minutes on two cores, niced); later runs only say where they are.
 # Usage: tools/windows-libs.sh    (the last line printed is the prefix of both)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,8 +11,7 @@ prefix=$cache/libs-mingw
 started=$(date +%s)
 say() { echo "[$(($(date +%s) - started)) s] $*"; }
 
-if [ -e "$prefix/lib/libssl.a" ] && [ -e "$prefix/lib/libjpeg.a" ] && [ -e "$prefix/lib/libssh2.a" ] &&
-    [ -e "$prefix/lib/libqt6keychain.a" ]; then
+if [ -e "$prefix/lib/libssl.a" ] && [ -e "$prefix/lib/libjpeg.a" ] && [ -e "$prefix/lib/libssh2.a" ]; then
     echo "The Windows libraries are already built:"
     echo "$prefix"
     exit 0
@@ -24,7 +21,7 @@ fi
 "$repo/tools/windows-source-entry.sh"
 
 # fetch_source PACKAGE INSTALLED_VERSION: Debian's source in $cache/PACKAGE-source; prints its folder. Ends the script
-# when no version can be fetched; with FERRYLO_SOURCE_OPTIONAL=1 it prints nothing instead.
+# when no version can be fetched.
 fetch_source() {
     local folder=$cache/$1-source candidate fetched=
     mkdir -p "$folder"
@@ -39,7 +36,6 @@ fetch_source() {
         done
         if [ -z "$fetched" ]; then
             echo "No source of $1 could be fetched." >&2
-            [ "${FERRYLO_SOURCE_OPTIONAL:-0}" = 1 ] && return 0
             exit 1
         fi
         say "Fetched $1 $fetched." >&2
@@ -92,23 +88,6 @@ if [ ! -e "$prefix/lib/libjpeg.a" ]; then
         -DCMAKE_INSTALL_LIBDIR="$prefix/lib" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF
     run_logged "$build/jpeg.log" cmake --build "$build/jpeg" --parallel 2
     run_logged "$build/jpeg.log" cmake --install "$build/jpeg"
-fi
-
-if [ ! -e "$prefix/lib/libqt6keychain.a" ]; then
-    source_dir=$(FERRYLO_SOURCE_OPTIONAL=1 fetch_source qtkeychain "$(dpkg-query -W -f='${Version}' qtkeychain-qt6-dev)")
-    if [ -z "$source_dir" ]; then
-        say "QtKeychain is left out: the Windows program will find no keyring and keep a saved password in .MyIni."
-    else
-        qt=$("$repo/tools/windows-qt.sh" | tail -n1)
-        say "Building QtKeychain (log: $build/keychain.log) ..."
-        # The Credential Manager (CredWrite/CredRead), not its fallback that writes into the settings.
-        run_logged "$build/keychain.log" "$qt/bin/qt-cmake" -S "$source_dir" -B "$build/keychain" -G Ninja \
-            -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_INSTALL_LIBDIR=lib \
-            -DBUILD_WITH_QT6=ON -DQTKEYCHAIN_STATIC=ON -DBUILD_SHARED_LIBS=OFF -DUSE_CREDENTIAL_STORE=ON \
-            -DBUILD_TEST_APPLICATION=OFF -DBUILD_TRANSLATIONS=OFF
-        run_logged "$build/keychain.log" cmake --build "$build/keychain" --parallel 2
-        run_logged "$build/keychain.log" cmake --install "$build/keychain"
-    fi
 fi
 
 rm -rf "$build"
