@@ -5,7 +5,8 @@
 
 #include <string>
 #include <windows.h>
-#include <wincred.h>
+
+#include <wincred.h> // needs windows.h before it
 
 namespace {
 
