@@ -11,6 +11,7 @@
 # beside the peers at 4 connections, lftp "mirror -R --parallel=4" and rclone copy --transfers 4 (its FTP backend).
 # Usage: bench/copy_upload.sh [--rtt MS] [big-file-MiB (default 1024)]
 # FERRYLO_BENCH_JOB_FLAGS passes options to the job's driver, e.g. "--known-folders --parallel=4".
+# FERRYLO_BENCH_CASES picks the loopback cases ("big tree" by default).
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/bench/common.sh"
@@ -20,6 +21,7 @@ if [ "${1:-}" = --rtt ]; then
     shift 2
 fi
 big_mib=${1:-1024}
+cases=${FERRYLO_BENCH_CASES:-big tree}
 
 if [ -n "${FERRYLO_BENCH_DRIVER:-}" ]; then
     driver=$FERRYLO_BENCH_DRIVER
@@ -150,10 +152,14 @@ for server in "${servers[@]}"; do
         stop_named_server
         continue
     fi
-    race big_job big_curl big_lftp big_ncftp
-    row "$server" "big file (${big_mib} MiB)"
-    race tree_job tree_lftp
-    row "$server" "tree of 2,000 files"
+    if [[ " $cases " == *" big "* ]]; then
+        race big_job big_curl big_lftp big_ncftp
+        row "$server" "big file (${big_mib} MiB)"
+    fi
+    if [[ " $cases " == *" tree "* ]]; then
+        race tree_job tree_lftp
+        row "$server" "tree of 2,000 files"
+    fi
     if [ "$server" = "${servers[0]}" ]; then
         read -r _ peak_mid _ < <(job "$work/data/mid.bin" mid)
         verify "$work/data/mid.bin" "$served/mid/mid.bin" && rm -rf "$served/mid"
