@@ -1,6 +1,7 @@
 #include "ftp/TlsLibrary.h"
 
 #include "ftp/TIdSSLIOHandlerSocket.h"
+#include "ftp/TlsAuthorities.h"
 #include "ftp/WsaErrors.h"
 
 #include <openssl/bio.h>
@@ -197,7 +198,7 @@ SSL_CTX* ClientContext() {
         if (made == nullptr)
             return made;
         SSL_CTX_set_min_proto_version(made, TLS1_2_VERSION);
-        SSL_CTX_set_default_verify_paths(made);
+        TrustSystemAuthorities(made);
         SSL_CTX_set_options(made, SSL_OP_IGNORE_UNEXPECTED_EOF);
         // A send takes what it can, and is retried with the same bytes at a moved address after "would block".
         SSL_CTX_set_mode(made, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
