@@ -39,9 +39,9 @@ TIssued Issue(const std::string& name, const TIssued* issuer, bool authority) {
     X509V3_CTX context;
     X509V3_set_ctx(&context, signer.certificate.get(), certificate, nullptr, nullptr, 0);
     // The key identifiers tell a root from its twin of the same name, as in real bundles.
-    for (const auto& [nid, value] : {std::pair{NID_basic_constraints, authority ? "critical,CA:TRUE" : "CA:FALSE"},
-                                     std::pair{NID_subject_key_identifier, "hash"},
-                                     std::pair{NID_authority_key_identifier, "keyid:always"}}) {
+    for (const auto& [nid, value] :
+         {std::pair{NID_basic_constraints, authority ? "critical,CA:TRUE" : "CA:FALSE"},
+          std::pair{NID_subject_key_identifier, "hash"}, std::pair{NID_authority_key_identifier, "keyid:always"}}) {
         X509_EXTENSION* extension = X509V3_EXT_conf_nid(nullptr, &context, nid, value);
         X509_add_ext(certificate, extension, -1);
         X509_EXTENSION_free(extension);
@@ -96,7 +96,8 @@ TEST(TlsAuthorities, TheBundleReadOnDemandTrustsWhatTheWholeBundleTrusts) {
     const TIssued fromMiddle = Issue("server.test", &middle, false);
     const TIssued fromStranger = Issue("server.test", &stranger, false);
     const std::string brokenCertificate = "-----BEGIN CERTIFICATE-----\nAAAA\n-----END CERTIFICATE-----\n";
-    const std::string usual = "comment\n" + Pem(root) + Pem(stranger, TBlock::Key) + Pem(twin, TBlock::TrustedCertificate);
+    const std::string usual =
+        "comment\n" + Pem(root) + Pem(stranger, TBlock::Key) + Pem(twin, TBlock::TrustedCertificate);
 
     struct Case {
         const char* what;
@@ -106,15 +107,20 @@ TEST(TlsAuthorities, TheBundleReadOnDemandTrustsWhatTheWholeBundleTrusts) {
     };
     const Case cases[] = {
         {"issued by a root of the bundle", usual, {fromRoot.certificate.get()}, X509_V_OK},
-        {"through a middle authority, by the root's twin", usual,
-         {fromMiddle.certificate.get(), middle.certificate.get()}, X509_V_OK},
+        {"through a middle authority, by the root's twin",
+         usual,
+         {fromMiddle.certificate.get(), middle.certificate.get()},
+         X509_V_OK},
         {"a root of the bundle itself", usual, {twin.certificate.get()}, X509_V_OK},
-        {"issued by an authority the bundle lacks", usual, {fromStranger.certificate.get()},
+        {"issued by an authority the bundle lacks",
+         usual,
+         {fromStranger.certificate.get()},
          X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY},
-        {"self-signed, not in the bundle", usual, {stranger.certificate.get()},
-         X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT},
-        {"a bundle broken after the root", Pem(root) + brokenCertificate,
-         {fromRoot.certificate.get()}, X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY},
+        {"self-signed, not in the bundle", usual, {stranger.certificate.get()}, X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT},
+        {"a bundle broken after the root",
+         Pem(root) + brokenCertificate,
+         {fromRoot.certificate.get()},
+         X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY},
         {"no bundle", "", {fromRoot.certificate.get()}, X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY},
     };
     TempFolder folder;
