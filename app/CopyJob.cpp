@@ -18,6 +18,7 @@
 #include "shell/Sound.h"
 #include "ui/SystemText.h"
 #include "ui/UiLayer.h"
+#include "util/FreeMemory.h"
 #include "util/NativePath.h"
 #include "util/Paths.h"
 
@@ -114,6 +115,9 @@ void ReturnToIdle(TCopyHost& host) {
     host.RunTimer(false);
     host.CopyState().CopyIdle = true;
     host.SetStartEnabled(true);
+    // The job's connections and their threads are gone: what they held goes back to the system before the end's
+    // sound and boxes take their own, and while the window waits for the next job.
+    ReturnFreeMemory();
 }
 
 // The first connection made the destination: the first tray picture, the tray, the timer.

@@ -155,8 +155,12 @@ int64_t TIdTCPConnection::FillInputBuffer(bool raiseIfClosed, int timeLimit, boo
                 throw EIdReadTimeout();
             return -1;
         }
-        receiveChunk_.resize(static_cast<size_t>(std::max(RecvBufferSize, 1)));
-        int64_t received = ioHandler_->ReceiveSome(receiveChunk_.data(), static_cast<int64_t>(receiveChunk_.size()));
+        const auto chunkSize = static_cast<std::size_t>(std::max(RecvBufferSize, 1));
+        if (receiveChunkSize_ != chunkSize) {
+            receiveChunk_ = std::make_unique_for_overwrite<char[]>(chunkSize);
+            receiveChunkSize_ = chunkSize;
+        }
+        int64_t received = ioHandler_->ReceiveSome(receiveChunk_.get(), static_cast<int64_t>(chunkSize));
         if (received == -1) {
             TIdStack& stack = SharedStack();
             if (stack.CheckSocketResult(received, {WsaSocketShutDown, WsaConnectionAborted, WsaWouldBlock})) {
@@ -172,7 +176,7 @@ int64_t TIdTCPConnection::FillInputBuffer(bool raiseIfClosed, int timeLimit, boo
             peerClosed_ = received == 0;
         }
         if (received > 0)
-            pending_.Append(receiveChunk_.data(), received);
+            pending_.Append(receiveChunk_.get(), received);
         VerifyOpen(raiseIfClosed, false);
         if (received != 0 || !ChannelIsOpen())
             return received;

@@ -127,7 +127,9 @@ private:
     TIdIOHandler* ioHandler_ = nullptr;
     std::unique_ptr<TIdIOHandler> ownedHandler_;
     TPendingInput pending_;
-    std::vector<char> receiveChunk_;
+    // Left uninitialised: a reply fills a few hundred bytes of it, and pages nothing has written cost no memory.
+    std::unique_ptr<char[]> receiveChunk_;
+    std::size_t receiveChunkSize_ = 0;
     bool peerClosed_ = false;
     int64_t lineScanned_ = 0; // bytes of PendingInput already searched for LF by an unfinished ReadLine
     std::optional<Clock::time_point> replyDeadline_; // set while a reply is read

@@ -2,6 +2,7 @@
 
 #include "ftp/SystemAuthorities.h"
 #include "ftp/TIdSSLIOHandlerSocket.h"
+#include "ftp/TlsAuthorities.h"
 #include "ftp/WsaErrors.h"
 
 #include <openssl/bio.h>
@@ -201,7 +202,8 @@ SSL_CTX* ClientContext() {
         TrustSystemAuthorities(made);
         SSL_CTX_set_options(made, SSL_OP_IGNORE_UNEXPECTED_EOF);
         // A send takes what it can, and is retried with the same bytes at a moved address after "would block".
-        SSL_CTX_set_mode(made, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+        SSL_CTX_set_mode(made, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER |
+                                   SSL_MODE_RELEASE_BUFFERS);
         return made;
     }();
     return context;
