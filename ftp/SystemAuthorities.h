@@ -7,7 +7,8 @@ typedef struct x509_store_st X509_STORE;
 
 namespace ftp::tls {
 
-// Linux: the distribution's bundle and folder (the library's default paths). Windows: the certificates of the
+// Linux: the distribution's bundle (SSL_CERT_FILE when set), read on demand, and folder (SSL_CERT_DIR when set), the
+// library's default paths. Windows: the certificates of the
 // system's "ROOT" store, since the library's default paths there name a folder of the machine it was built on.
 void TrustSystemAuthorities(SSL_CTX* context);
 

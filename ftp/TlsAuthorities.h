@@ -1,20 +1,15 @@
 #pragma once
-// The authorities a server's certificate is verified against: the system's, found where the library's default paths
-// point. The bundle file of those paths holds well over a hundred certificates, about a megabyte once they are all
-// decoded, while a verification needs the one or two that issued the server's chain: the bundle is read one
-// certificate at a time, when the verification asks for an issuer of a given name, and only those of that name are
-// kept. What is trusted stays what the whole bundle loaded at once would trust.
+// A bundle file of authorities (on Linux the system's, where the library's default paths point). The bundle holds well
+// over a hundred certificates, about a megabyte once they are all decoded, while a verification needs the one or two
+// that issued the server's chain: the bundle is read one certificate at a time, when the verification asks for an
+// issuer of a given name, and only those of that name are kept. What is trusted stays what the whole bundle loaded at
+// once would trust.
 
 #include <string>
 
-typedef struct ssl_ctx_st SSL_CTX;
 typedef struct x509_store_st X509_STORE;
 
 namespace ftp::tls {
-
-// The system's authorities for every connection made from `context`: the default bundle file (SSL_CERT_FILE when
-// set) read on demand, and the default folder of certificates named by their hashes (SSL_CERT_DIR when set).
-void TrustSystemAuthorities(SSL_CTX* context);
 
 // The certificates of the PEM bundle at `path` join `store` when a verification through it looks for an issuer of
 // their name. The first such look indexes the bundle by name; a bundle with a broken certificate in it trusts

@@ -2,7 +2,6 @@
 
 #include "ftp/SystemAuthorities.h"
 #include "ftp/TIdSSLIOHandlerSocket.h"
-#include "ftp/TlsAuthorities.h"
 #include "ftp/WsaErrors.h"
 
 #include <openssl/bio.h>
