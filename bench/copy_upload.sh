@@ -11,7 +11,8 @@
 # beside the peers at 4 connections, lftp "mirror -R --parallel=4" and rclone copy --transfers 4 (its FTP backend).
 # Usage: bench/copy_upload.sh [--rtt MS] [big-file-MiB (default 1024)]
 # FERRYLO_BENCH_JOB_FLAGS passes options to the job's driver, e.g. "--known-folders --parallel=4".
-# FERRYLO_BENCH_CASES picks the loopback cases ("big tree" by default).
+# FERRYLO_BENCH_CASES picks the loopback cases ("big tree" by default). TMPDIR=/dev/shm keeps the generated data in
+# memory too: where the system reclaims the page cache eagerly, some runs otherwise read the big file from the disk.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/bench/common.sh"
