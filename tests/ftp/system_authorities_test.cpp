@@ -2,6 +2,7 @@
 // and nothing else is. Wine's "ROOT" shows the host's authorities and no certificate added to it, so the test's own
 // authority goes into a store of the test's own, made and removed by it.
 #include "ftp/SystemAuthorities.h"
+#include "tests/support/IssuedCertificate.h"
 
 // The system's headers before the TLS library's, which then take back the names they both define.
 #include <windows.h>
@@ -10,33 +11,10 @@
 
 #include <gtest/gtest.h>
 #include <memory>
-#include <openssl/evp.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
-#include <openssl/x509v3.h>
 
 namespace {
-
-using Certificate = std::unique_ptr<X509, decltype(&X509_free)>;
-
-Certificate MakeAuthority() {
-    std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(EVP_EC_gen("P-256"), EVP_PKEY_free);
-    Certificate made(X509_new(), X509_free);
-    X509_set_version(made.get(), X509_VERSION_3);
-    ASN1_INTEGER_set(X509_get_serialNumber(made.get()), 1);
-    X509_NAME* name = X509_get_subject_name(made.get());
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
-                               reinterpret_cast<const unsigned char*>("Тестовый центр Ferrylo"), -1, -1, 0);
-    X509_set_issuer_name(made.get(), name);
-    X509_gmtime_adj(X509_getm_notBefore(made.get()), -60);
-    X509_gmtime_adj(X509_getm_notAfter(made.get()), 86400);
-    X509_set_pubkey(made.get(), key.get());
-    X509_EXTENSION* authority = X509V3_EXT_conf_nid(nullptr, nullptr, NID_basic_constraints, "critical,CA:TRUE");
-    X509_add_ext(made.get(), authority, -1);
-    X509_EXTENSION_free(authority);
-    X509_sign(made.get(), key.get(), EVP_sha256());
-    return made;
-}
 
 // As a handshake would judge `certificate` through a context that trusts the store `name`.
 bool TrustedThrough(const wchar_t* name, X509* certificate) {
@@ -53,11 +31,11 @@ TEST(SystemAuthorities, TheCertificatesOfASystemStoreAreTrustedAndGoneWithIt) {
     constexpr const wchar_t* kStore = L"Ferrylo test authorities";
     for (const DWORD location : {CERT_SYSTEM_STORE_CURRENT_USER, CERT_SYSTEM_STORE_LOCAL_MACHINE}) {
         SCOPED_TRACE(location == CERT_SYSTEM_STORE_CURRENT_USER ? "the user's store" : "the machine's store");
-        const Certificate authority = MakeAuthority();
-        ASSERT_FALSE(TrustedThrough(kStore, authority.get()));
+        const TIssued authority = Issue("Тестовый центр Ferrylo", nullptr, true);
+        ASSERT_FALSE(TrustedThrough(kStore, authority.certificate.get()));
 
         unsigned char* der = nullptr;
-        const int length = i2d_X509(authority.get(), &der);
+        const int length = i2d_X509(authority.certificate.get(), &der);
         ASSERT_GT(length, 0);
         HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, location, kStore);
         ASSERT_NE(store, nullptr);
@@ -66,10 +44,10 @@ TEST(SystemAuthorities, TheCertificatesOfASystemStoreAreTrustedAndGoneWithIt) {
         OPENSSL_free(der);
         CertCloseStore(store, 0);
         ASSERT_TRUE(put);
-        EXPECT_TRUE(TrustedThrough(kStore, authority.get()));
+        EXPECT_TRUE(TrustedThrough(kStore, authority.certificate.get()));
 
         CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, location | CERT_STORE_DELETE_FLAG, kStore);
-        EXPECT_FALSE(TrustedThrough(kStore, authority.get()));
+        EXPECT_FALSE(TrustedThrough(kStore, authority.certificate.get()));
     }
 }
 
