@@ -42,17 +42,14 @@ void TLogView::appendPlainText(const QString& text) {
 void TLogView::appendLine(const QString& line) {
     // A view scrolled to its end follows the new line; one scrolled back stays where the user put it.
     const bool following = verticalScrollBar()->value() == verticalScrollBar()->maximum();
-    const QByteArray bytes = line.toUtf8();
-    starts_.push_back(text_.size());
-    text_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    text_.push_back('\n');
+    lines_.append(line.toStdString());
     widest_ = std::max(widest_, widthOf(line));
     updateScrollRanges();
     if (following)
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     viewport()->update();
     if (QAccessible::isActive()) { // a listening reader hears each new line; the joined text is built only then
-        const QString inserted = starts_.size() == 1 ? line : QStringLiteral("\n") + line;
+        const QString inserted = lines_.count() == 1 ? line : QStringLiteral("\n") + line;
         QAccessibleTextInsertEvent event(this, int(toPlainText().size() - inserted.size()), inserted);
         QAccessible::updateAccessibility(&event);
     }
@@ -82,25 +79,18 @@ void TLogView::changeEvent(QEvent* event) {
 }
 
 void TLogView::clear() {
-    text_.clear();
-    text_.shrink_to_fit();
-    starts_.clear();
-    starts_.shrink_to_fit();
+    lines_.clear();
     widest_ = 0;
     updateScrollRanges();
     viewport()->update();
 }
 
 QString TLogView::line(int index) const {
-    const std::size_t start = starts_.at(static_cast<std::size_t>(index));
-    const std::size_t end = text_.find('\n', start);
-    return QString::fromUtf8(text_.data() + start, static_cast<qsizetype>(end - start));
+    return QString::fromStdString(lines_.line(static_cast<std::size_t>(index)));
 }
 
 QString TLogView::toPlainText() const {
-    if (text_.empty())
-        return QString();
-    return QString::fromUtf8(text_.data(), static_cast<qsizetype>(text_.size() - 1)); // without the last '\n'
+    return QString::fromStdString(lines_.joined());
 }
 
 int TLogView::visibleLines() const {

@@ -1,13 +1,12 @@
 #pragma once
 // The log of the main window: one line per event, appended at the end, cleared only at start. A job
-// of tens of thousands of files writes two lines per file, so the lines are kept in one UTF-8 buffer
-// (a few bytes over the text itself per line) and only the visible ones are laid out and drawn; a
-// rich text editor would spend about a kilobyte per line.
+// of tens of thousands of files writes two lines per file, so the lines are kept as UTF-8 text (a few
+// bytes over the text itself per line) and only the visible ones are laid out and drawn; a rich text
+// editor would spend about a kilobyte per line.
+#include "ui/LogLines.h"
+
 #include <QAbstractScrollArea>
 #include <QHash>
-#include <cstddef>
-#include <string>
-#include <vector>
 
 class TLogView : public QAbstractScrollArea {
 public:
@@ -17,7 +16,7 @@ public:
     void appendPlainText(const QString& text);
     void clear();
     QString toPlainText() const; // the lines joined by "\n"
-    int lineCount() const { return static_cast<int>(starts_.size()); }
+    int lineCount() const { return static_cast<int>(lines_.count()); }
     QString line(int index) const;
 
 protected:
@@ -34,8 +33,7 @@ private:
     void updateScrollRanges();
     void copyAll() const;
 
-    std::string text_;                // every line in UTF-8, each followed by '\n'
-    std::vector<std::size_t> starts_; // where each line begins in text_
-    int widest_ = 0;                  // pixels of the widest line, for the horizontal range
-    QHash<char16_t, int> advances_;   // pixels of each character met, in the current font
+    TLogLines lines_;
+    int widest_ = 0;                // pixels of the widest line, for the horizontal range
+    QHash<char16_t, int> advances_; // pixels of each character met, in the current font
 };

@@ -27,6 +27,24 @@ TEST(LogView, KeepsLinesInOrderAndGivesThemBack) {
     EXPECT_EQ(log.toPlainText(), QString());
 }
 
+// Small blocks, so lines fill them, end them exactly, and overflow them.
+TEST(LogLines, LinesComeBackWholeAcrossBlocks) {
+    const std::vector<std::string> lines{"", "abc", "defgh", "longer than a block", "", "ij", "k", "строка"};
+    TLogLines log(8);
+    std::string joined;
+    for (const std::string& line : lines) {
+        joined += (log.count() == 0 ? "" : "\n") + line;
+        log.append(line);
+    }
+    ASSERT_EQ(log.count(), lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(log.line(i), lines[i]) << i;
+    EXPECT_EQ(log.joined(), joined);
+    log.clear();
+    EXPECT_EQ(log.count(), 0u);
+    EXPECT_EQ(log.joined(), "");
+}
+
 TEST(LogView, FollowsTheEndUnlessScrolledBack) {
     TLogView log;
     log.resize(300, 100);
