@@ -118,6 +118,9 @@ void ShutdownBoth(SocketId socket) {
 }
 
 int Bind(SocketId socket, const std::string& ip, int port) {
+    int injected = 0;
+    if (faults::ShouldFail(faults::SocketCall::Bind, injected))
+        return Failed(injected);
     sockaddr_in address;
     if (!ToSockaddr(ip, port, address))
         return Failed(WsaAddressNotAvailable);
@@ -224,6 +227,9 @@ void ShutdownBoth(SocketId socket) {
 }
 
 int Bind(SocketId socket, const std::string& ip, int port) {
+    int injected = 0;
+    if (faults::ShouldFail(faults::SocketCall::Bind, injected))
+        return Failed(injected);
     sockaddr_in address;
     if (!ToSockaddr(ip, port, address))
         return Failed(WsaAddressNotAvailable);

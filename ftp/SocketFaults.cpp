@@ -13,7 +13,7 @@ struct Armed {
 
 std::atomic<bool> anyArmed{false};
 std::mutex guard;
-Armed armed[3];
+Armed armed[4]; // one per SocketCall
 NameLookup lookup;
 
 void UpdateAnyArmed() {

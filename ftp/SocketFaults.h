@@ -9,7 +9,7 @@
 
 namespace ftp::faults {
 
-enum class SocketCall { Send, Receive, Connect };
+enum class SocketCall { Send, Receive, Connect, Bind };
 
 // The `n`-th call (1 = the next one) of `call` fails with `errorNumber`. Replaces an earlier arming of that call.
 void FailNthCall(SocketCall call, int n, int errorNumber);

@@ -18,7 +18,11 @@ void TIdIOHandlerSocket::ConnectChannel(const std::string& host, int port, int t
     binding_->Port = boundPort;
     binding_->ClientPortMin = portMin;
     binding_->ClientPortMax = portMax;
-    binding_->BindLocal();
+    // Bound only when an address or port is asked for. A bind to any port takes one that no other socket holds,
+    // whoever its peer, and so does a port a closed connection keeps for a minute: a job of thousands of small
+    // files (a data connection each) ran out of them. A connect shares a port among different peers.
+    if (!boundIP.empty() || boundPort != 0)
+        binding_->BindLocal();
     binding_->RemoteIP = SharedStack().ResolveAddress(host);
     binding_->RemotePort = port;
     SharedStack().CheckSocketResult(binding_->ConnectPeer(timeLimit));

@@ -217,4 +217,23 @@ TEST(ConnectionFailures, ConnectFailureReleasesTheSocket) {
     EXPECT_TRUE(client.IsOpen());
 }
 
+// A bind that finds its address in use (10048) fails only a connection that asked for a local address or port.
+TEST(ConnectionFailures, OnlyAnAskedForLocalAddressIsBound) {
+    for (const std::string boundIP : {"", "127.0.0.1"}) {
+        ScopedFaults faults;
+        LoopbackPeer server;
+        TIdTCPClient client;
+        client.SetHost("127.0.0.1");
+        client.SetPort(server.port);
+        client.BoundIP = boundIP;
+        FailNthCall(SocketCall::Bind, 1, 10048);
+        if (boundIP.empty()) {
+            client.OpenConnection();
+            EXPECT_TRUE(client.IsOpen());
+        } else {
+            EXPECT_THROW(client.OpenConnection(), EIdCouldNotBindSocket);
+        }
+    }
+}
+
 } // namespace
