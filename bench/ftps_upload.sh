@@ -5,16 +5,22 @@
 # - one big file, passive, beside `lftp put` with TLS forced and `curl --ssl-reqd -T` on the same server, and the
 #   ratio FTPS / plain;
 # - with --rtt MS, a 200-file tree in 50 folders through bench/latency_proxy.py as if MS away, with known folders
-#   and 4 connections, plain against FTPS, and the TLS handshakes each file cost (full and resumed).
+#   and 4 connections, plain against FTPS, and the TLS handshakes each file cost (full and resumed);
+# - with --memory, a 2,000-file tree in 50 folders on loopback, with known folders and 8 connections: the job's peak
+#   memory (resident, the shared libraries' pages included), plain against FTPS.
 # FERRYLO_BENCH_DRIVER runs a driver built elsewhere (an older version, to compare).
-# Usage: bench/ftps_upload.sh [--rtt MS] [big-file-MiB (default 256)]
+# Usage: bench/ftps_upload.sh [--rtt MS | --memory] [big-file-MiB (default 256)]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/bench/common.sh"
 rtt=
+memory=
 if [ "${1:-}" = --rtt ]; then
     rtt=$2
     shift 2
+elif [ "${1:-}" = --memory ]; then
+    memory=1
+    shift
 fi
 big_mib=${1:-256}
 # Passive ports the server offers: through the proxy they must be known beforehand, as the replies are encrypted.
@@ -30,6 +36,9 @@ bench_workspace ftps-bench
 if [ -n "$rtt" ]; then
     echo "Generating a 200-file tree in $work ..."
     make_tree "$work/data/tree" 200 50
+elif [ -n "$memory" ]; then
+    echo "Generating a 2,000-file tree in $work ..."
+    make_tree "$work/data/tree" 2000 50
 else
     echo "Generating $big_mib MiB in $work ..."
     make_file "$work/data/big.bin" "$big_mib"
@@ -56,8 +65,8 @@ start_tls_server() {
     [ -n "$port" ] || { echo "server did not start"; cat "$work/server.log"; exit 1; }
 }
 
-# job [driver flags...] SOURCE -> "seconds full_handshakes resumed_handshakes hello_retries"; checks what arrived and
-# clears it.
+# job [driver flags...] SOURCE -> "seconds full_handshakes resumed_handshakes hello_retries peak_kib"; checks what
+# arrived and clears it.
 job() {
     local source=${*: -1}
     "$driver" "${@:1:$#-1}" "$host" "$port" $user $password "$source" "$base/job" 2>"$work/job.err" \
@@ -70,7 +79,7 @@ job() {
     rm -rf "$served/job"
     awk '/seconds=/ { for (i = 1; i <= NF; i++) { split($i, kv, "="); v[kv[1]] = kv[2] } }
          END { print v["seconds"], v["tls_handshakes"] - v["tls_resumed"], v["tls_resumed"] + 0,
-                     v["tls_hellos"] - v["tls_handshakes"] }' "$work/job.txt"
+                     v["tls_hellos"] - v["tls_handshakes"], v["peak_kib"] }' "$work/job.txt"
 }
 # The peers over TLS. curl begins the data connection's handshake before it sends the transfer command, and
 # pyftpdlib closes a data connection that is ready before it knows what for: curl races on vsftpd only.
@@ -90,6 +99,10 @@ if [ -n "$rtt" ]; then
     what="tree of 200 files, $rtt ms, known folders + 4 connections"
     flags=(--known-folders --parallel=4)
     source=$work/data/tree
+elif [ -n "$memory" ]; then
+    what="tree of 2,000 files, known folders + 8 connections"
+    flags=(--known-folders --parallel=8)
+    source=$work/data/tree
 else
     what="big file $big_mib MiB"
     flags=()
@@ -102,23 +115,23 @@ for server in "${servers[@]}"; do
         start_latency_proxy "$rtt" "--passive-ports $passive_ports"
         host=127.0.0.2 # where the proxy listens in this mode
     fi
-    plain=() tls=() full=() resumed=() retries=()
+    plain=() tls=() full=() resumed=() retries=() plain_peaks=() tls_peaks=()
     declare -A peer_times=()
     peers=(lftp_upload)
     [ "$server" = pyftpdlib ] || peers+=(curl_upload)
     for round in $(seq "$runs"); do
         # Who goes first alternates, so a disturbance that comes and goes does not favour one side.
         if ((round % 2)); then
-            read -r seconds _ <<<"$(job "${flags[@]}" "$source")"
-            plain+=("$seconds")
+            read -r seconds _ _ _ peak <<<"$(job "${flags[@]}" "$source")"
+            plain+=("$seconds") plain_peaks+=("$peak")
         fi
-        read -r seconds handshakes reused retried <<<"$(job --ftps "${flags[@]}" "$source")"
-        tls+=("$seconds") full+=("$handshakes") resumed+=("$reused") retries+=("$retried")
+        read -r seconds handshakes reused retried peak <<<"$(job --ftps "${flags[@]}" "$source")"
+        tls+=("$seconds") full+=("$handshakes") resumed+=("$reused") retries+=("$retried") tls_peaks+=("$peak")
         if ((round % 2 == 0)); then
-            read -r seconds _ <<<"$(job "${flags[@]}" "$source")"
-            plain+=("$seconds")
+            read -r seconds _ _ _ peak <<<"$(job "${flags[@]}" "$source")"
+            plain+=("$seconds") plain_peaks+=("$peak")
         fi
-        if [ -z "$rtt" ]; then
+        if [ -z "$rtt$memory" ]; then
             for peer in "${peers[@]}"; do peer_times[$peer]+="$($peer) "; done
         fi
     done
@@ -130,7 +143,10 @@ for server in "${servers[@]}"; do
         "$plain_median" "$tls_median" "$(echo "$tls_median / $plain_median" | bc -l)"
     printf '%s: TLS handshakes of an FTPS job: %s full, %s resumed, %s hellos sent again\n' "$server" \
         "$(median "${full[@]}")" "$(median "${resumed[@]}")" "$(median "${retries[@]}")"
-    if [ -z "$rtt" ]; then
+    if [ -n "$memory" ]; then
+        printf '%s: peak KiB, plain %s (median %s), FTPS %s (median %s)\n' "$server" "${plain_peaks[*]}" \
+            "$(median "${plain_peaks[@]}")" "${tls_peaks[*]}" "$(median "${tls_peaks[@]}")"
+    elif [ -z "$rtt" ]; then
         for peer in "${peers[@]}"; do
             # shellcheck disable=SC2086 # the times are words of their own
             peer_median=$(median ${peer_times[$peer]})
