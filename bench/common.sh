@@ -240,8 +240,9 @@ stop_latency_proxy() {
 
 # race OURS THEIRS...: runs the commands in turn, $runs rounds, and keeps the median time of each. A command
 # uploads, checks what arrived, clears its part of the server root and prints "seconds [peak_kib [gap_ms]]".
-# Sets median_ours, median_theirs (the best of the peers' medians), best_peer, and peak_ours and gap_ours (the
-# highest peak and the longest message-loop gap of our runs).
+# Sets median_ours, median_theirs (the best of the peers' medians), best_peer, paired_ratio (the median of each
+# round's ours / best peer: where the machine's speed drifts between rounds, steadier than the ratio of the medians),
+# and peak_ours and gap_ours (the highest peak and the longest message-loop gap of our runs).
 race() {
     local ours=$1 result seconds peak gap i
     shift
@@ -271,13 +272,18 @@ race() {
     done
     median_ours=$(median "${our_times[@]}")
     median_theirs=999999 best_peer=
+    local best=0
     for i in "${!peer_names[@]}"; do
         # shellcheck disable=SC2086
         seconds=$(median ${peer_times[$i]})
         if [ "$(echo "$seconds < $median_theirs" | bc -l)" = 1 ]; then
-            median_theirs=$seconds best_peer=${peer_names[$i]}
+            median_theirs=$seconds best_peer=${peer_names[$i]} best=$i
         fi
     done
+    local -a best_times ratios=()
+    read -r -a best_times <<<"${peer_times[$best]}"
+    for i in "${!our_times[@]}"; do ratios+=("$(echo "${our_times[$i]} / ${best_times[$i]}" | bc -l)"); done
+    paired_ratio=$(median "${ratios[@]}")
 }
 
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

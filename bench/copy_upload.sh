@@ -127,14 +127,16 @@ commands_per_file() { # TREE_COMMAND -> control lines per file of one run
 }
 
 row() { # SERVER CASE
-    printf '%-10s %-22s %9.2f %9.2f %-10s %7.3f %10d %6d\n' "$1" "$2" "$median_ours" "$median_theirs" \
-        "${best_peer#*_}" "$(echo "$median_ours / $median_theirs" | bc -l)" "$peak_ours" "$gap_ours"
+    printf '%-10s %-22s %9.2f %9.2f %-10s %7.3f %7.3f %10d %6d\n' "$1" "$2" "$median_ours" "$median_theirs" \
+        "${best_peer#*_}" "$(echo "$median_ours / $median_theirs" | bc -l)" "$paired_ratio" "$peak_ours" "$gap_ours"
 }
 
 echo
-echo "Median of $runs runs each; the peer is the fastest of those raced (its median)."
+echo "Median of $runs runs each; the peer is the fastest of those raced (its median); \"paired\" is the median of each" \
+    "round's job / that peer."
 [ -z "$rtt" ] || echo "Through a proxy that adds a round trip of $rtt ms."
-printf '%-10s %-22s %9s %9s %-10s %7s %10s %6s\n' server case "job (s)" "peer (s)" peer ratio "peak KiB" "gap ms"
+printf '%-10s %-22s %9s %9s %-10s %7s %7s %10s %6s\n' server case "job (s)" "peer (s)" peer ratio paired "peak KiB" \
+    "gap ms"
 for server in "${servers[@]}"; do
     start_named_server "$server"
     if [ -n "$rtt" ]; then
