@@ -13,7 +13,6 @@ void TLogLines::append(const std::string& utf8Line) {
     std::string& block = blocks_.back();
     lines_.push_back(TPlace{static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.size())});
     block.append(utf8Line);
-    bytes_ += utf8Line.size();
 }
 
 void TLogLines::clear() {
@@ -21,7 +20,6 @@ void TLogLines::clear() {
     blocks_.shrink_to_fit();
     lines_.clear();
     lines_.shrink_to_fit();
-    bytes_ = 0;
 }
 
 std::size_t TLogLines::endOf(std::size_t index) const {
@@ -37,8 +35,11 @@ std::string TLogLines::line(std::size_t index) const {
 }
 
 std::string TLogLines::joined() const {
+    std::size_t bytes = lines_.size(); // the breaks, and one spare
+    for (const std::string& block : blocks_)
+        bytes += block.size();
     std::string text;
-    text.reserve(bytes_ + lines_.size());
+    text.reserve(bytes);
     for (std::size_t index = 0; index < lines_.size(); ++index) {
         if (index > 0)
             text.push_back('\n');

@@ -27,5 +27,4 @@ private:
     std::size_t blockBytes_;
     std::vector<std::string> blocks_; // each filled up to its reserved room, never moved once made
     std::vector<TPlace> lines_;
-    std::size_t bytes_ = 0; // of all lines, without breaks
 };
