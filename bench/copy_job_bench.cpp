@@ -24,6 +24,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPixmap>
@@ -56,6 +57,15 @@ long PeakKiB() {
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 #endif
+}
+
+// Resident memory now, in KiB; 0 where the system does not tell it this way.
+long ResidentKiB() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> pages = statm.readAll().split(' ');
+    return pages.size() > 1 ? pages[1].toLong() * 4 : 0; // 4 KiB pages
 }
 
 } // namespace
@@ -162,8 +172,12 @@ int main(int argc, char** argv) {
     QTimer heartbeat;
     QElapsedTimer sinceBeat;
     qint64 longestGapMs = 0;
-    QObject::connect(&heartbeat, &QTimer::timeout, &heartbeat,
-                     [&] { longestGapMs = std::max(longestGapMs, sinceBeat.restart()); });
+    long uploadPeakKiB = 0; // while the job runs, before its end steps (the chime loads its player then)
+    QObject::connect(&heartbeat, &QTimer::timeout, &heartbeat, [&] {
+        longestGapMs = std::max(longestGapMs, sinceBeat.restart());
+        if (!form.CopyState().CopyIdle)
+            uploadPeakKiB = std::max(uploadPeakKiB, ResidentKiB());
+    });
 
     const int descriptorsBefore = OpenDescriptors();
     QElapsedTimer clock;
@@ -179,10 +193,10 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsEmpty("FERRYLO_BENCH_LOG")) // what the job wrote, to see how a drop was met
         std::fprintf(stderr, "%s\n", form.Memo1->toPlainText().toLocal8Bit().constData());
     const ftp::tls::THandshakeTally handshakes = ftp::tls::HandshakeTally();
-    std::printf("seconds=%.3f files=%zu bytes=%lld peak_kib=%ld fds_before=%d fds_after=%d loop_gap_ms=%lld "
+    std::printf("seconds=%.3f files=%zu bytes=%lld peak_kib=%ld upload_peak_kib=%ld fds_before=%d fds_after=%d loop_gap_ms=%lld "
                 "tls_handshakes=%llu tls_resumed=%llu tls_hellos=%llu\n",
                 seconds, form.CopyState().SourceList.size(), static_cast<long long>(form.CopyState().TotalBytes),
-                PeakKiB(), descriptorsBefore, OpenDescriptors(), static_cast<long long>(longestGapMs),
+                PeakKiB(), uploadPeakKiB, descriptorsBefore, OpenDescriptors(), static_cast<long long>(longestGapMs),
                 static_cast<unsigned long long>(handshakes.Completed),
                 static_cast<unsigned long long>(handshakes.Resumed),
                 static_cast<unsigned long long>(handshakes.Hellos));

@@ -6,8 +6,9 @@
 #   ratio FTPS / plain;
 # - with --rtt MS, a 200-file tree in 50 folders through bench/latency_proxy.py as if MS away, with known folders
 #   and 4 connections, plain against FTPS, and the TLS handshakes each file cost (full and resumed);
-# - with --memory, a 2,000-file tree in 50 folders on loopback, with known folders and 8 connections: the job's peak
-#   memory (resident, the shared libraries' pages included), plain against FTPS.
+# - with --memory, a 2,000-file tree in 50 folders on loopback, with known folders and 8 connections: the peak
+#   resident memory (the shared libraries' pages included), plain against FTPS, of the whole run and of the upload
+#   alone (sampled every 10 ms until the job's end steps, where the chime loads its player).
 # FERRYLO_BENCH_DRIVER runs a driver built elsewhere (an older version, to compare).
 # Usage: bench/ftps_upload.sh [--rtt MS | --memory] [big-file-MiB (default 256)]
 set -euo pipefail
@@ -69,7 +70,8 @@ start_tls_server() {
     [ -n "$port" ] || { echo "server did not start"; cat "$work/server.log"; exit 1; }
 }
 
-# job [driver flags...] SOURCE -> "seconds full_handshakes resumed_handshakes hello_retries peak_kib"; checks what
+# job [driver flags...] SOURCE -> "seconds full_handshakes resumed_handshakes hello_retries peak_kib
+# upload_peak_kib"; checks what
 # arrived and clears it.
 job() {
     local source=${*: -1}
@@ -83,7 +85,7 @@ job() {
     rm -rf "$served/job"
     awk '/seconds=/ { for (i = 1; i <= NF; i++) { split($i, kv, "="); v[kv[1]] = kv[2] } }
          END { print v["seconds"], v["tls_handshakes"] - v["tls_resumed"], v["tls_resumed"] + 0,
-                     v["tls_hellos"] - v["tls_handshakes"], v["peak_kib"] }' "$work/job.txt"
+                     v["tls_hellos"] - v["tls_handshakes"], v["peak_kib"], v["upload_peak_kib"] }' "$work/job.txt"
 }
 # The peers over TLS. curl begins the data connection's handshake before it sends the transfer command, and
 # pyftpdlib closes a data connection that is ready before it knows what for: curl races on vsftpd only.
@@ -119,21 +121,22 @@ for server in "${servers[@]}"; do
         start_latency_proxy "$rtt" "--passive-ports $passive_ports"
         host=127.0.0.2 # where the proxy listens in this mode
     fi
-    plain=() tls=() full=() resumed=() retries=() plain_peaks=() tls_peaks=()
+    plain=() tls=() full=() resumed=() retries=() plain_peaks=() tls_peaks=() plain_uploads=() tls_uploads=()
     declare -A peer_times=()
     peers=(lftp_upload)
     [ "$server" = pyftpdlib ] || peers+=(curl_upload)
     for round in $(seq "$runs"); do
         # Who goes first alternates, so a disturbance that comes and goes does not favour one side.
         if ((round % 2)); then
-            read -r seconds _ _ _ peak <<<"$(job "${flags[@]}" "$source")"
-            plain+=("$seconds") plain_peaks+=("$peak")
+            read -r seconds _ _ _ peak upload <<<"$(job "${flags[@]}" "$source")"
+            plain+=("$seconds") plain_peaks+=("$peak") plain_uploads+=("$upload")
         fi
-        read -r seconds handshakes reused retried peak <<<"$(job --ftps "${flags[@]}" "$source")"
+        read -r seconds handshakes reused retried peak upload <<<"$(job --ftps "${flags[@]}" "$source")"
         tls+=("$seconds") full+=("$handshakes") resumed+=("$reused") retries+=("$retried") tls_peaks+=("$peak")
+        tls_uploads+=("$upload")
         if ((round % 2 == 0)); then
-            read -r seconds _ _ _ peak <<<"$(job "${flags[@]}" "$source")"
-            plain+=("$seconds") plain_peaks+=("$peak")
+            read -r seconds _ _ _ peak upload <<<"$(job "${flags[@]}" "$source")"
+            plain+=("$seconds") plain_peaks+=("$peak") plain_uploads+=("$upload")
         fi
         if [ -z "$rtt$memory" ]; then
             for peer in "${peers[@]}"; do peer_times[$peer]+="$($peer) "; done
@@ -150,6 +153,8 @@ for server in "${servers[@]}"; do
     if [ -n "$memory" ]; then
         printf '%s: peak KiB, plain %s (median %s), FTPS %s (median %s)\n' "$server" "${plain_peaks[*]}" \
             "$(median "${plain_peaks[@]}")" "${tls_peaks[*]}" "$(median "${tls_peaks[@]}")"
+        printf '%s: upload peak KiB, plain %s (median %s), FTPS %s (median %s)\n' "$server" "${plain_uploads[*]}" \
+            "$(median "${plain_uploads[@]}")" "${tls_uploads[*]}" "$(median "${tls_uploads[@]}")"
     elif [ -z "$rtt" ]; then
         for peer in "${peers[@]}"; do
             # shellcheck disable=SC2086 # the times are words of their own

@@ -1,56 +1,46 @@
 #include "shell/Sound.h"
 
+#include "shell/SoundModule.h"
 #include "ui/UiLayer.h"
 
-#include <QAudioDevice>
-#include <QDeadlineTimer>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QThread>
-#include <QUrl>
-
-bool HasSoundOutput() {
-    return !QMediaDevices::audioOutputs().isEmpty();
-}
+#include <QCoreApplication>
+#include <QLibrary>
 
 namespace {
 
-QUrl SourceUrl(const QString& source) {
-    if (source.startsWith(QStringLiteral(":/")))
-        return QUrl(QStringLiteral("qrc") + source);
-    return QUrl::fromLocalFile(source);
-}
+struct TSoundModule {
+    sound_module::THasOutput HasOutput = nullptr;
+    sound_module::TPlayWave PlayWave = nullptr;
+};
 
-// Pumps until `done` holds or the deadline passes; a short sleep keeps the wait from spinning.
-template <typename Done> bool PumpUntil(Done done, const QDeadlineTimer& deadline) {
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        ui::ProcessMessages();
-        QThread::msleep(5);
-    }
-    return true;
+// Loaded from modules/ beside the program once, on first use, and kept: the media framework starts threads of its own.
+// Without the module (a build or a package that lacks it) the program has no sound, as on a machine without a
+// device.
+const TSoundModule& Module() {
+    static const TSoundModule module = [] {
+        QLibrary library(QCoreApplication::applicationDirPath() + QStringLiteral("/modules/libferrylo_sound.so"));
+        TSoundModule found;
+        if (!library.load())
+            return found;
+        found.HasOutput = reinterpret_cast<sound_module::THasOutput>(library.resolve(sound_module::kHasOutput));
+        found.PlayWave = reinterpret_cast<sound_module::TPlayWave>(library.resolve(sound_module::kPlayWave));
+        if (!found.HasOutput || !found.PlayWave)
+            return TSoundModule{};
+        return found;
+    }();
+    return module;
 }
 
 } // namespace
 
+bool SoundModuleFound() {
+    return Module().HasOutput != nullptr;
+}
+
+bool HasSoundOutput() {
+    return SoundModuleFound() && Module().HasOutput();
+}
+
 bool PlayWaveResource(const QString& source, int boundMs) {
-    if (!HasSoundOutput())
-        return false;
-    const QDeadlineTimer deadline(boundMs);
-    QSoundEffect effect;
-    effect.setSource(SourceUrl(source));
-    const bool loaded = PumpUntil(
-        [&] { return effect.status() == QSoundEffect::Ready || effect.status() == QSoundEffect::Error; }, deadline);
-    if (!loaded || effect.status() != QSoundEffect::Ready)
-        return false;
-    // isPlaying() turns true asynchronously and a short sound may be over before a check sees it:
-    // remember the start from the signal.
-    bool started = false;
-    QObject::connect(&effect, &QSoundEffect::playingChanged, [&] { started = started || effect.isPlaying(); });
-    effect.play();
-    if (!PumpUntil([&] { return started; }, deadline))
-        return false;
-    PumpUntil([&] { return !effect.isPlaying(); }, deadline);
-    return true;
+    return SoundModuleFound() && Module().PlayWave(source, boundMs, &ui::ProcessMessages);
 }

@@ -10,3 +10,9 @@ bool HasSoundOutput();
 // played, pumping the message loop meanwhile. Gives up after `boundMs`: a device that never
 // reports the end (headless, a stuck driver) must not hold the program. False when nothing played.
 bool PlayWaveResource(const QString& source, int boundMs = 4000);
+
+#ifndef _WIN32
+// True when the sound module was found in modules/ beside the program and loaded (it is loaded on the first call of any of
+// these).
+bool SoundModuleFound();
+#endif

@@ -24,6 +24,7 @@ trap cleanup EXIT
 # Every file with its mode and owner; folders are implied by them.
 expected_files="\
 -rwxr-xr-x root/root ./usr/lib/ferrylo/ferrylo
+-rw-r--r-- root/root ./usr/lib/ferrylo/modules/libferrylo_sound.so
 -rwxr-xr-x root/root ./usr/lib/ferrylo/Files/HOISTER
 -rwxr-xr-x root/root ./usr/lib/ferrylo/Files/Menuwright
 -rwxr-xr-x root/root ./usr/lib/ferrylo/Files/Vesperal

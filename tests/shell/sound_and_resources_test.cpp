@@ -29,6 +29,21 @@ TEST(Resources, SevenTrayPicturesOf32By32FillUpStepByStep) {
     EXPECT_FALSE(QImage(QStringLiteral(":/ferrylo.png")).isNull());
 }
 
+#ifndef _WIN32
+// The media framework comes with the module that plays the chime, beside the program, and only when a sound is
+// asked for: it is not mapped for the whole run. (Each test runs in a process of its own under ctest.)
+TEST(Sound, TheMediaFrameworkIsMappedOnlyOnceASoundIsAskedFor) {
+    const auto mapped = [] {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6Multimedia");
+    };
+    EXPECT_FALSE(mapped());
+    HasSoundOutput();
+    EXPECT_TRUE(SoundModuleFound());
+    EXPECT_TRUE(mapped());
+}
+#endif
+
 TEST(Sound, TheChimeIsAShortMonoWave) {
     QFile wave(QStringLiteral(":/MYWAVE1.wav"));
     ASSERT_TRUE(wave.open(QIODevice::ReadOnly));
