@@ -1,11 +1,13 @@
 // Ferrylo's entry: the toolkit, the seven windows in their fixed order, then the message loop.
 #include "app/FormSet.h"
 #include "ui/ToolkitTranslation.h"
+#include "util/FreeMemory.h"
 
 #include <QApplication>
 #include <QDir>
 
 int main(int argc, char** argv) {
+    ShareOneAllocatorPool();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ferrylo"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ferrylo.png")));

@@ -18,6 +18,7 @@
 #include "ftp/TlsLibrary.h"
 #include "ui/TLogView.h"
 #include "ui/UiLayer.h"
+#include "util/FreeMemory.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -71,6 +72,7 @@ long ResidentKiB() {
 } // namespace
 
 int main(int argc, char** argv) {
+    ShareOneAllocatorPool(); // as the program does
     const auto printUsage = [] {
         std::fprintf(stderr, "usage: ferrylo_copy_bench [--ftps|--sftp] [--known-folders] [--skip-existing] [--move] "
                              "[--parallel=N] "
