@@ -238,32 +238,53 @@ stop_latency_proxy() {
     proxy_pid= port=$server_port
 }
 
+# server_cpu -> the CPU seconds the server has used so far, its own and those of its ended children (a session
+# process of vsftpd); nothing without a server. busy_share BEFORE SECONDS -> that since BEFORE, per second of upload.
+server_cpu() {
+    [ -n "${server_pid:-}" ] && [ -r "/proc/$server_pid/stat" ] || return 0
+    # The fields after the name in parentheses: utime, stime, cutime, cstime are the 12th to 15th of them.
+    sed 's/^.*) //' "/proc/$server_pid/stat" | awk -v tick="$(getconf CLK_TCK)" '{ print ($12 + $13 + $14 + $15) / tick }'
+}
+busy_share() {
+    local after
+    after=$(server_cpu)
+    [ -n "$1" ] && [ -n "$after" ] || return 0
+    echo "($after - $1) / $2" | bc -l
+}
+
 # race OURS THEIRS...: runs the commands in turn, $runs rounds, and keeps the median time of each. A command
 # uploads, checks what arrived, clears its part of the server root and prints "seconds [peak_kib [gap_ms]]".
 # Sets median_ours, median_theirs (the best of the peers' medians), best_peer, paired_ratio (the median of each
 # round's ours / best peer: where the machine's speed drifts between rounds, steadier than the ratio of the medians),
-# and peak_ours and gap_ours (the highest peak and the longest message-loop gap of our runs).
+# peak_ours and gap_ours (the highest peak and the longest message-loop gap of our runs), and busy_ours and
+# busy_theirs: the median share of the upload's time the server spent working (its CPU seconds per second), for
+# ours and the best peer. Near 1 the server is what sets the pace (the python server on one core); a client that
+# makes the server wait shows a lower share than the others.
 race() {
-    local ours=$1 result seconds peak gap i
+    local ours=$1 result seconds peak gap i before
     shift
-    local -a our_times=() peer_names=("$@")
-    local -A peer_times=()
+    local -a our_times=() our_busy=() peer_names=("$@")
+    local -A peer_times=() peer_busy=()
     peak_ours=0 gap_ours=0
     # The generated data's write-back would otherwise land on the first runs.
     sync
     local round
     run_peers() {
         for i in "${!peer_names[@]}"; do
+            before=$(server_cpu)
             seconds=$("${peer_names[$i]}")
             peer_times[$i]+="$seconds "
+            peer_busy[$i]+="$(busy_share "$before" "$seconds") "
             [ -z "${FERRYLO_BENCH_VERBOSE:-}" ] || echo "  round $round: ${peer_names[$i]} $seconds s" >&2
         done
     }
     for round in $(seq "$runs"); do
         # Who goes first alternates, so a disturbance that comes and goes does not favour one side.
         ((round % 2 == 1)) || run_peers
+        before=$(server_cpu)
         result=$("$ours")
         read -r seconds peak gap <<<"$result"
+        our_busy+=("$(busy_share "$before" "$seconds")")
         [ -z "${FERRYLO_BENCH_VERBOSE:-}" ] || echo "  round $round: $ours $seconds s" >&2
         our_times+=("$seconds")
         peak_ours=$((peak > peak_ours ? peak : peak_ours))
@@ -284,6 +305,12 @@ race() {
     read -r -a best_times <<<"${peer_times[$best]}"
     for i in "${!our_times[@]}"; do ratios+=("$(echo "${our_times[$i]} / ${best_times[$i]}" | bc -l)"); done
     paired_ratio=$(median "${ratios[@]}")
+    busy_ours= busy_theirs=
+    if [ -n "${our_busy[*]}" ]; then
+        busy_ours=$(median "${our_busy[@]}")
+        # shellcheck disable=SC2086 # the shares are words of their own
+        busy_theirs=$(median ${peer_busy[$best]})
+    fi
 }
 
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

@@ -158,6 +158,8 @@ for server in "${servers[@]}"; do
     if [[ " $cases " == *" big "* ]]; then
         race big_job big_curl big_lftp big_ncftp
         row "$server" "big file (${big_mib} MiB)"
+        [ -z "$busy_ours" ] || printf '%s: the server busy (its CPU seconds per second of upload): job %.2f, %s %.2f\n' \
+            "$server" "$busy_ours" "${best_peer#*_}" "$busy_theirs"
     fi
     if [[ " $cases " == *" tree "* ]]; then
         race tree_job tree_lftp
