@@ -243,7 +243,8 @@ stop_latency_proxy() {
 server_cpu() {
     [ -n "${server_pid:-}" ] && [ -r "/proc/$server_pid/stat" ] || return 0
     # The fields after the name in parentheses: utime, stime, cutime, cstime are the 12th to 15th of them.
-    sed 's/^.*) //' "/proc/$server_pid/stat" | awk -v tick="$(getconf CLK_TCK)" '{ print ($12 + $13 + $14 + $15) / tick }'
+    sed 's/^.*) //' "/proc/$server_pid/stat" |
+        awk -v tick="$(getconf CLK_TCK)" '{ print ($12 + $13 + $14 + $15) / tick }'
 }
 busy_share() {
     local after

@@ -195,8 +195,8 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsEmpty("FERRYLO_BENCH_LOG")) // what the job wrote, to see how a drop was met
         std::fprintf(stderr, "%s\n", form.Memo1->toPlainText().toLocal8Bit().constData());
     const ftp::tls::THandshakeTally handshakes = ftp::tls::HandshakeTally();
-    std::printf("seconds=%.3f files=%zu bytes=%lld peak_kib=%ld upload_peak_kib=%ld fds_before=%d fds_after=%d loop_gap_ms=%lld "
-                "tls_handshakes=%llu tls_resumed=%llu tls_hellos=%llu\n",
+    std::printf("seconds=%.3f files=%zu bytes=%lld peak_kib=%ld upload_peak_kib=%ld fds_before=%d fds_after=%d "
+                "loop_gap_ms=%lld tls_handshakes=%llu tls_resumed=%llu tls_hellos=%llu\n",
                 seconds, form.CopyState().SourceList.size(), static_cast<long long>(form.CopyState().TotalBytes),
                 PeakKiB(), uploadPeakKiB, descriptorsBefore, OpenDescriptors(), static_cast<long long>(longestGapMs),
                 static_cast<unsigned long long>(handshakes.Completed),

@@ -12,7 +12,7 @@ bool HasSoundOutput();
 bool PlayWaveResource(const QString& source, int boundMs = 4000);
 
 #ifndef _WIN32
-// True when the sound module was found in modules/ beside the program and loaded (it is loaded on the first call of any of
-// these).
+// True when the sound module was found in modules/ beside the program and loaded (it is loaded on the first call of any
+// of these).
 bool SoundModuleFound();
 #endif

@@ -39,9 +39,9 @@ extern "C" Q_DECL_EXPORT bool FerryloPlayWave(const QString& source, int boundMs
     const QDeadlineTimer deadline(boundMs);
     QSoundEffect effect;
     effect.setSource(SourceUrl(source));
-    const bool loaded = PumpUntil(
-        [&] { return effect.status() == QSoundEffect::Ready || effect.status() == QSoundEffect::Error; }, pump,
-        deadline);
+    const bool loaded =
+        PumpUntil([&] { return effect.status() == QSoundEffect::Ready || effect.status() == QSoundEffect::Error; },
+                  pump, deadline);
     if (!loaded || effect.status() != QSoundEffect::Ready)
         return false;
     // isPlaying() turns true asynchronously and a short sound may be over before a check sees it:
