@@ -175,17 +175,17 @@ private:
 void RunJob(TCopyHost& host, const TTypedSource& typed) {
     AskAboutMoving(host);
     host.CollectFtpSettings();
-    // The first connection asks about an unknown certificate or host key, as the window; the certificates remembered
-    // are read once a job.
-    TUploadEngine engine(
-        TakeJob(host, typed),
-        ftps::TCertificateTrust(ftps::TTrustMode::Ask, ftps::ReadRememberedCertificates(), host.MessageOwner()),
-        ftps::THostKeyTrust(ftps::TTrustMode::Ask, host.MessageOwner()));
     TJobEnd end;
     {
+        // The first connection asks about an unknown certificate or host key, as the window; the certificates
+        // remembered are read once a job.
+        TUploadEngine engine(
+            TakeJob(host, typed),
+            ftps::TCertificateTrust(ftps::TTrustMode::Ask, ftps::ReadRememberedCertificates(), host.MessageOwner()),
+            ftps::THostKeyTrust(ftps::TTrustMode::Ask, host.MessageOwner()));
         const TRunningEngine running(host.CopyState(), engine);
         end = ShowUploads(host, engine, &BeginUploads);
-    }
+    } // the job's lists and its connections' leftovers go before the end steps (the chime's player loads then)
     if (host.Options().SkipExisting && (end.End == TJobEnd::Done || end.End == TJobEnd::Stopped))
         host.AppendLog(StampedLine(QStringLiteral(u"Отправлено файлов : ") + QString::number(end.Sent) +
                                    QStringLiteral(u", пропущено (уже на сервере) : ") + QString::number(end.Skipped)));
