@@ -7,6 +7,7 @@
 #include <QSoundEffect>
 #include <QThread>
 #include <QUrl>
+#include <type_traits>
 
 namespace {
 
