@@ -162,6 +162,8 @@ int64_t Receive(SocketId socket, void* buffer, int64_t size) {
     return n == SOCKET_ERROR ? Wsa() : n;
 }
 
+void LimitUnsentBytes(SocketId, int) {}
+
 int64_t Peek(SocketId socket, void* buffer, int64_t size) {
     int n = recv(static_cast<SOCKET>(socket), static_cast<char*>(buffer), static_cast<int>(size), MSG_PEEK);
     return n == SOCKET_ERROR ? Wsa() : n;
@@ -290,6 +292,16 @@ int64_t Receive(SocketId socket, void* buffer, int64_t size) {
         if (errno != EINTR)
             return Posix();
     }
+}
+
+void LimitUnsentBytes(SocketId socket, int bytes) {
+#ifdef TCP_NOTSENT_LOWAT
+    if (bytes > 0)
+        ::setsockopt(static_cast<int>(socket), IPPROTO_TCP, TCP_NOTSENT_LOWAT, &bytes, sizeof bytes);
+#else
+    (void)socket;
+    (void)bytes;
+#endif
 }
 
 int64_t Peek(SocketId socket, void* buffer, int64_t size) {

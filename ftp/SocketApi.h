@@ -35,6 +35,10 @@ SocketId Accept(SocketId listening);
 // 10058, it never raises a signal.
 int64_t Send(SocketId socket, const void* buffer, int64_t size);
 int64_t Receive(SocketId socket, void* buffer, int64_t size);
+// Keeps at most about `bytes` waiting unsent in the socket's queue: a send takes no more and the socket counts as
+// writable only below it. Bytes already on their way are not counted, so a long, fast line stays full. Nothing
+// where the platform has no such limit.
+void LimitUnsentBytes(SocketId socket, int bytes);
 // Looks at what is waiting without taking it: the bytes copied, 0 when the peer closed, -1 on failure (10035:
 // nothing waiting).
 int64_t Peek(SocketId socket, void* buffer, int64_t size);

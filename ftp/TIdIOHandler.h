@@ -28,4 +28,6 @@ public:
     // One platform call each; the result is returned unchanged (-1: failed, receive 0: the peer closed).
     virtual int64_t ReceiveSome(void* buffer, int64_t size) = 0;
     virtual int64_t SendSome(const void* buffer, int64_t size) = 0;
+    // Lets at most about `bytes` wait unsent in the channel (see ftp::platform::LimitUnsentBytes).
+    virtual void LimitUnsentBytes(int /*bytes*/) {}
 };

@@ -87,6 +87,11 @@ int64_t TIdIOHandlerSocket::ReceiveSome(void* buffer, int64_t size) {
     return ftp::platform::Receive(binding_->SocketId(), buffer, size);
 }
 
+void TIdIOHandlerSocket::LimitUnsentBytes(int bytes) {
+    if (ChannelOpen())
+        ftp::platform::LimitUnsentBytes(binding_->SocketId(), bytes);
+}
+
 int64_t TIdIOHandlerSocket::SendSome(const void* buffer, int64_t size) {
     if (!ChannelOpen())
         throw EIdClosedSocket();

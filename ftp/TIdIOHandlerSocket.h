@@ -25,6 +25,7 @@ public:
     bool PeerHasLeft() override;
     int64_t ReceiveSome(void* buffer, int64_t size) override;
     int64_t SendSome(const void* buffer, int64_t size) override;
+    void LimitUnsentBytes(int bytes) override;
 
     // The socket of the channel; null before PrepareChannel.
     TIdSocketHandle* Binding() const { return binding_.get(); }
