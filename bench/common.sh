@@ -260,7 +260,10 @@ busy_share() {
 # peak_ours and gap_ours (the highest peak and the longest message-loop gap of our runs), and busy_ours and
 # busy_theirs: the median share of the upload's time the server spent working (its CPU seconds per second), for
 # ours and the best peer. Near 1 the server is what sets the pace (the python server on one core); a client that
-# makes the server wait shows a lower share than the others.
+# makes the server wait shows a lower share than the others. wins_ours: in how many rounds ours beat the best peer's
+# run of that round; where the machine's speed swings more than the gap between the clients, it tells a lead from
+# a coin flip. fastest_ratio: ours' fastest run / the fastest run of any peer. Another program on the machine can
+# only slow a run down, so the fastest runs are the ones it disturbed least.
 race() {
     local ours=$1 result seconds peak gap i before
     shift
@@ -304,8 +307,17 @@ race() {
     done
     local -a best_times ratios=()
     read -r -a best_times <<<"${peer_times[$best]}"
-    for i in "${!our_times[@]}"; do ratios+=("$(echo "${our_times[$i]} / ${best_times[$i]}" | bc -l)"); done
+    wins_ours=0
+    for i in "${!our_times[@]}"; do
+        ratios+=("$(echo "${our_times[$i]} / ${best_times[$i]}" | bc -l)")
+        [ "$(echo "${our_times[$i]} < ${best_times[$i]}" | bc -l)" = 0 ] || wins_ours=$((wins_ours + 1))
+    done
     paired_ratio=$(median "${ratios[@]}")
+    local fastest_ours fastest_peer
+    fastest_ours=$(printf '%s\n' "${our_times[@]}" | sort -g | head -n1)
+    # shellcheck disable=SC2086 # the times are words of their own
+    fastest_peer=$(printf '%s\n' ${peer_times[*]} | sort -g | head -n1)
+    fastest_ratio=$(echo "$fastest_ours / $fastest_peer" | bc -l)
     busy_ours= busy_theirs=
     if [ -n "${our_busy[*]}" ]; then
         busy_ours=$(median "${our_busy[@]}")

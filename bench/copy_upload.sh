@@ -160,6 +160,8 @@ for server in "${servers[@]}"; do
         row "$server" "big file (${big_mib} MiB)"
         [ -z "$busy_ours" ] || printf '%s: the server busy (its CPU seconds per second of upload): job %.2f, %s %.2f\n' \
             "$server" "$busy_ours" "${best_peer#*_}" "$busy_theirs"
+        printf '%s: the job was faster than %s in %d of %d rounds; its fastest run / the fastest peer run: %.3f\n' \
+            "$server" "${best_peer#*_}" "$wins_ours" "$runs" "$fastest_ratio"
     fi
     if [[ " $cases " == *" tree "* ]]; then
         race tree_job tree_lftp
