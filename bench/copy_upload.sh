@@ -4,6 +4,8 @@
 # (1 B to 64 KiB in 50 folders) beside lftp "mirror -R". Median of five alternating runs each
 # (FERRYLO_BENCH_RUNS); one row per server and case, then the job's peak memory for 100 MiB and the big file.
 # "gap ms" is the longest the job's message loop left an event waiting (a close request), over all its runs.
+# Under the big file's row: how busy the server was, in how many rounds the job beat the best peer, and the ratio
+# of the fastest runs (FERRYLO_BENCH_SERVERS="pyftpdlib vsftpd proftpd" adds a third server).
 # FERRYLO_BENCH_SERVERS picks the servers ("pyftpdlib vsftpd" by default); FERRYLO_BENCH_DRIVER runs a driver
 # built elsewhere (an older commit, for a before-and-after) instead of building this one.
 # With --rtt MS the clients reach each server through bench/latency_proxy.py, as if MS away: only a tree of
